@@ -1,0 +1,95 @@
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE 1
+#endif
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "rename_file.hpp"
+#include "rename_posix.hpp"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace vornhaskel {
+
+namespace posix {
+
+int RenameNoReplace(const char* from, const char* to) noexcept {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+    const int rc = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#elif defined(SYS_renameat2)
+    const int rc = static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+#else
+    const int rc = -1;
+    errno = ENOSYS;
+#endif
+    return rc == 0 ? 0 : errno;
+}
+
+int RenameByLink(const char* from, const char* to) noexcept {
+    if (::link(from, to) != 0) return errno;
+    if (::unlink(from) != 0) {
+        const int cause = errno;
+        // Both names point at the same file: dropping the new one restores the
+        // state before the call and loses nothing.
+        ::unlink(to);
+        return cause;
+    }
+    return 0;
+}
+
+// A race window remains here: a file created at `to` between lstat() and
+// rename() is replaced. File systems that reach this path (FAT and exFAT through
+// FUSE) offer neither RENAME_NOREPLACE nor hard links, and no other call on them
+// can claim a name and move a file onto it in one step. Only another process
+// creating that very name in those microseconds can hit the window.
+int RenameAfterLstat(const char* from, const char* to) noexcept {
+    struct stat existing;
+    if (::lstat(to, &existing) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    return ::rename(from, to) == 0 ? 0 : errno;
+}
+
+}  // namespace posix
+
+namespace {
+
+// The stored paths separate folder and file with a backslash; POSIX wants a slash.
+std::string NativePath(std::string_view path) {
+    std::string native(path);
+    if (const auto split = native.find('\\'); split != std::string::npos) native[split] = '/';
+    return native;
+}
+
+// FUSE file systems without rename2 (ntfs-3g, exfat-fuse, fusefat) and NFS
+// answer EINVAL; older kernels answer ENOSYS.
+bool NoReplaceUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// FAT and exFAT have no hard links and answer EPERM or ENOTSUP.
+bool LinksUnsupported(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+}  // namespace
+
+void RenameFile(std::string_view old_path, std::string_view new_path) {
+    const std::string from = NativePath(old_path);
+    const std::string to = NativePath(new_path);
+    int error = posix::RenameNoReplace(from.c_str(), to.c_str());
+    if (NoReplaceUnsupported(error)) {
+        error = posix::RenameByLink(from.c_str(), to.c_str());
+        if (LinksUnsupported(error)) error = posix::RenameAfterLstat(from.c_str(), to.c_str());
+    }
+    if (error != 0) throw RenameError(std::error_code(error, std::system_category()), old_path, new_path);
+}
+
+}  // namespace vornhaskel

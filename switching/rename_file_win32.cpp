@@ -1,0 +1,87 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "rename_file.hpp"
+#include "win32_error.hpp"
+
+namespace vornhaskel {
+
+namespace {
+
+std::string Narrow(const wchar_t* text, int length) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+// Returns an empty string for text that is not valid UTF-8; the rename then
+// fails with the system's own complaint about the empty name.
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int length = static_cast<int>(utf8.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), size);
+    return wide;
+}
+
+class Win32ErrorCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "win32"; }
+
+    std::string message(int code) const override {
+        wchar_t* buffer = nullptr;
+        const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+        DWORD length = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(code), 0,
+                                        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        if (length == 0 || buffer == nullptr) return "Windows error " + std::to_string(static_cast<unsigned>(code));
+        while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+            --length;
+        std::string text = Narrow(buffer, static_cast<int>(length));
+        ::LocalFree(buffer);
+        return text;
+    }
+
+    std::error_condition default_error_condition(int code) const noexcept override {
+        switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+            return std::errc::no_such_file_or_directory;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return std::errc::file_exists;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return std::errc::permission_denied;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return std::errc::filename_too_long;
+        default:
+            return {code, *this};
+        }
+    }
+};
+
+}  // namespace
+
+const std::error_category& Win32Category() noexcept {
+    static const Win32ErrorCategory category;
+    return category;
+}
+
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
+// without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete.
+void RenameFile(std::string_view old_path, std::string_view new_path) {
+    const std::wstring from = Widen(old_path);
+    const std::wstring to = Widen(new_path);
+    if (!::MoveFileExW(from.c_str(), to.c_str(), 0))
+        throw RenameError(std::error_code(static_cast<int>(::GetLastError()), Win32Category()), old_path, new_path);
+}
+
+}  // namespace vornhaskel
