@@ -1,13 +1,18 @@
 #!/bin/sh
-# Installs every Debian 12 package that the builds and the tests need.
+# Installs the Debian 12 packages that the builds and the tests need.
+# usage: install-deps.sh [linux]   (linux: only what the native build needs)
 set -eu
 [ "$(id -u)" -eq 0 ] || exec sudo "$0" "$@"
 export DEBIAN_FRONTEND=noninteractive
+native="cmake make g++ pkg-config python3 libgtest-dev libgmock-dev googletest libbenchmark-dev libgtk-3-dev"
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends \
-    cmake make g++ pkg-config python3 \
-    libgtest-dev libgmock-dev googletest libbenchmark-dev \
-    libgtk-3-dev \
+if [ "${1:-}" = linux ]; then
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $native >/dev/null
+    exit 0
+fi
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $native \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     wine wine64 \
     xvfb xauth openbox xdotool x11-utils imagemagick \

@@ -1,0 +1,93 @@
+// vornhaskel for Linux: the one window, frmMusic, drawn with GTK 3.
+//
+// Start-up only shows the window. A click disables both buttons, hides the
+// window, runs the button's rename sequence in the working directory and ends
+// the program: exit status 0 on success, 1 after the error dialog.
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <exception>
+
+#include "runner.hpp"
+#include "tracks.hpp"
+
+namespace {
+
+using vornhaskel::Sequence;
+
+struct FrmMusic {
+    GtkWidget* window = nullptr;
+    GtkWidget* rename = nullptr;
+    GtkWidget* unrename = nullptr;
+};
+
+// Geometry in twips at 15 twips per pixel; GDK applies the desktop's scale.
+constexpr int Px(int twips) { return twips / 15; }
+
+// The top-level error handling: one modal dialog with no parent, then the end.
+[[noreturn]] void ReportAndExit(const char* description) noexcept {
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
+                                               description);
+    gtk_window_set_title(GTK_WINDOW(dialog), "vornhaskel");
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    std::exit(EXIT_FAILURE);
+}
+
+[[noreturn]] void SwitchRequest(const FrmMusic& form, Sequence sequence) {
+    gtk_widget_set_sensitive(form.rename, FALSE);
+    gtk_widget_set_sensitive(form.unrename, FALSE);
+    gtk_widget_hide(form.window);
+    // Send the unmap to the X server now: no events are processed until the end.
+    gdk_display_flush(gtk_widget_get_display(form.window));
+    vornhaskel::RunSequence(sequence);
+    std::exit(EXIT_SUCCESS);
+}
+
+// GTK calls this from C: nothing may propagate out of it.
+template <const auto& kSequence>
+void OnClicked(GtkButton*, gpointer form) noexcept {
+    try {
+        SwitchRequest(*static_cast<const FrmMusic*>(form), kSequence);
+    } catch (const std::exception& failure) {
+        ReportAndExit(failure.what());
+    } catch (...) {
+        ReportAndExit("unknown failure");
+    }
+}
+
+GtkWidget* PushButton(GtkFixed* fixed, const char* caption, int left, int top) {
+    GtkWidget* button = gtk_button_new_with_label(caption);
+    // Captions wrap onto a second line where the button is too narrow for them.
+    GtkLabel* label = GTK_LABEL(gtk_bin_get_child(GTK_BIN(button)));
+    gtk_label_set_line_wrap(label, TRUE);
+    gtk_label_set_justify(label, GTK_JUSTIFY_CENTER);
+    gtk_widget_set_size_request(button, Px(2055), Px(855));
+    gtk_fixed_put(fixed, button, Px(left), Px(top));
+    return button;
+}
+
+}  // namespace
+
+int main() {
+    gtk_init(nullptr, nullptr);
+
+    static FrmMusic form;
+    form.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(form.window), "Form1");
+    gtk_window_set_default_size(GTK_WINDOW(form.window), Px(4680), Px(3090));
+
+    GtkWidget* fixed = gtk_fixed_new();
+    gtk_container_add(GTK_CONTAINER(form.window), fixed);
+    // Added in tab order: rename, then unrename.
+    form.rename = PushButton(GTK_FIXED(fixed), "Rename (Enable-Mod)", 1080, 240);
+    form.unrename = PushButton(GTK_FIXED(fixed), "Un-rename (Normal Music)", 1080, 1680);
+
+    g_signal_connect(form.rename, "clicked", G_CALLBACK(OnClicked<vornhaskel::RenameSequence>), &form);
+    g_signal_connect(form.unrename, "clicked", G_CALLBACK(OnClicked<vornhaskel::UnrenameSequence>), &form);
+    g_signal_connect(form.window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+
+    gtk_widget_show_all(form.window);
+    gtk_window_set_focus(GTK_WINDOW(form.window), form.rename);
+    gtk_main();
+    return EXIT_SUCCESS;
+}

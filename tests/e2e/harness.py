@@ -1,0 +1,214 @@
+"""End-to-end harness: a real X server (Xvfb), a real window manager (openbox)
+and real input (xdotool) around the real program, run in a scratch game folder.
+Shared by the GTK program and the Windows executable under Wine."""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+import gamefolder  # noqa: E402
+
+ARTEFACTS = Path(os.environ.get("VORNHASKEL_ARTEFACTS", tempfile.gettempdir()))
+
+
+class X11Session:
+    """Xvfb with openbox on a display of its own; stopped with the test class."""
+
+    def __init__(self, width=1024, height=768):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            self.display = ":" + pipe.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False),
+                 "openbox to manage the display")
+
+    def run(self, *command, check=True, env=None):
+        result = subprocess.run(command, env=env or self.env, capture_output=True, text=True, timeout=60)
+        if check and result.returncode != 0:
+            raise AssertionError(f"{command} failed: {result.stderr}")
+        return result.stdout
+
+    def close(self):
+        for process in (self.openbox, self.xvfb):
+            process.terminate()
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+
+    # -- windows -------------------------------------------------------------
+
+    def visible_windows(self, title):
+        out = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$", check=False)
+        return [int(line) for line in out.split()]
+
+    def wait_window(self, title, timeout=60):
+        return wait_for(lambda: (self.visible_windows(title) or [None])[0], f"a window titled {title!r}", timeout)
+
+    def info(self, window):
+        """xwininfo's reading of a window: size, position and map state."""
+        out = self.run("xwininfo", "-id", str(window))
+        fields = dict(re.findall(r"^\s*([A-Za-z -]+):\s*(.+)$", out, re.M))
+        return {"width": int(fields["Width"]), "height": int(fields["Height"]),
+                "x": int(fields["Absolute upper-left X"]), "y": int(fields["Absolute upper-left Y"]),
+                "mapped": fields["Map State"] == "IsViewable"}
+
+    def click(self, window, x, y):
+        """A real pointer click at (x, y) inside the window's client area."""
+        self.run("xdotool", "mousemove", "--window", str(window), str(x), str(y), "click", "1")
+
+    def activate(self, window):
+        self.run("xdotool", "windowactivate", "--sync", str(window))
+
+    def key(self, *keys):
+        self.run("xdotool", "key", "--delay", "50", *keys)
+
+    def screenshot(self, window, name):
+        ARTEFACTS.mkdir(parents=True, exist_ok=True)
+        path = ARTEFACTS / name
+        self.run("import", "-window", str(window), str(path))
+        return path
+
+
+def wait_for(probe, what, timeout=30, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = probe()
+        if value:
+            return value
+        time.sleep(interval)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class ProgramCases:
+    """Runs the program under test in scratch game folders on one X session.
+
+    Mixed into a unittest.TestCase. Subclasses set `command` (the argv that starts the program) and may set
+    `extra_env` (Wine's settings, for example)."""
+
+    command = None
+    extra_env = {}
+    title = "Form1"
+    dialog_title = "vornhaskel"
+    artefact_prefix = "program"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.x = X11Session()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.x.close()
+
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-"))
+        self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
+
+    def start(self, folder=None):
+        env = dict(self.x.env, **self.extra_env)
+        self.process = subprocess.Popen(self.command, cwd=folder or self.folder, env=env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        self.addCleanup(self.stop)
+        return self.x.wait_window(self.title)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def exit_status(self, timeout=60):
+        return self.process.wait(timeout=timeout)
+
+    def wait_dialog(self):
+        """Waits for the failure dialog; checks it is the only one and that the main window stays hidden."""
+        dialog = self.x.wait_window(self.dialog_title)
+        time.sleep(0.3)
+        self.assertEqual(len(self.x.visible_windows(self.dialog_title)), 1, "exactly one dialog")
+        self.assertEqual(self.x.visible_windows(self.title), [], "main window stays hidden")
+        return dialog
+
+    def dismiss(self, dialog):
+        self.x.activate(dialog)
+        self.x.key("Return")
+
+    # -- the cases every build of the program must pass ---------------------
+
+    RENAME_CENTRE = (72 + 137 // 2, 16 + 57 // 2)
+    UNRENAME_CENTRE = (72 + 137 // 2, 112 + 57 // 2)
+
+    def click_button(self, window, centre):
+        self.x.click(window, *centre)
+
+    def test_click_rename_then_unrename_switches_both_ways(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        self.click_button(self.start(), self.RENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
+        self.click_button(self.start(), self.UNRENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+
+    def test_enter_right_after_start_runs_rename(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start()
+        self.x.activate(window)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
+    def test_tab_moves_focus_from_rename_to_unrename(self):
+        normal = gamefolder.normal_music()
+        active = gamefolder.mod_active(normal)
+        gamefolder.write(self.folder, active)
+        window = self.start()
+        self.x.activate(window)
+        self.x.key("Tab", "space")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+
+    def test_closing_the_window_touches_no_file(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start()
+        self.x.activate(window)
+        self.x.key("alt+F4")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+
+    def test_rename_when_mod_is_active_shows_one_dialog_and_changes_nothing(self):
+        active = gamefolder.mod_active(gamefolder.normal_music())
+        gamefolder.write(self.folder, active)
+        self.click_button(self.start(), self.RENAME_CENTRE)
+        dialog = self.wait_dialog()
+        self.x.screenshot(dialog, f"{self.artefact_prefix}-failure.png")
+        self.assertEqual(gamefolder.read(self.folder), active)
+        self.dismiss(dialog)
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(gamefolder.read(self.folder), active)
+
+    def test_stock_files_only_stop_at_the_first_mod_file(self):
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(self.folder, stock)
+        self.click_button(self.start(), self.RENAME_CENTRE)
+        self.dismiss(self.wait_dialog())
+        self.assertEqual(self.exit_status(), 1)
+        parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
+        self.assertEqual(gamefolder.read(self.folder), parked)
