@@ -19,9 +19,10 @@ std::string Narrow(const wchar_t* text, int length) {
     return utf8;
 }
 
-// Returns an empty string for text that is not valid UTF-8; the rename then
-// fails with the system's own complaint about the empty name.
-std::wstring Widen(std::string_view utf8) {
+}  // namespace
+
+// An empty result makes a rename fail with the system's own complaint about the name.
+std::wstring Utf8ToWide(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int length = static_cast<int>(utf8.size());
     const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
@@ -29,6 +30,8 @@ std::wstring Widen(std::string_view utf8) {
     if (size > 0) ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), size);
     return wide;
 }
+
+namespace {
 
 class Win32ErrorCategory final : public std::error_category {
 public:
@@ -78,8 +81,8 @@ const std::error_category& Win32Category() noexcept {
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
 // without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete.
 void RenameFile(std::string_view old_path, std::string_view new_path) {
-    const std::wstring from = Widen(old_path);
-    const std::wstring to = Widen(new_path);
+    const std::wstring from = Utf8ToWide(old_path);
+    const std::wstring to = Utf8ToWide(new_path);
     if (!::MoveFileExW(from.c_str(), to.c_str(), 0))
         throw RenameError(std::error_code(static_cast<int>(::GetLastError()), Win32Category()), old_path, new_path);
 }

@@ -1,11 +1,17 @@
-// Error category for GetLastError() codes, whose messages are the system's own
-// words from FormatMessageW, in UTF-8. Declared without <windows.h>.
+// Windows text and error helpers, declared without <windows.h>.
 #pragma once
 
+#include <string>
+#include <string_view>
 #include <system_error>
 
 namespace vornhaskel {
 
+// Error category for GetLastError() codes, whose messages are the system's own
+// words from FormatMessageW, in UTF-8.
 const std::error_category& Win32Category() noexcept;
+
+// UTF-8 to UTF-16; empty for text that is not valid UTF-8.
+std::wstring Utf8ToWide(std::string_view utf8);
 
 }  // namespace vornhaskel
