@@ -35,7 +35,8 @@ def main():
     rest = sys.argv[3:]
     split = rest.index("--")
     program, baseline = rest[:split], rest[split + 1:]
-    program[0], baseline[0] = str(Path(program[0]).resolve()), str(Path(baseline[0]).resolve())
+    for command in (program, baseline):  # relative paths are taken from here, not the scratch folder
+        command[:] = [str(Path(part).resolve()) if Path(part).exists() else part for part in command]
     x = X11Session()
     try:
         with tempfile.TemporaryDirectory() as cwd:

@@ -1,0 +1,163 @@
+// Test helper that runs under Wine next to vornhaskel.exe.
+//   inspect window            waits for frmMusic "Form1" and prints what it reads, as JSON
+//   inspect dialog            waits for the message box "vornhaskel" and prints its text
+//   inspect hold PATH SECONDS opens PATH without delete sharing, as a running game
+//                             would, prints "held", and keeps it open
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 1 ? size - 1 : 0), '\0');
+    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::string Json(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+            continue;
+        }
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string Text(HWND window) {
+    wchar_t buffer[256] = {};
+    ::SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+    return Utf8(buffer);
+}
+
+UINT Dpi(HWND window) {
+    using GetDpiForWindow = UINT(WINAPI*)(HWND);
+    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+    if (found) return reinterpret_cast<GetDpiForWindow>(reinterpret_cast<void (*)()>(found))(window);
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+std::string Describe(HWND form, HWND button, HWND focus) {
+    RECT box{};
+    ::GetWindowRect(button, &box);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+    const LONG style = ::GetWindowLongW(button, GWL_STYLE);
+    wchar_t class_name[64] = {};
+    ::GetClassNameW(button, class_name, 64);
+    char geometry[128];
+    std::snprintf(geometry, sizeof geometry, "[%ld, %ld, %ld, %ld]", box.left, box.top, box.right - box.left,
+                  box.bottom - box.top);
+    return "{\"class\": " + Json(Utf8(class_name)) + ", \"caption\": " + Json(Text(button)) +
+           ", \"rect\": " + geometry + ", \"enabled\": " + (::IsWindowEnabled(button) ? "true" : "false") +
+           ", \"visible\": " + (::IsWindowVisible(button) ? "true" : "false") +
+           ", \"tabstop\": " + ((style & WS_TABSTOP) ? "true" : "false") +
+           ", \"default\": " + ((style & 0x0F) == BS_DEFPUSHBUTTON ? "true" : "false") +
+           ", \"focused\": " + (button == focus ? "true" : "false") + "}";
+}
+
+int InspectWindow() {
+    HWND form = nullptr;
+    for (int tries = 0; tries < 600 && !form; ++tries) {
+        form = ::FindWindowW(L"frmMusic", L"Form1");
+        if (!form) ::Sleep(50);
+    }
+    if (!form) {
+        std::puts("{\"error\": \"no frmMusic window titled Form1\"}");
+        return 1;
+    }
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &thread);
+
+    RECT client{};
+    ::GetClientRect(form, &client);
+    std::string out = "{\"dpi\": " + std::to_string(Dpi(form)) + ", \"client\": [" + std::to_string(client.right) +
+                      ", " + std::to_string(client.bottom) + "], \"title\": " + Json(Text(form)) +
+                      ", \"style\": " + std::to_string(::GetWindowLongW(form, GWL_STYLE)) +
+                      ", \"zoomed\": " + (::IsZoomed(form) ? "true" : "false") +
+                      ", \"iconic\": " + (::IsIconic(form) ? "true" : "false") +
+                      ", \"buttons\": [";
+    // The children in tab order, starting from the first tab stop.
+    HWND first = ::GetNextDlgTabItem(form, nullptr, FALSE);
+    HWND child = first;
+    int count = 0;
+    do {
+        out += (count++ ? ", " : "") + Describe(form, child, thread.hwndFocus);
+        child = ::GetNextDlgTabItem(form, child, FALSE);
+    } while (child && child != first && count < 10);
+    int children = 0;
+    for (HWND c = ::GetWindow(form, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) ++children;
+    out += "], \"children\": " + std::to_string(children) + "}";
+    std::puts(out.c_str());
+    return 0;
+}
+
+struct Dialogs {
+    int count = 0;
+    std::string text;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+    wchar_t class_name[16] = {}, title[64] = {};
+    ::GetClassNameW(window, class_name, 16);
+    ::GetWindowTextW(window, title, 64);
+    if (std::wcscmp(class_name, L"#32770") != 0 || std::wcscmp(title, L"vornhaskel") != 0 || !::IsWindowVisible(window))
+        return TRUE;
+    auto& dialogs = *reinterpret_cast<Dialogs*>(found);
+    ++dialogs.count;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::GetClassNameW(child, class_name, 16);
+        const std::string text = Text(child);
+        if (std::wcscmp(class_name, L"Static") == 0 && !text.empty()) dialogs.text = text;
+    }
+    return TRUE;
+}
+
+int InspectDialog() {
+    Dialogs dialogs;
+    for (int tries = 0; tries < 600 && dialogs.count == 0; ++tries) {
+        dialogs = {};
+        ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+        if (dialogs.count == 0) ::Sleep(50);
+    }
+    std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) + "}").c_str());
+    return dialogs.count ? 0 : 1;
+}
+
+int Hold(const wchar_t* path, const wchar_t* seconds) {
+    const HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("cannot open: %lu\n", ::GetLastError());
+        return 1;
+    }
+    std::puts("held");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(std::wcstoul(seconds, nullptr, 10) * 1000));
+    ::CloseHandle(file);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) return InspectWindow();
+    if (argc == 2 && std::wcscmp(argv[1], L"dialog") == 0) return InspectDialog();
+    if (argc == 4 && std::wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
+    std::fputs("usage: inspect window | inspect dialog | inspect hold PATH SECONDS\n", stderr);
+    return 2;
+}

@@ -1,0 +1,159 @@
+"""vornhaskel.exe end to end under Wine, on Xvfb with openbox.
+
+usage: python3 test_wine.py VORNHASKEL_EXE INSPECT_EXE PREFIX_FOLDER"""
+
+import json
+import os
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+from harness import ProgramCases, gamefolder  # noqa: E402
+
+EXE = INSPECT = PREFIXES = None
+
+
+def scaled(twips, dpi):
+    """MulDiv(twips, dpi, 1440): rounded half away from zero."""
+    return (twips * dpi + 720) // 1440
+
+
+class WineProgram(ProgramCases):
+    prefix = "wineprefix-e2e"
+    dpi = 96
+
+    @property
+    def RENAME_CENTRE(self):
+        return scaled(1080 + 2055 // 2, self.dpi), scaled(240 + 855 // 2, self.dpi)
+
+    @property
+    def UNRENAME_CENTRE(self):
+        return scaled(1080 + 2055 // 2, self.dpi), scaled(1680 + 855 // 2, self.dpi)
+
+    @classmethod
+    def setUpClass(cls):
+        cls.command = ["wine", EXE]
+        cls.extra_env = {"WINEPREFIX": str(Path(PREFIXES, cls.prefix)), "WINEDEBUG": "-all",
+                         "WINEDLLOVERRIDES": "mscoree,mshtml="}
+        super().setUpClass()
+
+    @classmethod
+    def tearDownClass(cls):
+        # Wine's desktop process holds this display: end it with the display.
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, **cls.extra_env), check=False)
+        super().tearDownClass()
+
+    def inspect(self, *arguments, cwd=None):
+        out = subprocess.run(["wine", INSPECT, *arguments], env=dict(self.x.env, **self.extra_env), cwd=cwd,
+                             capture_output=True, text=True, timeout=60).stdout
+        return json.loads(out)
+
+    def expected_box(self, left, top, width, height):
+        return [scaled(left, self.dpi), scaled(top, self.dpi), scaled(width, self.dpi), scaled(height, self.dpi)]
+
+    def check_window(self):
+        gamefolder.write(self.folder, gamefolder.normal_music())
+        window = self.start()
+        form = self.inspect("window")
+        self.assertEqual(form["dpi"], self.dpi)
+        self.assertEqual(form["title"], "Form1")
+        self.assertEqual(form["client"], [scaled(4680, self.dpi), scaled(3090, self.dpi)])
+        self.assertEqual(form["style"] & 0x00CF0000, 0x00CF0000, "WS_OVERLAPPEDWINDOW")
+        self.assertFalse(form["zoomed"] or form["iconic"])
+        self.assertEqual(form["children"], 2)
+        rename, unrename = form["buttons"]  # in tab order
+        self.assertEqual(rename["caption"], "Rename (Enable-Mod)")
+        self.assertEqual(unrename["caption"], "Un-rename (Normal Music)")
+        self.assertEqual(rename["rect"], self.expected_box(1080, 240, 2055, 855))
+        self.assertEqual(unrename["rect"], self.expected_box(1080, 1680, 2055, 855))
+        for button in (rename, unrename):
+            self.assertEqual(button["class"].lower(), "button")
+            self.assertTrue(button["enabled"] and button["visible"] and button["tabstop"])
+            self.assertFalse(button["default"])
+        self.assertTrue(rename["focused"])
+        self.assertFalse(unrename["focused"])
+        self.x.screenshot(window, f"wine-window-{self.dpi}dpi.png")
+        return window
+
+
+class WineAt96Dpi(WineProgram, unittest.TestCase):
+    artefact_prefix = "wine"
+
+    def test_window_as_the_system_sees_it(self):
+        window = self.check_window()
+        icon = self.x.run("xprop", "-id", str(window), "_NET_WM_ICON")
+        self.assertIn("Icon (16 x 16)", icon)
+        self.assertIn("Icon (32 x 32)", icon)
+
+    def test_file_held_open_by_another_program_fails_with_the_sharing_message(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        held = "streammusic\\mus_area_sewers.wav"
+        holder = subprocess.Popen(["wine", INSPECT, "hold", held, "60"], cwd=self.folder,
+                                  env=dict(self.x.env, **self.extra_env), stdout=subprocess.PIPE, text=True)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.kill)
+        self.assertEqual(holder.stdout.readline().strip(), "held")
+        self.click_button(self.start(), self.RENAME_CENTRE)
+        dialog = self.inspect("dialog")
+        self.assertEqual(dialog["count"], 1)
+        self.assertEqual(dialog["text"], "streammusic\\mus_area_sewers.wav -> "
+                                         "streammusic\\mus_area_sewers.original.wav: Sharing violation.")
+        self.dismiss(self.wait_dialog())
+        self.assertEqual(self.exit_status(), 1)
+        after = gamefolder.read(self.folder)
+        self.assertEqual(sorted(after.values()), sorted(normal.values()), "every file is still there, intact")
+        self.assertIn("streammusic/mus_area_sewers.wav", after)
+
+    def test_non_ascii_folder(self):
+        folder = self.folder / "Spiele \u2122 \u30b2\u30fc\u30e0"
+        normal = gamefolder.normal_music()
+        gamefolder.write(folder, normal)
+        self.click_button(self.start(folder), self.RENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(folder), gamefolder.mod_active(normal))
+
+    def test_folder_deeper_than_260_characters_works_or_fails_once_losing_nothing(self):
+        folder = self.folder
+        while len(str(folder)) < 300:
+            folder /= "a-long-folder-name"
+        normal = gamefolder.normal_music()
+        gamefolder.write(folder, normal)
+        self.click_button(self.start(folder), self.RENAME_CENTRE)
+        deadline = time.monotonic() + 60
+        while self.process.poll() is None and not self.x.visible_windows(self.dialog_title):
+            self.assertLess(time.monotonic(), deadline, "neither ended nor reported")
+            time.sleep(0.05)
+        if self.process.poll() is None:
+            self.record_deep_outcome("failed with: " + self.inspect("dialog")["text"])
+            self.dismiss(self.wait_dialog())
+            self.assertEqual(self.exit_status(), 1)
+            self.assertEqual(gamefolder.read(folder), normal)
+        else:
+            self.record_deep_outcome("worked")
+            self.assertEqual(self.process.returncode, 0)
+            self.assertEqual(gamefolder.read(folder), gamefolder.mod_active(normal))
+
+    def record_deep_outcome(self, outcome):
+        print(f"\n  deep folder: {outcome}", file=sys.stderr)
+
+
+class WineAt144Dpi(WineProgram, unittest.TestCase):
+    prefix = "wineprefix-144"
+    dpi = 144
+
+    def test_window_scales_with_the_dpi(self):
+        self.check_window()
+
+
+def load_tests(loader, tests, pattern):
+    return unittest.TestSuite(loader.loadTestsFromTestCase(case) for case in (WineAt96Dpi, WineAt144Dpi))
+
+
+if __name__ == "__main__":
+    EXE, INSPECT, PREFIXES = (os.path.abspath(arg) for arg in sys.argv[1:4])
+    del sys.argv[1:4]
+    unittest.main(verbosity=2)
