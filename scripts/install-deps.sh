@@ -5,6 +5,7 @@ set -eu
 [ "$(id -u)" -eq 0 ] || exec sudo "$0" "$@"
 export DEBIAN_FRONTEND=noninteractive
 native="cmake make g++ pkg-config python3 libgtest-dev libgmock-dev googletest libbenchmark-dev libgtk-3-dev"
+packaging="dpkg-dev file binutils desktop-file-utils appstream"
 apt-get update -qq
 if [ "${1:-}" = linux ]; then
     # shellcheck disable=SC2086
@@ -12,7 +13,7 @@ if [ "${1:-}" = linux ]; then
     exit 0
 fi
 # shellcheck disable=SC2086
-apt-get install -y -qq --no-install-recommends $native \
+apt-get install -y -qq --no-install-recommends $native $packaging \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     wine wine64 \
     xvfb xauth openbox xdotool x11-utils imagemagick \

@@ -13,6 +13,8 @@
 
 namespace {
 
+#include "icon_rgba.inc"
+
 using vornhaskel::Sequence;
 
 struct FrmMusic {
@@ -66,6 +68,19 @@ GtkWidget* PushButton(GtkFixed* fixed, const char* caption, int left, int top) {
     return button;
 }
 
+// The application icon at 16, 32 and 48 pixels, from the pixels built into the program.
+GList* IconList() {
+    GList* icons = nullptr;
+    const struct {
+        const unsigned char* rgba;
+        int size;
+    } images[] = {{kIcon16, 16}, {kIcon32, 32}, {kIcon48, 48}};
+    for (const auto& image : images)
+        icons = g_list_append(icons, gdk_pixbuf_new_from_data(image.rgba, GDK_COLORSPACE_RGB, TRUE, 8, image.size,
+                                                              image.size, image.size * 4, nullptr, nullptr));
+    return icons;
+}
+
 }  // namespace
 
 int main() {
@@ -75,6 +90,9 @@ int main() {
     form.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(form.window), "Form1");
     gtk_window_set_default_size(GTK_WINDOW(form.window), Px(4680), Px(3090));
+    GList* icons = IconList();
+    gtk_window_set_icon_list(GTK_WINDOW(form.window), icons);
+    g_list_free_full(icons, g_object_unref);
 
     GtkWidget* fixed = gtk_fixed_new();
     gtk_container_add(GTK_CONTAINER(form.window), fixed);

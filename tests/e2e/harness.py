@@ -78,9 +78,10 @@ class X11Session:
         self.run("xdotool", "key", "--delay", "50", *keys)
 
     def screenshot(self, window, name):
+        """Saves the window with the frame the window manager gave it."""
         ARTEFACTS.mkdir(parents=True, exist_ok=True)
         path = ARTEFACTS / name
-        self.run("import", "-window", str(window), str(path))
+        self.run("import", "-frame", "-window", str(window), str(path))
         return path
 
 

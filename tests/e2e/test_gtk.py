@@ -16,6 +16,9 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         info = self.x.info(window)
         self.assertEqual((info["width"], info["height"]), (312, 206))
         self.x.screenshot(window, f"{self.artefact_prefix}-window.png")
+        icon = self.x.run("xprop", "-id", str(window), "_NET_WM_ICON")
+        for size in (16, 32, 48):
+            self.assertIn(f"Icon ({size} x {size})", icon)
 
 
 if __name__ == "__main__":

@@ -144,6 +144,7 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
 class WineAt144Dpi(WineProgram, unittest.TestCase):
     prefix = "wineprefix-144"
     dpi = 144
+    artefact_prefix = "wine-144dpi"
 
     def test_window_scales_with_the_dpi(self):
         self.check_window()

@@ -1,0 +1,94 @@
+"""The release packages, made with CPack and opened as a user would get them.
+
+usage: python3 test_packages.py deb BUILD_FOLDER
+       python3 test_packages.py zip BUILD_FOLDER BUILT_EXE"""
+
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from hardening import check_elf  # noqa: E402
+
+BUILD = EXE = None
+DESKTOP_ID = "org.vornhaskel.vornhaskel"
+
+
+def make_package(generator, into):
+    subprocess.run(["cpack", "-G", generator, "--config", str(Path(BUILD, "CPackConfig.cmake")), "-B", str(into)],
+                   check=True, capture_output=True)
+    return next(Path(into).glob("*.deb" if generator == "DEB" else "*.zip"))
+
+
+class DebianPackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = tempfile.TemporaryDirectory()
+        cls.deb = make_package("DEB", Path(cls.scratch.name, "out"))
+        cls.root = Path(cls.scratch.name, "root")
+        subprocess.run(["dpkg-deb", "-x", str(cls.deb), str(cls.root)], check=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.scratch.cleanup()
+
+    def field(self, name):
+        return subprocess.run(["dpkg-deb", "-f", str(self.deb), name], check=True, capture_output=True,
+                              text=True).stdout.strip()
+
+    def test_holds_the_program_metadata_and_icons(self):
+        files = sorted(str(p.relative_to(self.root)) for p in self.root.rglob("*") if p.is_file())
+        self.assertEqual(files, ["usr/bin/vornhaskel",
+                                 f"usr/share/applications/{DESKTOP_ID}.desktop",
+                                 "usr/share/icons/hicolor/16x16/apps/vornhaskel.png",
+                                 "usr/share/icons/hicolor/32x32/apps/vornhaskel.png",
+                                 "usr/share/icons/hicolor/48x48/apps/vornhaskel.png",
+                                 f"usr/share/metainfo/{DESKTOP_ID}.metainfo.xml"])
+
+    def test_depends_on_gtk_3_as_worked_out_from_the_binary(self):
+        self.assertEqual(self.field("Package"), "vornhaskel")
+        depends = self.field("Depends")
+        for library in ("libc6", "libgtk-3-0", "libstdc++6"):
+            self.assertIn(library, depends)
+
+    def test_metadata_passes_the_validators(self):
+        subprocess.run(["desktop-file-validate", str(self.root / f"usr/share/applications/{DESKTOP_ID}.desktop")],
+                       check=True)
+        subprocess.run(["appstreamcli", "validate", "--no-net",
+                        str(self.root / f"usr/share/metainfo/{DESKTOP_ID}.metainfo.xml")], check=True)
+
+    def test_icons_have_their_folders_sizes(self):
+        for size in (16, 32, 48):
+            png = (self.root / f"usr/share/icons/hicolor/{size}x{size}/apps/vornhaskel.png").read_bytes()
+            self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+            self.assertEqual(struct.unpack(">II", png[16:24]), (size, size))
+
+    def test_installed_program_is_hardened(self):
+        self.assertEqual(check_elf(self.root / "usr/bin/vornhaskel"), [])
+
+
+class WindowsZip(unittest.TestCase):
+    def test_holds_the_exe_and_a_read_me_for_players(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            with zipfile.ZipFile(make_package("ZIP", scratch)) as package:
+                names = sorted(package.namelist())
+                self.assertEqual(names, ["vornhaskel-1.00-windows/README.txt",
+                                         "vornhaskel-1.00-windows/vornhaskel.exe"])
+                self.assertEqual(package.read(names[1]), Path(EXE).read_bytes())
+                readme = package.read(names[0]).decode("ascii")
+        for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
+                       "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav"):
+            self.assertIn(phrase, readme)
+
+
+if __name__ == "__main__":
+    kind, BUILD = sys.argv[1], sys.argv[2]
+    EXE = sys.argv[3] if len(sys.argv) > 3 else None
+    del sys.argv[1:]
+    case = DebianPackage if kind == "deb" else WindowsZip
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(case)
+    sys.exit(not unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful())
