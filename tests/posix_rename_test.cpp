@@ -25,6 +25,8 @@ struct NamedStrategy {
     Strategy rename;
 };
 
+void PrintTo(const NamedStrategy& strategy, std::ostream* out) { *out << strategy.name; }
+
 const NamedStrategy kStrategies[] = {
     {"NoReplace", posix::RenameNoReplace},
     {"ByLink", posix::RenameByLink},
