@@ -31,10 +31,30 @@ class X11Session:
             self.display = ":" + pipe.readline().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
+        self.openbox_log = tempfile.TemporaryFile()
+        self.start_openbox()
+        restarts = 0
+
+        def managed():
+            nonlocal restarts
+            if self.openbox.poll() is not None:
+                # On a loaded machine openbox now and then fails to open a display
+                # that Xvfb has just announced; a second start finds it.
+                self.openbox_log.seek(0)
+                log = self.openbox_log.read()
+                if restarts == 5 or self.xvfb.poll() is not None:
+                    raise AssertionError(f"openbox ended with {self.openbox.returncode}: {log!r}")
+                restarts += 1
+                time.sleep(0.2)
+                self.start_openbox()
+                return False
+            return "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False)
+
+        wait_for(managed, "openbox to manage the display", timeout=60)
+
+    def start_openbox(self):
         self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False),
-                 "openbox to manage the display")
+                                        stdout=self.openbox_log, stderr=subprocess.STDOUT)
 
     def run(self, *command, check=True, env=None):
         result = subprocess.run(command, env=env or self.env, capture_output=True, text=True, timeout=60)
@@ -43,6 +63,7 @@ class X11Session:
         return result.stdout
 
     def close(self):
+        self.openbox_log.close()
         for process in (self.openbox, self.xvfb):
             process.terminate()
             try:
