@@ -37,9 +37,15 @@ int RenameByLink(const char* from, const char* to) noexcept {
     if (::link(from, to) != 0) return errno;
     if (::unlink(from) != 0) {
         const int cause = errno;
-        // Both names point at the same file: dropping the new one restores the
-        // state before the call and loses nothing.
-        ::unlink(to);
+        // Dropping the new name restores the state before the call, but only while
+        // the old name still leads to the very same file. A failure report does not
+        // prove that: NFS can answer ENOENT or EIO for a removal it carried out, and
+        // another process may have moved `from` away. Then `to` may be the file's
+        // last name, and both names are left alone.
+        struct stat old_name, new_name;
+        if (::lstat(from, &old_name) == 0 && ::lstat(to, &new_name) == 0 && old_name.st_dev == new_name.st_dev &&
+            old_name.st_ino == new_name.st_ino)
+            ::unlink(to);
         return cause;
     }
     return 0;

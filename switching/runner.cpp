@@ -4,9 +4,9 @@
 
 namespace vornhaskel {
 
-void RunSequence(Sequence sequence) {
-    for (const RenameStep& step : sequence) RenameFile(step.old_path, step.new_path);
-}
+// One loop for the program and the tests alike: the program's overload is the
+// tested one with the real rename plugged in.
+void RunSequence(Sequence sequence) { RunSequence(sequence, RenameFile); }
 
 void RunSequence(Sequence sequence, const RenameFunction& rename) {
     for (const RenameStep& step : sequence) rename(step.old_path, step.new_path);

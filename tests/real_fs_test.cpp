@@ -10,6 +10,7 @@
 #include "rename_posix.hpp"
 #include "runner.hpp"
 #include "support/folder.hpp"
+#include "support/race.hpp"
 
 namespace vornhaskel::test {
 namespace {
@@ -67,6 +68,13 @@ TEST_F(RealFileSystem, NeverReplacesAnExistingName) {
             ASSERT_TRUE(state.Apply(step));
         }
     }
+}
+
+// NTFS through FUSE is where the link fallback really runs: a competing creator
+// must lose there, as it does natively.
+TEST_F(RealFileSystem, CompetingCreatorLosesOnNtfs) {
+    if (kind_ != "ntfs") GTEST_SKIP() << "no hard links here: the lstat fallback's window is documented";
+    RaceCreators(RenameFile, folder_->root());
 }
 
 }  // namespace

@@ -95,6 +95,18 @@ TEST_F(Runner, StockFilesWithoutTheModStopWhereTheFirstFileIsMissing) {
     EXPECT_EQ(ExpectRunMatchesModel(folder, one_missing, RenameSequence).attempted, 11u);
 }
 
+// The overload the program calls, on a folder where stopping matters: a later
+// step would succeed if the runner went on.
+TEST_F(Runner, ProgramsOwnRunStopsAtTheFirstFailure) {
+    FolderState one_missing = NormalMusic();
+    one_missing.files.erase("streammusic\\mus_bat_malak.wav");
+    folder.Write(one_missing);
+    EXPECT_THROW(RunSequence(RenameSequence), RenameError);
+    FolderState expected = one_missing;
+    EXPECT_EQ(expected.Run(RenameSequence), 10u);
+    EXPECT_EQ(folder.Read(), expected);
+}
+
 TEST_F(Runner, MissingMusicFolderFailsAtStepOne) {
     FolderState no_folder = NormalMusic();
     no_folder.RemoveFolder("streammusic");

@@ -1,0 +1,128 @@
+// The POSIX rename with its system calls wrapped at link time (-Wl,--wrap=...),
+// so that a test decides what unlink(), link(), rename() and renameat2() answer.
+// Each fault fires once; every other call goes to the real function.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+
+#include "rename_file.hpp"
+#include "rename_posix.hpp"
+#include "support/folder.hpp"
+
+extern "C" {
+int __real_unlink(const char* path);
+int __real_link(const char* from, const char* to);
+int __real_rename(const char* from, const char* to);
+int __real_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
+}
+
+namespace {
+
+enum class UnlinkFault { kNone, kFails, kRemovesButReportsENOENT };
+UnlinkFault unlink_fault = UnlinkFault::kNone;
+bool no_replace_refused = false;  // renameat2(RENAME_NOREPLACE) answers EINVAL, as on FUSE drives and NFS
+const char* competitor = nullptr;   // created at the target just before link() or rename() acts
+
+void CompeteFor(const char* to) {
+    if (competitor == nullptr || std::string(to) != competitor) return;
+    competitor = nullptr;
+    vornhaskel::test::WriteFile(to, "competitor");
+}
+
+}  // namespace
+
+extern "C" int __wrap_unlink(const char* path) {
+    const UnlinkFault fault = std::exchange(unlink_fault, UnlinkFault::kNone);
+    if (fault == UnlinkFault::kFails) {
+        errno = EIO;
+        return -1;
+    }
+    const int rc = __real_unlink(path);
+    if (rc == 0 && fault == UnlinkFault::kRemovesButReportsENOENT) {
+        errno = ENOENT;
+        return -1;
+    }
+    return rc;
+}
+
+extern "C" int __wrap_link(const char* from, const char* to) {
+    CompeteFor(to);
+    return __real_link(from, to);
+}
+
+extern "C" int __wrap_rename(const char* from, const char* to) {
+    CompeteFor(to);
+    return __real_rename(from, to);
+}
+
+extern "C" int __wrap_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+    if (no_replace_refused) {
+        errno = EINVAL;
+        return -1;
+    }
+    return __real_renameat2(from_dir, from, to_dir, to, flags);
+}
+
+namespace vornhaskel::test {
+namespace {
+
+class SystemCallFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory("streammusic");
+        WriteFile("streammusic/a.wav", "A");
+    }
+    void TearDown() override {
+        unlink_fault = UnlinkFault::kNone;
+        no_replace_refused = false;
+        competitor = nullptr;
+    }
+    // Through RenameFile, as the program calls it; the error code, or 0.
+    static int RenameThroughFallback(const char* from, const char* to) {
+        no_replace_refused = true;
+        try {
+            RenameFile(from, to);
+            return 0;
+        } catch (const RenameError& e) {
+            return e.code().value();
+        }
+    }
+    ScratchGameFolder folder;
+};
+
+TEST_F(SystemCallFaults, UnlinkThatFailsLeavesTheFileUnderItsOldNameOnly) {
+    unlink_fault = UnlinkFault::kFails;
+    EXPECT_EQ(posix::RenameByLink("streammusic/a.wav", "streammusic/b.wav"), EIO);
+    EXPECT_EQ(ReadFile("streammusic/a.wav"), "A");
+    EXPECT_FALSE(fs::exists("streammusic/b.wav"));
+
+    unlink_fault = UnlinkFault::kFails;
+    EXPECT_EQ(RenameThroughFallback("streammusic\\a.wav", "streammusic\\b.wav"), EIO);
+    EXPECT_EQ(ReadFile("streammusic/a.wav"), "A");
+}
+
+// A removal that was carried out but reported as failed (a retransmitted NFS
+// REMOVE, or the old name moved away meanwhile) must not cost the file its last name.
+TEST_F(SystemCallFaults, UnlinkThatRemovesButReportsFailureKeepsTheNewName) {
+    unlink_fault = UnlinkFault::kRemovesButReportsENOENT;
+    EXPECT_EQ(posix::RenameByLink("streammusic/a.wav", "streammusic/b.wav"), ENOENT);
+    EXPECT_EQ(ReadFile("streammusic/b.wav"), "A");
+
+    unlink_fault = UnlinkFault::kRemovesButReportsENOENT;
+    EXPECT_EQ(RenameThroughFallback("streammusic\\b.wav", "streammusic\\c.wav"), ENOENT);
+    EXPECT_EQ(ReadFile("streammusic/c.wav"), "A");
+}
+
+// Where links work, the fallback claims the new name and moves the file in one
+// call, so a file created there at the last moment is refused, never replaced.
+TEST_F(SystemCallFaults, CompetitorCreatingTheNewNameAtTheLastMomentIsNeverReplaced) {
+    competitor = "streammusic/b.wav";
+    EXPECT_EQ(RenameThroughFallback("streammusic\\a.wav", "streammusic\\b.wav"), EEXIST);
+    EXPECT_EQ(ReadFile("streammusic/a.wav"), "A");
+    EXPECT_EQ(ReadFile("streammusic/b.wav"), "competitor");
+}
+
+}  // namespace
+}  // namespace vornhaskel::test
