@@ -83,8 +83,12 @@ const std::error_category& Win32Category() noexcept {
 void RenameFile(std::string_view old_path, std::string_view new_path) {
     const std::wstring from = Utf8ToWide(old_path);
     const std::wstring to = Utf8ToWide(new_path);
-    if (!::MoveFileExW(from.c_str(), to.c_str(), 0))
-        throw RenameError(std::error_code(static_cast<int>(::GetLastError()), Win32Category()), old_path, new_path);
+    if (!::MoveFileExW(from.c_str(), to.c_str(), 0)) {
+        // Read before anything else runs: allocating the exception or initialising
+        // the category may reset the thread's last error.
+        const DWORD error = ::GetLastError();
+        throw RenameError(std::error_code(static_cast<int>(error), Win32Category()), old_path, new_path);
+    }
 }
 
 }  // namespace vornhaskel

@@ -166,7 +166,8 @@ HWND PushButton(const wchar_t* caption, int id, HINSTANCE instance) {
                              nullptr);
 }
 
-bool CreateFrmMusic(HINSTANCE instance) {
+// 0, or the error code of the call that failed, read right after it.
+DWORD CreateFrmMusic(HINSTANCE instance) {
     const HICON large = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
     const HICON small = static_cast<HICON>(::LoadImageW(
@@ -180,15 +181,17 @@ bool CreateFrmMusic(HINSTANCE instance) {
     window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kClassName;
-    if (!::RegisterClassExW(&window_class)) return false;
+    if (!::RegisterClassExW(&window_class)) return ::GetLastError();
 
     const SIZE frame = FrameSize(ScreenDpi());
     form.window = ::CreateWindowExW(0, kClassName, L"Form1", kStyle, CW_USEDEFAULT, 0, frame.cx, frame.cy, nullptr,
                                     nullptr, instance, nullptr);
-    if (!form.window) return false;
+    if (!form.window) return ::GetLastError();
     // Created in tab order: rename, then unrename.
     form.rename = PushButton(L"Rename (Enable-Mod)", kRenameId, instance);
+    if (!form.rename) return ::GetLastError();
     form.unrename = PushButton(L"Un-rename (Normal Music)", kUnrenameId, instance);
+    if (!form.unrename) return ::GetLastError();
     form.focus = form.rename;
 
     // The window may sit on a monitor whose DPI differs from the primary one.
@@ -196,7 +199,7 @@ bool CreateFrmMusic(HINSTANCE instance) {
     const SIZE fitted = FrameSize(dpi);
     ::SetWindowPos(form.window, nullptr, 0, 0, fitted.cx, fitted.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout(dpi);
-    return form.rename && form.unrename;
+    return 0;
 }
 
 // Tab moves between the buttons and Enter clicks the focused one, as in a
@@ -219,8 +222,8 @@ bool HandleKey(const MSG& message) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    if (!CreateFrmMusic(instance)) {
-        const std::error_code cause(static_cast<int>(::GetLastError()), vornhaskel::Win32Category());
+    if (const DWORD error = CreateFrmMusic(instance); error != 0) {
+        const std::error_code cause(static_cast<int>(error), vornhaskel::Win32Category());
         ReportAndExit(cause.message().c_str());
     }
     ::ShowWindow(form.window, SW_SHOWNORMAL);
