@@ -4,7 +4,11 @@
 // window, runs the button's rename sequence in the working directory and ends
 // the program: exit status 0 on success, 1 after the error dialog.
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
+#include <bitset>
 #include <cstdlib>
 #include <exception>
 
@@ -26,11 +30,75 @@ struct FrmMusic {
 // Geometry in twips at 15 twips per pixel; GDK applies the desktop's scale.
 constexpr int Px(int twips) { return twips / 15; }
 
+// Keys act only on a fresh press made while the window has the keyboard. An
+// auto-repeat, or a key still held from before (the Enter that started the
+// program, or the one whose click led to the error dialog), does nothing until
+// it has been released. Keys are tracked by hardware code: X repeats a held key
+// as further presses with no release in between.
+using KeysDown = std::bitset<256>;
+
+bool IsActivationKey(guint keyval) {
+    switch (keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+    case GDK_KEY_Escape:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// On gaining the keyboard, every key already down counts as held. Wayland sends
+// no presses for such keys, so only X needs asking.
+gboolean OnFocusIn(GtkWidget* window, GdkEvent*, gpointer keys) noexcept {
+    auto& down = *static_cast<KeysDown*>(keys);
+    down.reset();
+#ifdef GDK_WINDOWING_X11
+    GdkDisplay* display = gtk_widget_get_display(window);
+    if (GDK_IS_X11_DISPLAY(display)) {
+        char keymap[32];
+        XQueryKeymap(GDK_DISPLAY_XDISPLAY(display), keymap);
+        for (std::size_t code = 0; code < down.size(); ++code)
+            down[code] = (static_cast<unsigned char>(keymap[code / 8]) >> (code % 8)) & 1U;
+    }
+#else
+    (void)window;
+#endif
+    return FALSE;
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer keys) noexcept {
+    auto& down = *static_cast<KeysDown*>(keys);
+    const std::size_t code = event->hardware_keycode % down.size();
+    const bool fresh = !down[code];
+    down[code] = true;
+    return !fresh && IsActivationKey(event->keyval);  // TRUE drops the press
+}
+
+gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer keys) noexcept {
+    auto& down = *static_cast<KeysDown*>(keys);
+    down[event->hardware_keycode % down.size()] = false;
+    return FALSE;
+}
+
+void ActOnFreshKeysOnly(GtkWidget* window) {
+    auto* down = new KeysDown;
+    g_object_set_data_full(G_OBJECT(window), "vornhaskel-keys-down", down,
+                           [](gpointer keys) { delete static_cast<KeysDown*>(keys); });
+    g_signal_connect(window, "focus-in-event", G_CALLBACK(OnFocusIn), down);
+    g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), down);
+    g_signal_connect(window, "key-release-event", G_CALLBACK(OnKeyRelease), down);
+}
+
 // The top-level error handling: one modal dialog with no parent, then the end.
 [[noreturn]] void ReportAndExit(const char* description) noexcept {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
                                                description);
     gtk_window_set_title(GTK_WINDOW(dialog), "vornhaskel");
+    ActOnFreshKeysOnly(dialog);
     gtk_dialog_run(GTK_DIALOG(dialog));
     std::exit(EXIT_FAILURE);
 }
@@ -103,6 +171,7 @@ int main() {
     g_signal_connect(form.rename, "clicked", G_CALLBACK(OnClicked<vornhaskel::RenameSequence>), &form);
     g_signal_connect(form.unrename, "clicked", G_CALLBACK(OnClicked<vornhaskel::UnrenameSequence>), &form);
     g_signal_connect(form.window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+    ActOnFreshKeysOnly(form.window);
 
     gtk_widget_show_all(form.window);
     gtk_window_set_focus(GTK_WINDOW(form.window), form.rename);

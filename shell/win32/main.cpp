@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <bitset>
 #include <exception>
 
 #include "runner.hpp"
@@ -105,8 +106,47 @@ void Layout(UINT dpi) {
     form.font = font;
 }
 
+// Enter, Space and Escape act only on a fresh press. Windows marks an
+// auto-repeat, and a key that went down before this program had the keyboard, as
+// already down (bit 30 of lParam); such presses are dropped, and so is the
+// release of a press that was dropped, since Space clicks a button on release.
+class FreshKeys {
+public:
+    bool Drops(const MSG& message) {
+        if (!IsActivationKey(message.wParam)) return false;
+        const std::size_t key = message.wParam;
+        switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (message.lParam & (1L << 30)) return true;
+            pressed_.set(key);
+            return false;
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            const bool dropped = !pressed_.test(key);
+            pressed_.reset(key);
+            return dropped;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool IsActivationKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE || key == VK_ESCAPE; }
+    std::bitset<256> pressed_;
+};
+FreshKeys fresh_keys;
+
+// The message box runs its own message loop; this hook sees its messages first.
+LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wparam, LPARAM lparam) noexcept {
+    if (code == MSGF_DIALOGBOX && fresh_keys.Drops(*reinterpret_cast<const MSG*>(lparam))) return 1;
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 // The top-level error handling: one message box with no owner, then the end.
 [[noreturn]] void ReportAndExit(const char* description) noexcept {
+    ::SetWindowsHookExW(WH_MSGFILTER, DialogKeyFilter, nullptr, ::GetCurrentThreadId());
     ::MessageBoxW(nullptr, vornhaskel::Utf8ToWide(description).c_str(), L"vornhaskel",
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL);
     ::ExitProcess(1);
@@ -205,7 +245,9 @@ DWORD CreateFrmMusic(HINSTANCE instance) {
 // Tab moves between the buttons and Enter clicks the focused one, as in a
 // dialog; Space is the button's own.
 bool HandleKey(const MSG& message) {
-    if (message.message != WM_KEYDOWN || (message.hwnd != form.rename && message.hwnd != form.unrename)) return false;
+    if (message.hwnd != form.rename && message.hwnd != form.unrename) return false;
+    if (fresh_keys.Drops(message)) return true;
+    if (message.message != WM_KEYDOWN) return false;
     if (message.wParam == VK_TAB) {
         ::SetFocus(::GetNextDlgTabItem(form.window, message.hwnd, ::GetKeyState(VK_SHIFT) < 0));
         return true;

@@ -200,6 +200,47 @@ class ProgramCases:
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
 
+    def hold(self, key):
+        """Holds `key` down until the test ends, or until release() is called."""
+        self.x.run("xdotool", "keydown", key)
+        self.addCleanup(self.release, key)
+
+    def release(self, key):
+        self.x.run("xdotool", "keyup", key)
+
+    def assert_waiting(self, seconds):
+        """The program is still running after `seconds`, its window shown."""
+        time.sleep(seconds)
+        self.assertIsNone(self.process.poll(), "the program ended")
+
+    def test_enter_held_from_the_launch_acts_only_once_pressed_afresh(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        self.hold("Return")
+        window = self.start()
+        self.x.activate(window)
+        self.assert_waiting(1.5)  # well past the auto-repeat delay
+        self.release("Return")
+        self.assert_waiting(0.3)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
+    def test_enter_held_through_a_failing_switch_leaves_the_message_up(self):
+        active = gamefolder.mod_active(gamefolder.normal_music())
+        gamefolder.write(self.folder, active)
+        self.x.activate(self.start())
+        self.hold("Return")
+        dialog = self.wait_dialog()
+        self.assert_waiting(1.5)
+        self.release("Return")
+        self.assert_waiting(0.3)
+        self.assertEqual(len(self.x.visible_windows(self.dialog_title)), 1, "the message is still up")
+        self.dismiss(dialog)
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(gamefolder.read(self.folder), active)
+
     def test_tab_moves_focus_from_rename_to_unrename(self):
         normal = gamefolder.normal_music()
         active = gamefolder.mod_active(normal)
