@@ -16,7 +16,7 @@ fi
 apt-get install -y -qq --no-install-recommends $native $packaging \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     wine wine64 \
-    xvfb xauth openbox xdotool wmctrl x11-utils imagemagick \
+    xvfb xauth openbox xdotool wmctrl x11-utils imagemagick strace \
     icoutils \
     fuse3 ntfs-3g exfat-fuse exfatprogs fusefat dosfstools util-linux \
     >/dev/null

@@ -144,13 +144,19 @@ class ProgramCases:
         self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-"))
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
 
-    def start(self, folder=None):
-        env = dict(self.x.env, **self.extra_env)
-        self.process = subprocess.Popen(self.command, cwd=folder or self.folder, env=env,
+    def start(self, folder=None, command=None, env=None):
+        env = dict(self.x.env, **self.extra_env, **(env or {}))
+        self.process = subprocess.Popen(command or self.command, cwd=folder or self.folder, env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
+        self.dialog_expected = False
         self.addCleanup(self.stop)
-        return self.x.wait_window(self.title)
+
+        def shown():
+            if self.process.poll() is not None:
+                raise AssertionError(f"the program ended with {self.process.returncode} before showing its window")
+            return (self.x.visible_windows(self.title) or [None])[0]
+        return wait_for(shown, f"a window titled {self.title!r}", timeout=60)
 
     def stop(self):
         if self.process.poll() is None:
@@ -158,10 +164,17 @@ class ProgramCases:
             self.process.wait()
 
     def exit_status(self, timeout=60):
-        return self.process.wait(timeout=timeout)
+        """Waits for the end; a failure dialog that the case did not expect fails it at once."""
+        def ended():
+            if not self.dialog_expected and self.x.visible_windows(self.dialog_title):
+                raise AssertionError("an unexpected failure dialog is up")
+            return self.process.poll() is not None
+        wait_for(ended, "the program to end", timeout, interval=0.1)
+        return self.process.returncode
 
     def wait_dialog(self):
         """Waits for the failure dialog; checks it is the only one and that the main window stays hidden."""
+        self.dialog_expected = True
         dialog = self.x.wait_window(self.dialog_title)
         time.sleep(0.3)
         self.assertEqual(len(self.x.visible_windows(self.dialog_title)), 1, "exactly one dialog")
@@ -174,8 +187,28 @@ class ProgramCases:
 
     # -- the cases every build of the program must pass ---------------------
 
-    RENAME_CENTRE = (72 + 137 // 2, 16 + 57 // 2)
-    UNRENAME_CENTRE = (72 + 137 // 2, 112 + 57 // 2)
+    dpi = 96  # the layout's pixels per inch
+    RENAME_BOX = (1080, 240, 2055, 855)  # twips: left, top, width, height
+    UNRENAME_BOX = (1080, 1680, 2055, 855)
+
+    def px(self, twips):
+        """MulDiv(twips, dpi, 1440), rounded half away from zero, as both programs convert."""
+        return (twips * self.dpi + 720) // 1440
+
+    def box(self, twips):
+        return [self.px(value) for value in twips]
+
+    def centre(self, twips):
+        left, top, width, height = self.box(twips)
+        return left + width // 2, top + height // 2
+
+    @property
+    def RENAME_CENTRE(self):
+        return self.centre(self.RENAME_BOX)
+
+    @property
+    def UNRENAME_CENTRE(self):
+        return self.centre(self.UNRENAME_BOX)
 
     def click_button(self, window, centre):
         self.x.click(window, *centre)
@@ -190,6 +223,22 @@ class ProgramCases:
         self.click_button(self.start(), self.UNRENAME_CENTRE)
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), normal)
+
+    def test_clicks_just_outside_either_button_do_nothing(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start()
+        for twips in (self.RENAME_BOX, self.UNRENAME_BOX):
+            left, top, width, height = self.box(twips)
+            for x, y in ((left - 1, top + height // 2), (left + width, top + height // 2),
+                         (left + width // 2, top - 1), (left + width // 2, top + height)):
+                self.x.click(window, x, y)
+        self.assert_waiting(0.5)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+        left, top, width, height = self.box(self.RENAME_BOX)
+        self.x.click(window, left + width - 1, top + height - 1)  # the far corner is still the button
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
 
     def test_enter_right_after_start_runs_rename(self):
         normal = gamefolder.normal_music()

@@ -16,22 +16,8 @@ from harness import ProgramCases, gamefolder  # noqa: E402
 EXE = INSPECT = PREFIXES = None
 
 
-def scaled(twips, dpi):
-    """MulDiv(twips, dpi, 1440): rounded half away from zero."""
-    return (twips * dpi + 720) // 1440
-
-
 class WineProgram(ProgramCases):
     prefix = "wineprefix-e2e"
-    dpi = 96
-
-    @property
-    def RENAME_CENTRE(self):
-        return scaled(1080 + 2055 // 2, self.dpi), scaled(240 + 855 // 2, self.dpi)
-
-    @property
-    def UNRENAME_CENTRE(self):
-        return scaled(1080 + 2055 // 2, self.dpi), scaled(1680 + 855 // 2, self.dpi)
 
     @classmethod
     def setUpClass(cls):
@@ -51,24 +37,21 @@ class WineProgram(ProgramCases):
                              capture_output=True, text=True, timeout=60).stdout
         return json.loads(out)
 
-    def expected_box(self, left, top, width, height):
-        return [scaled(left, self.dpi), scaled(top, self.dpi), scaled(width, self.dpi), scaled(height, self.dpi)]
-
     def check_window(self):
         gamefolder.write(self.folder, gamefolder.normal_music())
         window = self.start()
         form = self.inspect("window")
         self.assertEqual(form["dpi"], self.dpi)
         self.assertEqual(form["title"], "Form1")
-        self.assertEqual(form["client"], [scaled(4680, self.dpi), scaled(3090, self.dpi)])
+        self.assertEqual(form["client"], [self.px(4680), self.px(3090)])
         self.assertEqual(form["style"] & 0x00CF0000, 0x00CF0000, "WS_OVERLAPPEDWINDOW")
         self.assertFalse(form["zoomed"] or form["iconic"])
         self.assertEqual(form["children"], 2)
         rename, unrename = form["buttons"]  # in tab order
         self.assertEqual(rename["caption"], "Rename (Enable-Mod)")
         self.assertEqual(unrename["caption"], "Un-rename (Normal Music)")
-        self.assertEqual(rename["rect"], self.expected_box(1080, 240, 2055, 855))
-        self.assertEqual(unrename["rect"], self.expected_box(1080, 1680, 2055, 855))
+        self.assertEqual(rename["rect"], self.box(self.RENAME_BOX))
+        self.assertEqual(unrename["rect"], self.box(self.UNRENAME_BOX))
         for button in (rename, unrename):
             self.assertEqual(button["class"].lower(), "button")
             self.assertTrue(button["enabled"] and button["visible"] and button["tabstop"])
