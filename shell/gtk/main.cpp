@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "desktop_id.hpp"
 #include "runner.hpp"
 #include "tracks.hpp"
 
@@ -152,7 +153,9 @@ GList* IconList() {
 }  // namespace
 
 int main() {
+    g_set_prgname(vornhaskel::kDesktopId);
     gtk_init(nullptr, nullptr);
+    gdk_set_program_class(vornhaskel::kDesktopId);  // WM_CLASS, matched by StartupWMClass; gtk_init sets its own
 
     static FrmMusic form;
     form.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

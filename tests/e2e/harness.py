@@ -144,7 +144,7 @@ class ProgramCases:
         self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-"))
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
 
-    def start(self, folder=None, command=None, env=None):
+    def start(self, folder=None, command=None, env=None, title=None):
         env = dict(self.x.env, **self.extra_env, **(env or {}))
         self.process = subprocess.Popen(command or self.command, cwd=folder or self.folder, env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -155,8 +155,8 @@ class ProgramCases:
         def shown():
             if self.process.poll() is not None:
                 raise AssertionError(f"the program ended with {self.process.returncode} before showing its window")
-            return (self.x.visible_windows(self.title) or [None])[0]
-        return wait_for(shown, f"a window titled {self.title!r}", timeout=60)
+            return (self.x.visible_windows(title or self.title) or [None])[0]
+        return wait_for(shown, f"a window titled {title or self.title!r}", timeout=60)
 
     def stop(self):
         if self.process.poll() is None:

@@ -1,14 +1,72 @@
-"""The Linux program, end to end: python3 test_gtk.py PATH_TO_VORNHASKEL"""
+"""The Linux program and its launcher, end to end.
+
+usage: python3 test_gtk.py PATH_TO_VORNHASKEL PATH_TO_LAUNCHER DESKTOP_ENTRY"""
 
 import os
 import sys
+import tempfile
+import time
 import unittest
+from pathlib import Path
 
 from harness import ProgramCases, gamefolder, wait_for
 
 
+LAUNCHER = DESKTOP_ENTRY = None
+DESKTOP_ID = "org.vornhaskel.vornhaskel"
+
+
 class GtkProgram(ProgramCases, unittest.TestCase):
     artefact_prefix = "gtk"
+    chooser = "Choose the game folder"
+
+    def from_desktop(self, folder=None):
+        """The desktop entry's command, with %f filled in as a desktop does: the folder, or nothing."""
+        exec_line = next(line[5:] for line in Path(DESKTOP_ENTRY).read_text().splitlines() if line.startswith("Exec="))
+        self.assertEqual(exec_line.split(), ["vornhaskel-launch", "%f"])
+        return [LAUNCHER] + ([str(folder)] if folder else [])
+
+    def start_elsewhere(self, command, title=None):
+        """Starts `command` from a folder that is not the game folder, as the desktop does."""
+        return self.start(folder=tempfile.gettempdir(), command=command, title=title)
+
+    def test_launcher_given_a_folder_starts_the_program_in_it(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start_elsewhere(self.from_desktop(self.folder))
+        self.assertIn(f'"{DESKTOP_ID}", "{DESKTOP_ID}"', self.x.run("xprop", "-id", str(window), "WM_CLASS"))
+        self.click_button(window, self.RENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
+    def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        chooser = self.start_elsewhere(self.from_desktop(), title=self.chooser)
+        self.x.screenshot(chooser, "gtk-chooser.png")
+        self.x.activate(chooser)
+        self.x.key("ctrl+l")
+        self.x.run("xdotool", "type", "--delay", "20", str(self.folder))
+        time.sleep(0.5)
+        self.x.key("Delete", "Return")  # Delete drops the "/" that GTK's inline completion adds
+        window = self.x.wait_window(self.title)
+        self.click_button(window, self.RENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
+    def test_escape_in_the_chooser_starts_nothing(self):
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        self.x.activate(self.start_elsewhere(self.from_desktop(), title=self.chooser))
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(self.x.visible_windows(self.title), [])
+        self.assertEqual(gamefolder.read(self.folder), normal)
+
+    def test_launcher_given_a_folder_it_cannot_enter_says_so(self):
+        self.start_elsewhere(self.from_desktop(self.folder / "no such folder"), title=self.dialog_title)
+        self.dismiss(self.wait_dialog())
+        self.assertEqual(self.exit_status(), 1)
 
     def test_window_is_form1_with_a_312_by_206_client_area(self):
         gamefolder.write(self.folder, gamefolder.normal_music())
@@ -39,4 +97,5 @@ class GtkProgram(ProgramCases, unittest.TestCase):
 
 if __name__ == "__main__":
     GtkProgram.command = [os.path.abspath(sys.argv.pop(1))]
+    LAUNCHER, DESKTOP_ENTRY = os.path.abspath(sys.argv.pop(1)), sys.argv.pop(1)
     unittest.main(verbosity=2)

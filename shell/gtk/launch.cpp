@@ -1,0 +1,91 @@
+// vornhaskel-launch: starts vornhaskel with the game folder as its working
+// directory, as the "Start in" field of a Windows shortcut does.
+//
+//   vornhaskel-launch FOLDER   enters FOLDER and becomes vornhaskel (exec), so
+//                              the exit status is the program's
+//   vornhaskel-launch          asks for the folder first; Cancel ends with 0
+//
+// It does not look at what the folder holds: a wrong folder meets the program's
+// own clean failure at the first rename, with nothing changed.
+#include <gtk/gtk.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "desktop_id.hpp"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& text) {
+    if (gtk_init_check(nullptr, nullptr)) {
+        GtkWidget* dialog =
+            gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text.c_str());
+        gtk_window_set_title(GTK_WINDOW(dialog), "vornhaskel");
+        gtk_dialog_run(GTK_DIALOG(dialog));
+    } else {
+        std::fprintf(stderr, "vornhaskel-launch: %s\n", text.c_str());
+    }
+    std::exit(EXIT_FAILURE);
+}
+
+// The program lives beside the launcher, wherever the two were unpacked; PATH is not asked.
+std::string Program() {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return "vornhaskel";
+    const std::string path(self, static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + "vornhaskel";
+}
+
+[[noreturn]] void StartIn(const char* folder) {
+    if (::chdir(folder) != 0) {
+        const int error = errno;
+        Fail(std::string("Cannot open the folder ") + folder + ": " + std::strerror(error));
+    }
+    const std::string program = Program();
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    const int error = errno;
+    Fail("Cannot start " + program + ": " + std::strerror(error));
+}
+
+bool IsFolder(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
+
+// Where the chooser opens: the usual game library folder when there is one, else home.
+std::string StartFolder() {
+    const std::string home = g_get_home_dir();
+    for (const char* library : {"/.steam/steam/steamapps/common", "/.local/share/Steam/steamapps/common"})
+        if (IsFolder(home + library)) return home + library;
+    return home;
+}
+
+// GtkFileChooserNative goes through the desktop portal where one runs; a typed
+// path (Ctrl+L) works in its own dialog as in any other.
+[[noreturn]] void ChooseAndStart() {
+    gtk_init(nullptr, nullptr);
+    GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
+        "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), StartFolder().c_str());
+    // A name typed in the game folder is never made into a new folder there.
+    gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
+    const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser));
+    gchar* folder = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
+    gtk_native_dialog_destroy(GTK_NATIVE_DIALOG(chooser));
+    if (response != GTK_RESPONSE_ACCEPT) std::exit(EXIT_SUCCESS);
+    if (folder == nullptr) Fail("The chosen folder is not on this computer's file system.");
+    gdk_display_flush(gdk_display_get_default());  // the chooser is gone before the window appears
+    StartIn(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_set_prgname(vornhaskel::kDesktopId);
+    if (argc > 2) Fail("usage: vornhaskel-launch [GAME_FOLDER]");
+    if (argc == 2) StartIn(argv[1]);
+    ChooseAndStart();
+}
