@@ -7,18 +7,38 @@ set(resources "${PROJECT_SOURCE_DIR}/resources")
 if(WIN32)
     install(TARGETS vornhaskel RUNTIME DESTINATION .)
     install(FILES "${resources}/README-windows.txt" DESTINATION . RENAME README.txt)
+    install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "vornhaskel-1.00-windows")
 else()
-    install(TARGETS vornhaskel RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    install(TARGETS vornhaskel vornhaskel-launch RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    # Debian policy wants the licence as /usr/share/doc/PACKAGE/copyright.
+    file(READ "${PROJECT_SOURCE_DIR}/LICENSE" license_text)
+    string(STRIP "${license_text}" license_text)
+    string(REPLACE "\n\n" "\n.\n" license_text "${license_text}")
+    string(REPLACE "\n" "\n " license_text " ${license_text}")
+    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/copyright"
+         "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+         "Upstream-Name: vornhaskel\n\nFiles: *\nCopyright: 2026 vornhaskel contributors\nLicense: MIT\n${license_text}\n")
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
     install(FILES "${resources}/${desktop_id}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
     install(FILES "${resources}/${desktop_id}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
     foreach(size 16 32 48)
         install(FILES "${VORNHASKEL_ICON_DIR}/icon-${size}.png"
                 DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps" RENAME vornhaskel.png)
     endforeach()
-    set(CPACK_GENERATOR DEB)
+    # The .deb for Debian and its kin; a .tar.gz, with bin/, share/ and a read-me,
+    # for the distributions that cannot take a .deb.
+    set(CPACK_GENERATOR DEB TGZ)
+    set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/PackagingPerGenerator.cmake")
+    set(CPACK_VORNHASKEL_PORTABLE_README "${resources}/portable")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[vornhaskel renames the 28 music files of a game folder so that the game
+plays either its own music or the music of a mod. It only renames: it never
+reads, writes, copies or deletes a file, and a rename never replaces an
+existing file. If a rename fails, it stops there and names the file and the
+cause. Start it from the desktop menu and choose the game folder, or hand
+it the folder.]=])
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_SECTION games)
     set(CPACK_STRIP_FILES ON)  # the exe is stripped when linked; strip would stamp a time into it

@@ -3,7 +3,9 @@
 usage: python3 test_packages.py deb BUILD_FOLDER
        python3 test_packages.py zip BUILD_FOLDER BUILT_EXE"""
 
+import re
 import struct
+import tarfile
 import subprocess
 import sys
 import tempfile
@@ -21,7 +23,7 @@ DESKTOP_ID = "org.vornhaskel.vornhaskel"
 def make_package(generator, into):
     subprocess.run(["cpack", "-G", generator, "--config", str(Path(BUILD, "CPackConfig.cmake")), "-B", str(into)],
                    check=True, capture_output=True)
-    return next(Path(into).glob("*.deb" if generator == "DEB" else "*.zip"))
+    return next(Path(into).glob({"DEB": "*.deb", "ZIP": "*.zip", "TGZ": "*.tar.gz"}[generator]))
 
 
 class DebianPackage(unittest.TestCase):
@@ -42,8 +44,9 @@ class DebianPackage(unittest.TestCase):
 
     def test_holds_the_program_metadata_and_icons(self):
         files = sorted(str(p.relative_to(self.root)) for p in self.root.rglob("*") if p.is_file())
-        self.assertEqual(files, ["usr/bin/vornhaskel",
+        self.assertEqual(files, ["usr/bin/vornhaskel", "usr/bin/vornhaskel-launch",
                                  f"usr/share/applications/{DESKTOP_ID}.desktop",
+                                 "usr/share/doc/vornhaskel/copyright",
                                  "usr/share/icons/hicolor/16x16/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/32x32/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/48x48/apps/vornhaskel.png",
@@ -55,9 +58,21 @@ class DebianPackage(unittest.TestCase):
         for library in ("libc6", "libgtk-3-0", "libstdc++6"):
             self.assertIn(library, depends)
 
+    def test_carries_the_licence_and_an_extended_description(self):
+        copyright_file = (self.root / "usr/share/doc/vornhaskel/copyright").read_text()
+        self.assertIn("License: MIT", copyright_file)
+        self.assertIn(" THE SOFTWARE IS PROVIDED \"AS IS\"", copyright_file)
+        summary, *extended = self.field("Description").splitlines()
+        self.assertEqual(summary, "Switches a game folder between its normal music and a music mod")
+        self.assertGreater(len(extended), 2)
+
     def test_metadata_passes_the_validators(self):
-        subprocess.run(["desktop-file-validate", str(self.root / f"usr/share/applications/{DESKTOP_ID}.desktop")],
-                       check=True)
+        entry = self.root / f"usr/share/applications/{DESKTOP_ID}.desktop"
+        subprocess.run(["desktop-file-validate", str(entry)], check=True)
+        lines = entry.read_text().splitlines()
+        self.assertIn("Exec=vornhaskel-launch %f", lines)
+        self.assertIn(f"StartupWMClass={DESKTOP_ID}", lines)
+        self.assertFalse([line for line in lines if line.startswith("MimeType=")], "never the folder handler")
         subprocess.run(["appstreamcli", "validate", "--no-net",
                         str(self.root / f"usr/share/metainfo/{DESKTOP_ID}.metainfo.xml")], check=True)
 
@@ -67,8 +82,29 @@ class DebianPackage(unittest.TestCase):
             self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
             self.assertEqual(struct.unpack(">II", png[16:24]), (size, size))
 
-    def test_installed_program_is_hardened(self):
-        self.assertEqual(check_elf(self.root / "usr/bin/vornhaskel"), [])
+    def test_installed_programs_are_hardened(self):
+        for program in ("vornhaskel", "vornhaskel-launch"):
+            self.assertEqual(check_elf(self.root / "usr/bin" / program), [], program)
+
+
+class PortableTarball(unittest.TestCase):
+    def test_holds_bin_share_and_a_read_me_and_needs_no_newer_glibc_than_2_34(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            with tarfile.open(make_package("TGZ", scratch)) as package:
+                files = sorted(m.name for m in package.getmembers() if m.isfile())
+                top = "vornhaskel-1.0.0-linux-x86_64/"
+                self.assertEqual(files, [top + name for name in (
+                    "README.txt", "bin/vornhaskel", "bin/vornhaskel-launch",
+                    f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/copyright",
+                    "share/icons/hicolor/16x16/apps/vornhaskel.png", "share/icons/hicolor/32x32/apps/vornhaskel.png",
+                    "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
+                self.assertTrue(package.getmember(top + "bin/vornhaskel-launch").mode & 0o111)
+                package.extractall(scratch)
+            for program in ("vornhaskel", "vornhaskel-launch"):
+                symbols = subprocess.run(["objdump", "-T", str(Path(scratch, top, "bin", program))], check=True,
+                                         capture_output=True, text=True).stdout
+                versions = {tuple(map(int, v)) for v in re.findall(r"GLIBC_(\d+)\.(\d+)", symbols)}
+                self.assertLessEqual(max(versions), (2, 34), program)
 
 
 class WindowsZip(unittest.TestCase):
@@ -76,10 +112,11 @@ class WindowsZip(unittest.TestCase):
         with tempfile.TemporaryDirectory() as scratch:
             with zipfile.ZipFile(make_package("ZIP", scratch)) as package:
                 names = sorted(package.namelist())
-                self.assertEqual(names, ["vornhaskel-1.00-windows/README.txt",
+                self.assertEqual(names, ["vornhaskel-1.00-windows/LICENSE.txt", "vornhaskel-1.00-windows/README.txt",
                                          "vornhaskel-1.00-windows/vornhaskel.exe"])
-                self.assertEqual(package.read(names[1]), Path(EXE).read_bytes())
-                readme = package.read(names[0]).decode("ascii")
+                self.assertEqual(package.read(names[2]), Path(EXE).read_bytes())
+                self.assertIn(b"MIT License", package.read(names[0]))
+                readme = package.read(names[1]).decode("ascii")
         for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
                        "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav"):
             self.assertIn(phrase, readme)
@@ -89,6 +126,6 @@ if __name__ == "__main__":
     kind, BUILD = sys.argv[1], sys.argv[2]
     EXE = sys.argv[3] if len(sys.argv) > 3 else None
     del sys.argv[1:]
-    case = DebianPackage if kind == "deb" else WindowsZip
-    suite = unittest.defaultTestLoader.loadTestsFromTestCase(case)
+    cases = (DebianPackage, PortableTarball) if kind == "deb" else (WindowsZip,)
+    suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(case) for case in cases)
     sys.exit(not unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful())
