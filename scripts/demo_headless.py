@@ -1,0 +1,53 @@
+"""The demo on a machine without a display: starts the program in the demo
+folder on an Xvfb of its own, saves a picture of the window, and clicks the
+button that switches the folder, as a player would: "Un-rename (Normal Music)"
+when the mod is active, "Rename (Enable-Mod)" otherwise.
+
+usage: demo_headless.py PROGRAM FOLDER PICTURE   (exits with the program's status)"""
+
+import os
+import subprocess
+import sys
+
+import gamefolder
+
+# Centres of the two buttons in the window at 96 dpi, in pixels.
+RENAME = (72 + 137 // 2, 16 + 57 // 2)
+UNRENAME = (72 + 137 // 2, 112 + 57 // 2)
+
+
+def start_xvfb():
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    with os.fdopen(read_fd) as pipe:
+        display = ":" + pipe.readline().strip()
+    return xvfb, display
+
+
+def main(program, folder, picture):
+    xvfb, display = start_xvfb()
+    env = dict(os.environ, DISPLAY=display)
+    env.pop("WAYLAND_DISPLAY", None)
+    try:
+        process = subprocess.Popen([os.path.abspath(program)], cwd=folder, env=env)
+        found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Form1$"], env=env,
+                               capture_output=True, text=True, timeout=30)
+        window = found.stdout.split()[0]
+        subprocess.run(["import", "-window", window, picture], env=env, check=True)
+        x, y = UNRENAME if gamefolder.describe(folder) == "mod active" else RENAME
+        subprocess.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"], env=env, check=True)
+        try:
+            return process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            print("the program showed an error message; see the folder's state below", file=sys.stderr)
+            process.kill()
+            return process.wait()
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:4]))
