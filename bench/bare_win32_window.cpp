@@ -5,7 +5,8 @@
 #include <windows.h>
 
 namespace {
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+// Not noexcept: that alone would link in std::terminate and, with it, the demangler.
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_DESTROY) {
         ::PostQuitMessage(0);
         return 0;

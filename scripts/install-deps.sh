@@ -17,7 +17,7 @@ if [ "${1:-}" = linux ] || [ "${1:-}" = headless-linux ]; then
 fi
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $native $packaging \
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
     wine wine64 \
     xvfb xauth openbox xdotool wmctrl x11-utils imagemagick strace \
     icoutils \

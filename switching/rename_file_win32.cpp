@@ -3,6 +3,7 @@
 #endif
 #include <windows.h>
 
+#include <charconv>
 #include <string>
 
 #include "rename_file.hpp"
@@ -33,6 +34,14 @@ std::wstring Utf8ToWide(std::string_view utf8) {
 
 namespace {
 
+// For a code the system has no words for. std::to_chars, unlike std::to_string,
+// brings no printf family into the executable.
+std::string UnknownError(int code) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(code)).ptr;
+    return "Windows error " + std::string(digits, end);
+}
+
 class Win32ErrorCategory final : public std::error_category {
 public:
     const char* name() const noexcept override { return "win32"; }
@@ -42,7 +51,7 @@ public:
         const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
         DWORD length = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(code), 0,
                                         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        if (length == 0 || buffer == nullptr) return "Windows error " + std::to_string(static_cast<unsigned>(code));
+        if (length == 0 || buffer == nullptr) return UnknownError(code);
         while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
             --length;
         std::string text = Narrow(buffer, static_cast<int>(length));

@@ -28,8 +28,14 @@ struct FrmMusic {
     GtkWidget* unrename = nullptr;
 };
 
-// Geometry in twips at 15 twips per pixel; GDK applies the desktop's scale.
-constexpr int Px(int twips) { return twips / 15; }
+// Twips convert at the desktop's font resolution: 96 dpi by default, more where
+// the text is scaled up (GNOME's "Large Text", Xft.dpi). The window and both
+// buttons then grow with the captions, which wrap exactly as at the default size.
+// Integer device scaling (GDK_SCALE) is GDK's own, on top of this.
+double font_resolution = 96.0;
+
+// Rounded half away from zero, as Windows' MulDiv converts.
+int Px(int twips) { return static_cast<int>(twips * font_resolution / 1440.0 + 0.5); }
 
 // Keys act only on a fresh press made while the window has the keyboard. An
 // auto-repeat, or a key still held from before (the Enter that started the
@@ -156,6 +162,8 @@ int main() {
     g_set_prgname(vornhaskel::kDesktopId);
     gtk_init(nullptr, nullptr);
     gdk_set_program_class(vornhaskel::kDesktopId);  // WM_CLASS, matched by StartupWMClass; gtk_init sets its own
+    if (const double resolution = gdk_screen_get_resolution(gdk_screen_get_default()); resolution > 0)
+        font_resolution = resolution;
 
     static FrmMusic form;
     form.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

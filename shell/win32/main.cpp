@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <bitset>
+#include <cstdlib>
 #include <exception>
 
 #include "runner.hpp"
@@ -64,11 +65,12 @@ UINT WindowDpi(HWND window) {
     return get_dpi_for_window ? get_dpi_for_window(window) : ScreenDpi();
 }
 
-// The outer size of a window whose client area is kClientArea at `dpi`.
-SIZE FrameSize(UINT dpi) {
+// The outer size of a window on a `dpi` monitor whose client area is kClientArea
+// converted at `layout_dpi`.
+SIZE FrameSize(UINT dpi, UINT layout_dpi) {
     static const auto adjust_for_dpi =
         User32<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    RECT frame{0, 0, Scale(kClientArea.width, dpi), Scale(kClientArea.height, dpi)};
+    RECT frame{0, 0, Scale(kClientArea.width, layout_dpi), Scale(kClientArea.height, layout_dpi)};
     if (adjust_for_dpi)
         adjust_for_dpi(&frame, kStyle, FALSE, 0, dpi);
     else
@@ -77,7 +79,7 @@ SIZE FrameSize(UINT dpi) {
 }
 
 // The system's message font at `dpi`, so that both captions are whole.
-HFONT MessageFont(UINT dpi) {
+LOGFONTW MessageFont(UINT dpi) {
     static const auto parameters_for_dpi =
         User32<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
@@ -89,7 +91,17 @@ HFONT MessageFont(UINT dpi) {
         metrics.lfMessageFont.lfHeight =
             ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
     }
-    return ::CreateFontIndirectW(&metrics.lfMessageFont);
+    return metrics.lfMessageFont;
+}
+
+// Twips convert at the window's DPI, or at a higher one where the message font
+// is larger than Windows' default of 9 points at that DPI ("Make text bigger"),
+// so that the window and both buttons grow with their wrapped captions. 9 points
+// are 12 pixels at 96 dpi: a font `h` pixels high asks for h * 8 dpi. Wine's
+// default font is smaller, so there the layout follows the DPI alone.
+UINT LayoutDpi(UINT dpi, const LOGFONTW& font) {
+    const UINT text_dpi = static_cast<UINT>(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight) * 8;
+    return text_dpi > dpi ? text_dpi : dpi;
 }
 
 void Place(HWND button, const Twips& box, UINT dpi, HFONT font) {
@@ -98,10 +110,16 @@ void Place(HWND button, const Twips& box, UINT dpi, HFONT font) {
     ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+// Sizes the window and places both buttons for a `dpi` monitor and the current
+// message font; again whenever either changes.
 void Layout(UINT dpi) {
-    const HFONT font = MessageFont(dpi);
-    Place(form.rename, kRenameBox, dpi, font);
-    Place(form.unrename, kUnrenameBox, dpi, font);
+    const LOGFONTW message_font = MessageFont(dpi);
+    const UINT layout_dpi = LayoutDpi(dpi, message_font);
+    const SIZE frame = FrameSize(dpi, layout_dpi);
+    ::SetWindowPos(form.window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const HFONT font = ::CreateFontIndirectW(&message_font);
+    Place(form.rename, kRenameBox, layout_dpi, font);
+    Place(form.unrename, kUnrenameBox, layout_dpi, font);
     if (form.font) ::DeleteObject(form.font);
     form.font = font;
 }
@@ -191,6 +209,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         Layout(HIWORD(wparam));
         return 0;
     }
+    case WM_SETTINGCHANGE:
+        if (wparam == SPI_SETNONCLIENTMETRICS) Layout(WindowDpi(window));
+        return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -223,7 +244,7 @@ DWORD CreateFrmMusic(HINSTANCE instance) {
     window_class.lpszClassName = kClassName;
     if (!::RegisterClassExW(&window_class)) return ::GetLastError();
 
-    const SIZE frame = FrameSize(ScreenDpi());
+    const SIZE frame = FrameSize(ScreenDpi(), ScreenDpi());
     form.window = ::CreateWindowExW(0, kClassName, L"Form1", kStyle, CW_USEDEFAULT, 0, frame.cx, frame.cy, nullptr,
                                     nullptr, instance, nullptr);
     if (!form.window) return ::GetLastError();
@@ -235,10 +256,7 @@ DWORD CreateFrmMusic(HINSTANCE instance) {
     form.focus = form.rename;
 
     // The window may sit on a monitor whose DPI differs from the primary one.
-    const UINT dpi = WindowDpi(form.window);
-    const SIZE fitted = FrameSize(dpi);
-    ::SetWindowPos(form.window, nullptr, 0, 0, fitted.cx, fitted.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Layout(dpi);
+    Layout(WindowDpi(form.window));
     return 0;
 }
 
@@ -259,9 +277,28 @@ bool HandleKey(const MSG& message) {
     return false;
 }
 
+// Players start the program from game and download folders, where other DLLs
+// lie about: every DLL loaded from now on (theming, the message box's, an input
+// method's) comes from System32 only. Windows 7 without KB2533623 lacks the call;
+// there the program carries on as before.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    if (found)
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found))(
+            LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
+// Takes the place of the library's verbose terminate handler, which names the
+// exception's type through the C++ demangler: about 45 KB of the executable. No
+// exception leaves the program's callbacks, so it never runs; if it ever did,
+// abort is enough.
+void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    RestrictDllSearch();
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     if (const DWORD error = CreateFrmMusic(instance); error != 0) {

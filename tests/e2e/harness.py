@@ -225,9 +225,14 @@ class ProgramCases:
         self.assertEqual(gamefolder.read(self.folder), normal)
 
     def test_clicks_just_outside_either_button_do_nothing(self):
+        self.check_button_edges()
+
+    def check_button_edges(self, env=None):
+        """Clicks one pixel outside each edge of each button change nothing; the far corner of rename is
+        still rename. A button grown by its caption, or placed or sized wrongly, fails this."""
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
-        window = self.start()
+        window = self.start(env=env)
         for twips in (self.RENAME_BOX, self.UNRENAME_BOX):
             left, top, width, height = self.box(twips)
             for x, y in ((left - 1, top + height // 2), (left + width, top + height // 2),

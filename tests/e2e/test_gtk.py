@@ -78,6 +78,18 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         for size in (16, 32, 48):
             self.assertIn(f"Icon ({size} x {size})", icon)
 
+    def test_large_text_grows_the_layout_so_both_captions_fit(self):
+        """Text scaled by 1.5, as GNOME's Large Text does: the whole layout converts at 144 dpi. A caption
+        that asked for more height than its button has would stretch the button past its box."""
+        self.dpi = 144
+        large = {"GDK_DPI_SCALE": "1.5"}
+        window = self.start(env=large)
+        info = self.x.info(window)
+        self.assertEqual((info["width"], info["height"]), (468, 309))
+        self.x.screenshot(window, f"{self.artefact_prefix}-large-text-window.png")
+        self.stop()
+        self.check_button_edges(env=large)
+
     def test_window_is_gone_before_the_first_rename(self):
         """Each rename slowed to 0.2 s, as on a slow drive: the window must not stay up, frozen."""
         normal = gamefolder.normal_music()

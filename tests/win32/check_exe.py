@@ -150,6 +150,13 @@ class ExecutableTest(unittest.TestCase):
         self.assertTrue(set(imports) <= SYSTEM_DLLS | {n for n in imports if n.startswith("api-ms-win-crt-")},
                         f"unexpected imports: {sorted(set(imports) - SYSTEM_DLLS)}")
 
+    def test_within_its_size_budget(self):
+        self.assertLessEqual(len(self.pe.data), 160 * 1024)
+
+    def test_restricts_where_later_dlls_are_loaded_from(self):
+        # Looked up by name at run time, since Windows 7 without its update lacks it.
+        self.assertIn(b"SetDefaultDllDirectories\0", self.pe.data)
+
     def test_pe32_plus_gui_with_aslr_dep_and_no_time_stamp(self):
         self.assertEqual(self.pe.magic, 0x20B)
         self.assertEqual(self.pe.subsystem, 2)

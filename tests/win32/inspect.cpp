@@ -1,5 +1,6 @@
 // Test helper that runs under Wine next to vornhaskel.exe.
-//   inspect window            waits for frmMusic "Form1" and prints what it reads, as JSON
+//   inspect window            waits for frmMusic "Form1" and prints what it reads, as JSON;
+//                             caption_fit is [inner width, inner height, text width, text height]
 //   inspect dialog            waits for the message box "vornhaskel" and prints its text
 //   inspect hold PATH SECONDS opens PATH without delete sharing, as a running game
 //                             would, prints "held", and keeps it open
@@ -52,6 +53,24 @@ UINT Dpi(HWND window) {
     return static_cast<UINT>(dpi);
 }
 
+// The caption's size as the button would draw it: its own font, wrapped at the
+// width inside its frame (4 pixels each side: the edge and the focus rectangle).
+std::string CaptionFit(HWND button, const RECT& box) {
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(button, caption, 256);
+    const HDC dc = ::GetDC(button);
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0)));
+    const long inner_width = box.right - box.left - 8, inner_height = box.bottom - box.top - 8;
+    RECT text{0, 0, inner_width, 0};
+    ::DrawTextW(dc, caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(button, dc);
+    char fit[96];
+    std::snprintf(fit, sizeof fit, "[%ld, %ld, %ld, %ld]", inner_width, inner_height, text.right - text.left,
+                  text.bottom - text.top);
+    return fit;
+}
+
 std::string Describe(HWND form, HWND button, HWND focus) {
     RECT box{};
     ::GetWindowRect(button, &box);
@@ -63,7 +82,7 @@ std::string Describe(HWND form, HWND button, HWND focus) {
     std::snprintf(geometry, sizeof geometry, "[%ld, %ld, %ld, %ld]", box.left, box.top, box.right - box.left,
                   box.bottom - box.top);
     return "{\"class\": " + Json(Utf8(class_name)) + ", \"caption\": " + Json(Text(button)) +
-           ", \"rect\": " + geometry + ", \"enabled\": " + (::IsWindowEnabled(button) ? "true" : "false") +
+           ", \"rect\": " + geometry + ", \"caption_fit\": " + CaptionFit(button, box) + ", \"enabled\": " + (::IsWindowEnabled(button) ? "true" : "false") +
            ", \"visible\": " + (::IsWindowVisible(button) ? "true" : "false") +
            ", \"tabstop\": " + ((style & WS_TABSTOP) ? "true" : "false") +
            ", \"default\": " + ((style & 0x0F) == BS_DEFPUSHBUTTON ? "true" : "false") +

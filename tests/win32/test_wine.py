@@ -19,6 +19,10 @@ EXE = INSPECT = PREFIXES = None
 class WineProgram(ProgramCases):
     prefix = "wineprefix-e2e"
 
+    @property
+    def monitor_dpi(self):
+        return self.dpi
+
     @classmethod
     def setUpClass(cls):
         cls.command = ["wine", EXE]
@@ -41,7 +45,7 @@ class WineProgram(ProgramCases):
         gamefolder.write(self.folder, gamefolder.normal_music())
         window = self.start()
         form = self.inspect("window")
-        self.assertEqual(form["dpi"], self.dpi)
+        self.assertEqual(form["dpi"], self.monitor_dpi)
         self.assertEqual(form["title"], "Form1")
         self.assertEqual(form["client"], [self.px(4680), self.px(3090)])
         self.assertEqual(form["style"] & 0x00CF0000, 0x00CF0000, "WS_OVERLAPPEDWINDOW")
@@ -53,12 +57,15 @@ class WineProgram(ProgramCases):
         self.assertEqual(rename["rect"], self.box(self.RENAME_BOX))
         self.assertEqual(unrename["rect"], self.box(self.UNRENAME_BOX))
         for button in (rename, unrename):
+            inner_width, inner_height, text_width, text_height = button["caption_fit"]
+            self.assertLessEqual(text_width, inner_width, button["caption"])
+            self.assertLessEqual(text_height, inner_height, button["caption"])
             self.assertEqual(button["class"].lower(), "button")
             self.assertTrue(button["enabled"] and button["visible"] and button["tabstop"])
             self.assertFalse(button["default"])
         self.assertTrue(rename["focused"])
         self.assertFalse(unrename["focused"])
-        self.x.screenshot(window, f"wine-window-{self.dpi}dpi.png")
+        self.x.screenshot(window, f"{self.artefact_prefix}-window.png")
         return window
 
 
@@ -133,8 +140,22 @@ class WineAt144Dpi(WineProgram, unittest.TestCase):
         self.check_window()
 
 
+class WineLargeText(WineProgram, unittest.TestCase):
+    """A message font twice Windows' default at 96 dpi: the layout converts at 192 dpi."""
+    prefix = "wineprefix-big"
+    dpi = 192
+    monitor_dpi = 96
+    artefact_prefix = "wine-large-text"
+
+    def test_window_and_buttons_grow_so_both_captions_fit(self):
+        self.check_window()
+
+
 def load_tests(loader, tests, pattern):
-    return unittest.TestSuite(loader.loadTestsFromTestCase(case) for case in (WineAt96Dpi, WineAt144Dpi))
+    suite = unittest.TestSuite(loader.loadTestsFromTestCase(case) for case in (WineAt96Dpi, WineAt144Dpi))
+    suite.addTests(WineLargeText(name) for name in ("test_window_and_buttons_grow_so_both_captions_fit",
+                                                    "test_clicks_just_outside_either_button_do_nothing"))
+    return suite
 
 
 if __name__ == "__main__":
