@@ -30,14 +30,17 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         """Starts `command` from a folder that is not the game folder, as the desktop does."""
         return self.start(folder=tempfile.gettempdir(), command=command, title=title)
 
+    def assert_rename_click_switches(self, window, normal):
+        self.click_button(window, self.RENAME_CENTRE)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+
     def test_launcher_given_a_folder_starts_the_program_in_it(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
         window = self.start_elsewhere(self.from_desktop(self.folder))
         self.assertIn(f'"{DESKTOP_ID}", "{DESKTOP_ID}"', self.x.run("xprop", "-id", str(window), "WM_CLASS"))
-        self.click_button(window, self.RENAME_CENTRE)
-        self.assertEqual(self.exit_status(), 0)
-        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+        self.assert_rename_click_switches(window, normal)
 
     def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
         normal = gamefolder.normal_music()
@@ -50,9 +53,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         time.sleep(0.5)
         self.x.key("Delete", "Return")  # Delete drops the "/" that GTK's inline completion adds
         window = self.x.wait_window(self.title)
-        self.click_button(window, self.RENAME_CENTRE)
-        self.assertEqual(self.exit_status(), 0)
-        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+        self.assert_rename_click_switches(window, normal)
 
     def test_escape_in_the_chooser_starts_nothing(self):
         normal = gamefolder.normal_music()
