@@ -10,6 +10,7 @@ base=$1
 mkdir -p "$base"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 for name in wineprefix wineprefix-e2e wineprefix-144 wineprefix-big; do
+    WINEPREFIX="$base/$name" wineserver -k 2>/dev/null || true  # one left from an earlier run
     rm -rf "${base:?}/$name"
     WINEPREFIX="$base/$name" wineboot -i >/dev/null 2>&1 &
 done
