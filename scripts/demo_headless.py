@@ -10,24 +10,15 @@ import subprocess
 import sys
 
 import gamefolder
+from xvfb import start_xvfb
 
 # Centres of the two buttons in the window at 96 dpi, in pixels.
 RENAME = (72 + 137 // 2, 16 + 57 // 2)
 UNRENAME = (72 + 137 // 2, 112 + 57 // 2)
 
 
-def start_xvfb():
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    with os.fdopen(read_fd) as pipe:
-        display = ":" + pipe.readline().strip()
-    return xvfb, display
-
-
 def main(program, folder, picture):
-    xvfb, display = start_xvfb()
+    xvfb, display = start_xvfb(800, 600)
     env = dict(os.environ, DISPLAY=display)
     env.pop("WAYLAND_DISPLAY", None)
     try:

@@ -70,7 +70,8 @@ std::string StartFolder() {
     GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
         "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
     gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), StartFolder().c_str());
-    // A name typed in the game folder is never made into a new folder there.
+    // The chooser is for finding the game folder, not for making folders. (GTK's
+    // own dialog still makes one from a name typed into its location bar.)
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
     const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser));
     gchar* folder = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;

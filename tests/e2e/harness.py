@@ -14,6 +14,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 import gamefolder  # noqa: E402
+from xvfb import start_xvfb  # noqa: E402
 
 ARTEFACTS = Path(os.environ.get("VORNHASKEL_ARTEFACTS", tempfile.gettempdir()))
 
@@ -22,13 +23,7 @@ class X11Session:
     """Xvfb with openbox on a display of its own; stopped with the test class."""
 
     def __init__(self, width=1024, height=768):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as pipe:
-            self.display = ":" + pipe.readline().strip()
+        self.xvfb, self.display = start_xvfb(width, height)
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.openbox_log = tempfile.TemporaryFile()
