@@ -1,6 +1,7 @@
-// The one platform seam: a rename that never replaces anything.
+// The one platform seam: a rename that never replaces anything, and a look at
+// whether a name exists that neither opens nor follows it.
 //
-// Each platform implements RenameFile in its own source file (rename_file_posix.cpp,
+// Each platform implements both in its own source file (rename_file_posix.cpp,
 // rename_file_win32.cpp); CMake compiles exactly one of them.
 #pragma once
 
@@ -29,5 +30,21 @@ private:
 // the new name, or nothing changed and RenameError is thrown. An existing entry
 // at new_path (file, folder, symlink, even a dangling one) is never replaced.
 void RenameFile(std::string_view old_path, std::string_view new_path);
+
+// What a name is. A symlink is an entry of its own, like a file: a rename moves
+// the link and never its target.
+enum class NameKind { kAbsent, kFile, kFolder, kUnknown };
+
+struct NameInfo {
+    NameKind kind = NameKind::kAbsent;
+    std::error_code error;  // why it could not be examined, for kUnknown
+
+    bool operator==(const NameInfo&) const = default;
+};
+
+// Examines "folder" or "folder\file", relative to the working directory, with
+// lstat or GetFileAttributesW: nothing is opened, read or followed. A name under
+// a missing folder is absent; any other failure is kUnknown with its cause.
+NameInfo ExamineName(std::string_view path);
 
 }  // namespace vornhaskel

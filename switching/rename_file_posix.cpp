@@ -98,4 +98,13 @@ void RenameFile(std::string_view old_path, std::string_view new_path) {
     if (error != 0) throw RenameError(std::error_code(error, std::system_category()), old_path, new_path);
 }
 
+NameInfo ExamineName(std::string_view path) {
+    struct stat entry;
+    if (::lstat(NativePath(path).c_str(), &entry) == 0)
+        return {S_ISDIR(entry.st_mode) ? NameKind::kFolder : NameKind::kFile, {}};
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return {NameKind::kAbsent, {}};
+    return {NameKind::kUnknown, std::error_code(error, std::system_category())};
+}
+
 }  // namespace vornhaskel

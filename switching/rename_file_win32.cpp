@@ -100,4 +100,15 @@ void RenameFile(std::string_view old_path, std::string_view new_path) {
     }
 }
 
+// GetFileAttributesW reports a symlink or junction itself, never its target.
+NameInfo ExamineName(std::string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {NameKind::kAbsent, {}};
+        return {NameKind::kUnknown, std::error_code(static_cast<int>(error), Win32Category())};
+    }
+    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? NameKind::kFolder : NameKind::kFile, {}};
+}
+
 }  // namespace vornhaskel

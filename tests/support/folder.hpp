@@ -65,8 +65,8 @@ struct FolderState {
         return true;
     }
 
-    // Runs a whole sequence; returns the number of steps completed.
-    std::size_t Run(Sequence sequence) {
+    // Runs steps up to the first that cannot run; returns the number completed.
+    std::size_t Run(std::span<const RenameStep> sequence) {
         std::size_t done = 0;
         while (done < sequence.size() && Apply(sequence[done])) ++done;
         return done;

@@ -1,0 +1,66 @@
+// The repair planner: reads which music a game folder holds from which of the
+// 49 managed names exist, and plans the renames that bring a half-switched
+// folder to either music.
+//
+// A plan is always a target's own sequence (UnrenameSequence for the normal
+// music, RenameSequence for the mod's) with only the steps that the folder still
+// needs, in the sequence's order: every rename it makes is one the program makes.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rename_file.hpp"
+#include "tracks.hpp"
+
+namespace vornhaskel::repair {
+
+// ExamineName in the tool; the tests answer from a model of the folder.
+using ExamineFunction = std::function<NameInfo(std::string_view path)>;
+
+enum class Target { kNormal, kMod };
+
+// Where one track stands, from its names: the live name L, the backup name O
+// and, for the 7 tracks with a mod replacement, the mod name D.
+enum class Layout {
+    kNormal,   // L (and D): the game's own file plays
+    kMod,      // O, and L for a track the mod replaces
+    kBetween,  // O and D, or O alone: parked, and nothing plays
+    kBroken,   // no target can be reached from here; see the problems
+};
+
+struct TargetPlan {
+    bool possible = false;
+    std::vector<RenameStep> steps;     // empty once the target is reached
+    std::vector<std::string> reasons;  // why it is not possible, in track order
+
+    bool Reached() const { return possible && steps.empty(); }
+    bool Offered() const { return possible && !steps.empty(); }
+};
+
+struct FolderReport {
+    std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds"
+    std::array<Layout, kTrackCount> layouts{};
+    TargetPlan normal, mod;
+    std::vector<std::string> problems;  // every reason of either target, once each
+
+    bool IsGameFolder() const { return missing_folders.empty(); }
+    const TargetPlan& Plan(Target target) const { return target == Target::kNormal ? normal : mod; }
+};
+
+// Looks at each managed name once and renames nothing. Without both folders no
+// name is examined and nothing is possible.
+FolderReport ExamineFolder(const ExamineFunction& examine);
+FolderReport ExamineFolder();  // the working directory, through ExamineName
+
+// One line for the window on what the folder holds, such as "The folder has the
+// normal music." or "The folder is mixed: 14 tracks with the normal music, ...".
+std::string Summary(const FolderReport& report);
+
+// The same after a repair, read afresh from the folder: "The folder now has ...".
+std::string SummaryAfterRepair(const FolderReport& report);
+
+}  // namespace vornhaskel::repair
