@@ -326,3 +326,39 @@ class ProgramCases:
         self.assertEqual(self.exit_status(), 1)
         parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
         self.assertEqual(gamefolder.read(self.folder), parked)
+
+    # -- the repair tool, started in the game folder -------------------------
+
+    repair_command = None  # the argv that starts the repair tool
+    repair_title = "vornhaskel repair"  # its window, and the message after a repair
+
+    def start_repair(self):
+        window = self.start(command=self.repair_command, title=self.repair_title)
+        self.x.activate(window)
+        return window
+
+    def test_repair_brings_back_the_music_that_a_rename_without_mod_files_parked(self):
+        stock = gamefolder.normal_music(with_mod=False)
+        parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
+        gamefolder.write(self.folder, parked)
+        window = self.start_repair()
+        self.x.screenshot(window, f"{self.artefact_prefix}-repair.png")
+        self.x.key("alt+n")
+        message = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != window],
+                           "the message after the repair")[0]
+        self.assertEqual(gamefolder.read(self.folder), stock, "every file under its own name, contents intact")
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_offers_nothing_for_a_track_with_both_names_and_changes_nothing(self):
+        broken = gamefolder.normal_music()
+        broken[gamefolder.backup("streammusic", "mus_area_cant1")] = gamefolder.wav(100)
+        gamefolder.write(self.folder, broken)
+        self.start_repair()
+        self.x.key("alt+n", "alt+m", "Return")
+        self.assert_waiting(0.5)
+        self.assertEqual(gamefolder.read(self.folder), broken)
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), broken)
