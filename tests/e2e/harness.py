@@ -356,7 +356,7 @@ class ProgramCases:
         broken[gamefolder.backup("streammusic", "mus_area_cant1")] = gamefolder.wav(100)
         gamefolder.write(self.folder, broken)
         self.start_repair()
-        self.x.key("alt+n", "alt+m", "Return")
+        self.x.key("alt+n", "alt+m")
         self.assert_waiting(0.5)
         self.assertEqual(gamefolder.read(self.folder), broken)
         self.x.key("Escape")
