@@ -4,6 +4,8 @@
 //   vornhaskel-launch FOLDER   enters FOLDER and becomes vornhaskel (exec), so
 //                              the exit status is the program's
 //   vornhaskel-launch          asks for the folder first; Cancel ends with 0
+//   vornhaskel-launch --repair [FOLDER]
+//                              the same for vornhaskel-repair
 //
 // It does not look at what the folder holds: a wrong folder meets the program's
 // own clean failure at the first rename, with nothing changed.
@@ -33,21 +35,29 @@ namespace {
     std::exit(EXIT_FAILURE);
 }
 
-// The program lives beside the launcher, wherever the two were unpacked; PATH is not asked.
-std::string Program() {
+// The program lives beside the launcher, wherever the two were unpacked; PATH is
+// not asked. Found before the launcher enters the game folder and never by a
+// bare name, which would run whatever file of that name the folder holds.
+std::string Beside(const char* name) {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return "vornhaskel";
+    if (length <= 0) {
+        const int error = length < 0 ? errno : ENOENT;
+        Fail(std::string("Cannot find ") + name + " beside vornhaskel-launch: /proc/self/exe: " + std::strerror(error));
+    }
     const std::string path(self, static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "vornhaskel";
+    return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-[[noreturn]] void StartIn(const char* folder) {
+[[noreturn]] void StartIn(const char* folder, const char* name) {
+    const std::string program = Beside(name);
     if (::chdir(folder) != 0) {
         const int error = errno;
-        Fail(std::string("Cannot open the folder ") + folder + ": " + std::strerror(error));
+        gchar* shown = g_filename_display_name(folder);
+        const std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
+        g_free(shown);
+        Fail(text);
     }
-    const std::string program = Program();
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
     Fail("Cannot start " + program + ": " + std::strerror(error));
@@ -65,7 +75,7 @@ std::string StartFolder() {
 
 // GtkFileChooserNative goes through the desktop portal where one runs; a typed
 // path (Ctrl+L) works in its own dialog as in any other.
-[[noreturn]] void ChooseAndStart() {
+[[noreturn]] void ChooseAndStart(const char* name) {
     gtk_init(nullptr, nullptr);
     GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
         "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
@@ -79,14 +89,17 @@ std::string StartFolder() {
     if (response != GTK_RESPONSE_ACCEPT) std::exit(EXIT_SUCCESS);
     if (folder == nullptr) Fail("The chosen folder is not on this computer's file system.");
     gdk_display_flush(gdk_display_get_default());  // the chooser is gone before the window appears
-    StartIn(folder);
+    StartIn(folder, name);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     g_set_prgname(vornhaskel::kDesktopId);
-    if (argc > 2) Fail("usage: vornhaskel-launch [GAME_FOLDER]");
-    if (argc == 2) StartIn(argv[1]);
-    ChooseAndStart();
+    const bool repair = argc > 1 && std::strcmp(argv[1], "--repair") == 0;
+    const char* name = repair ? "vornhaskel-repair" : "vornhaskel";
+    const int folders = argc - 1 - repair;
+    if (folders > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
+    if (folders == 1) StartIn(argv[argc - 1], name);
+    ChooseAndStart(name);
 }

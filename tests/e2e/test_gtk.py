@@ -1,8 +1,10 @@
 """The Linux program and its launcher, end to end.
 
-usage: python3 test_gtk.py PATH_TO_VORNHASKEL PATH_TO_LAUNCHER DESKTOP_ENTRY"""
+usage: python3 test_gtk.py PATH_TO_VORNHASKEL PATH_TO_REPAIR PATH_TO_LAUNCHER DESKTOP_ENTRY"""
 
 import os
+import signal
+import subprocess
 import sys
 import tempfile
 import time
@@ -42,6 +44,20 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertIn(f'"{DESKTOP_ID}", "{DESKTOP_ID}"', self.x.run("xprop", "-id", str(window), "WM_CLASS"))
         self.assert_rename_click_switches(window, normal)
 
+    def test_repair_action_of_the_desktop_entry_repairs_the_folder_it_is_given(self):
+        entry = Path(DESKTOP_ENTRY).read_text().split("[Desktop Action repair]")[1]
+        exec_line = next(line[5:] for line in entry.splitlines() if line.startswith("Exec="))
+        self.assertEqual(exec_line.split(), ["vornhaskel-launch", "--repair", "%f"])
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start_elsewhere([LAUNCHER, "--repair", str(self.folder)], title=self.repair_title)
+        self.x.activate(window)
+        self.x.key("alt+m")
+        wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != window], "the message")
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
     def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
@@ -68,6 +84,49 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.start_elsewhere(self.from_desktop(self.folder / "no such folder"), title=self.dialog_title)
         self.dismiss(self.wait_dialog())
         self.assertEqual(self.exit_status(), 1)
+
+    def test_launcher_without_proc_runs_no_program_planted_in_the_game_folder(self):
+        """Without /proc the launcher cannot tell where it lies; it must not fall back to a bare name,
+        which would run a file of that name from the folder it has just entered."""
+        planted = self.folder / "vornhaskel"
+        planted.write_text(f"#!/bin/sh\ntouch '{self.folder}/planted-ran'\n")
+        planted.chmod(0o755)
+        hide_proc = f"mount -t tmpfs none /proc && exec '{LAUNCHER}' '{self.folder}'"
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        result = subprocess.run(["unshare", "--mount", "--map-root-user", "sh", "-c", hide_proc], env=env,
+                                capture_output=True, text=True, timeout=60)
+        if "mount" in result.stderr and "vornhaskel-launch" not in result.stderr:
+            self.skipTest(f"no mount namespace here: {result.stderr.strip()}")
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("/proc/self/exe", result.stderr)
+        self.assertFalse((self.folder / "planted-ran").exists())
+
+    def test_enter_released_while_the_program_is_busy_is_not_a_fresh_press(self):
+        """Return held elsewhere, then the window activated while the program cannot read events, and the
+        key released before it can: the repeats queued meanwhile must not count as a fresh press."""
+        normal = gamefolder.normal_music()
+        gamefolder.write(self.folder, normal)
+        window = self.start()
+        other = subprocess.Popen(["xmessage", "-title", "elsewhere", "elsewhere"], env=self.x.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(other.wait)
+        self.addCleanup(other.kill)
+        self.x.activate(self.x.wait_window("elsewhere"))
+        self.hold("Return")
+        time.sleep(0.8)  # past the auto-repeat delay
+        os.kill(self.process.pid, signal.SIGSTOP)
+        try:
+            self.x.run("xdotool", "windowactivate", str(window))
+            time.sleep(0.8)  # repeats queue up for the stopped program
+            self.release("Return")
+        finally:
+            os.kill(self.process.pid, signal.SIGCONT)
+        self.assert_waiting(1.0)
+        self.assertEqual(gamefolder.read(self.folder), normal)
+        self.x.activate(window)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
 
     def test_window_is_form1_with_a_312_by_206_client_area(self):
         gamefolder.write(self.folder, gamefolder.normal_music())
@@ -110,5 +169,6 @@ class GtkProgram(ProgramCases, unittest.TestCase):
 
 if __name__ == "__main__":
     GtkProgram.command = [os.path.abspath(sys.argv.pop(1))]
+    GtkProgram.repair_command = [os.path.abspath(sys.argv.pop(1))]
     LAUNCHER, DESKTOP_ENTRY = os.path.abspath(sys.argv.pop(1)), sys.argv.pop(1)
     unittest.main(verbosity=2)

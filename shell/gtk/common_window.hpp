@@ -1,0 +1,18 @@
+// What every window of vornhaskel and vornhaskel-repair shares: keys that act
+// only on a fresh press, and the application icon.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace vornhaskel {
+
+// Drops a press of an activation key on `window` that is an auto-repeat, or that
+// belongs to a key already down when the window gained the keyboard (the Enter
+// that started the program, or the one whose click led to a message). Such a key
+// acts again only once it has been released and pressed afresh.
+void ActOnFreshKeysOnly(GtkWidget* window);
+
+// The application icon at 16, 32 and 48 pixels, for every window of the program.
+void SetApplicationIcon(GtkWindow* window);
+
+}  // namespace vornhaskel

@@ -1,0 +1,133 @@
+// vornhaskel-repair for Linux: brings a folder that a switch left half done to
+// one music, with the program's own renames.
+//
+//   vornhaskel-repair [GAME_FOLDER]   the working directory when no folder is given
+//
+// It reads which managed names exist, says in one line what the folder holds,
+// and offers "Normal music" and "Mod music" where every track can get there.
+// A choice runs the plan, then the folder is read again and a message says what
+// it now holds. Exit status 0 after a repair or when closed without acting, 1
+// after a failure's message.
+#include <gtk/gtk.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <unistd.h>
+
+#include "common_window.hpp"
+#include "desktop_id.hpp"
+#include "repair.hpp"
+#include "runner.hpp"
+
+namespace {
+
+using vornhaskel::repair::FolderReport;
+using vornhaskel::repair::Target;
+
+constexpr char kTitle[] = "vornhaskel repair";
+constexpr gint kNormalMusic = 1;
+constexpr gint kModMusic = 2;
+
+// One message, then the end of the tool.
+[[noreturn]] void Finish(GtkMessageType type, const std::string& text, int status) {
+    GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk_window_set_title(GTK_WINDOW(message), kTitle);
+    vornhaskel::SetApplicationIcon(GTK_WINDOW(message));
+    vornhaskel::ActOnFreshKeysOnly(message);
+    gtk_dialog_run(GTK_DIALOG(message));
+    std::exit(status);
+}
+
+std::string Advice(const FolderReport& report) {
+    if (!report.IsGameFolder())
+        return "Start the repair tool in the folder that holds streammusic and streamsounds, or hand it that folder.";
+    if (report.normal.Offered() || report.mod.Offered())
+        return "Close the game first. A button renames only the files that are out of place, with the same renames "
+               "as vornhaskel, and never replaces a file.";
+    return "Nothing here can be switched until the problems below are put right.";
+}
+
+// The reasons that keep a button greyed out, one a line, in a list that scrolls.
+GtkWidget* ProblemList(const FolderReport& report) {
+    std::string text;
+    for (const std::string& problem : report.problems) text += (text.empty() ? "" : "\n") + ("\u2022 " + problem);
+    GtkWidget* label = gtk_label_new(text.c_str());
+    gtk_label_set_selectable(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_widget_set_can_focus(label, FALSE);  // Tab goes from button to button
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled), 240);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scrolled), TRUE);
+    gtk_container_add(GTK_CONTAINER(scrolled), label);
+    const std::string caption = report.problems.size() == 1 ? "1 problem" : std::to_string(report.problems.size()) + " problems";
+    GtkWidget* expander = gtk_expander_new(caption.c_str());
+    gtk_container_add(GTK_CONTAINER(expander), scrolled);
+    return expander;
+}
+
+// What the player chose: kNormalMusic, kModMusic, or anything else for Close.
+gint Ask(const FolderReport& report) {
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                               "%s", vornhaskel::repair::Summary(report).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
+    vornhaskel::SetApplicationIcon(GTK_WINDOW(dialog));
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", Advice(report).c_str());
+    if (!report.problems.empty()) {
+        GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+        gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
+    }
+    if (report.IsGameFolder()) {
+        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Normal music", kNormalMusic);
+        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Mod music", kModMusic);
+        gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kNormalMusic, report.normal.Offered());
+        gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kModMusic, report.mod.Offered());
+    }
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Close", GTK_RESPONSE_CLOSE);
+    vornhaskel::ActOnFreshKeysOnly(dialog);
+    gtk_widget_show_all(dialog);
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    gdk_display_flush(gdk_display_get_default());  // gone before the renames start
+    return response;
+}
+
+// `folder` is null for the working directory.
+[[noreturn]] void Repair(const char* folder) {
+    if (folder != nullptr && ::chdir(folder) != 0) {
+        const int error = errno;
+        gchar* shown = g_filename_display_name(folder);
+        const std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
+        g_free(shown);
+        Finish(GTK_MESSAGE_ERROR, text, EXIT_FAILURE);
+    }
+    const FolderReport report = vornhaskel::repair::ExamineFolder();
+    const gint choice = Ask(report);
+    if (choice != kNormalMusic && choice != kModMusic) std::exit(EXIT_SUCCESS);
+    const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
+    try {
+        vornhaskel::RunSteps(plan.steps, vornhaskel::RenameFile);
+    } catch (const std::exception& failure) {
+        Finish(GTK_MESSAGE_ERROR, failure.what(), EXIT_FAILURE);
+    }
+    Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder()),
+           EXIT_SUCCESS);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_set_prgname(vornhaskel::kDesktopId);
+    gtk_init(nullptr, nullptr);
+    gdk_set_program_class(vornhaskel::kDesktopId);
+    try {
+        if (argc > 2) Finish(GTK_MESSAGE_ERROR, "usage: vornhaskel-repair [GAME_FOLDER]", EXIT_FAILURE);
+        Repair(argc == 2 ? argv[1] : nullptr);
+    } catch (const std::exception& failure) {
+        Finish(GTK_MESSAGE_ERROR, failure.what(), EXIT_FAILURE);
+    }
+}
