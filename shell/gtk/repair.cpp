@@ -64,8 +64,7 @@ GtkWidget* ProblemList(const FolderReport& report) {
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled), 240);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scrolled), TRUE);
     gtk_container_add(GTK_CONTAINER(scrolled), label);
-    const std::string caption = report.problems.size() == 1 ? "1 problem" : std::to_string(report.problems.size()) + " problems";
-    GtkWidget* expander = gtk_expander_new(caption.c_str());
+    GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");
     gtk_container_add(GTK_CONTAINER(expander), scrolled);
     return expander;
 }
