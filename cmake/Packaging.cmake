@@ -1,17 +1,25 @@
 # cmake --install lays out the program; `--target package` makes the release:
-# a .deb of the Linux build, a .zip of the exe with a read-me for Windows players.
+# a .deb and a .tar.gz of the Linux build, a .zip of the exes with a read-me for Windows players.
 include(GNUInstallDirs)
 set(desktop_id org.vornhaskel.vornhaskel)
 set(resources "${PROJECT_SOURCE_DIR}/resources")
 
+# The repair tool ships beside the program wherever its shell builds it.
+set(programs vornhaskel)
+if(TARGET vornhaskel-repair)
+    list(APPEND programs vornhaskel-repair)
+endif()
+
 if(WIN32)
-    install(TARGETS vornhaskel RUNTIME DESTINATION .)
-    install(FILES "${resources}/README-windows.txt" DESTINATION . RENAME README.txt)
+    install(TARGETS ${programs} RUNTIME DESTINATION .)
+    # CRLF: Notepad before Windows 10 1809 shows a text with bare LFs as one line.
+    configure_file("${resources}/README-windows.txt" "${CMAKE_CURRENT_BINARY_DIR}/README.txt" @ONLY NEWLINE_STYLE CRLF)
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/README.txt" DESTINATION .)
     install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "vornhaskel-1.00-windows")
 else()
-    install(TARGETS vornhaskel vornhaskel-launch RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    install(TARGETS ${programs} vornhaskel-launch RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
     # Debian policy wants the licence as /usr/share/doc/PACKAGE/copyright.
     file(READ "${PROJECT_SOURCE_DIR}/LICENSE" license_text)
     string(STRIP "${license_text}" license_text)
@@ -20,7 +28,8 @@ else()
     file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/copyright"
          "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
          "Upstream-Name: vornhaskel\n\nFiles: *\nCopyright: 2026 vornhaskel contributors\nLicense: MIT\n${license_text}\n")
-    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/copyright" "${resources}/portable/README.txt"
+            DESTINATION "${CMAKE_INSTALL_DOCDIR}")
     install(FILES "${resources}/${desktop_id}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
     install(FILES "${resources}/${desktop_id}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
     foreach(size 16 32 48)
@@ -38,7 +47,8 @@ plays either its own music or the music of a mod. It only renames: it never
 reads, writes, copies or deletes a file, and a rename never replaces an
 existing file. If a rename fails, it stops there and names the file and the
 cause. Start it from the desktop menu and choose the game folder, or hand
-it the folder.]=])
+it the folder. Its repair tool, vornhaskel-repair, finishes or reverses a
+switch that stopped part way.]=])
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_SECTION games)
     set(CPACK_STRIP_FILES ON)  # the exe is stripped when linked; strip would stamp a time into it

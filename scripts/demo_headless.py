@@ -6,6 +6,7 @@ when the mod is active, "Rename (Enable-Mod)" otherwise.
 usage: demo_headless.py PROGRAM FOLDER PICTURE   (exits with the program's status)"""
 
 import os
+import signal
 import subprocess
 import sys
 
@@ -17,10 +18,19 @@ RENAME = (72 + 137 // 2, 16 + 57 // 2)
 UNRENAME = (72 + 137 // 2, 112 + 57 // 2)
 
 
+def leave(signum, frame):
+    raise SystemExit(128 + signum)
+
+
 def main(program, folder, picture):
+    # A closed terminal or a dropped SSH session hangs up the whole group, and Xvfb
+    # survives a hang-up (it resets), so the two signals must reach `finally` below.
+    signal.signal(signal.SIGTERM, leave)
+    signal.signal(signal.SIGHUP, leave)
     xvfb, display = start_xvfb(800, 600)
     env = dict(os.environ, DISPLAY=display)
     env.pop("WAYLAND_DISPLAY", None)
+    process = None
     try:
         process = subprocess.Popen([os.path.abspath(program)], cwd=folder, env=env)
         found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Form1$"], env=env,
@@ -36,6 +46,11 @@ def main(program, folder, picture):
             process.kill()
             return process.wait()
     finally:
+        signal.signal(signal.SIGTERM, signal.SIG_IGN)  # a second signal must not cut the clean-up short
+        signal.signal(signal.SIGHUP, signal.SIG_IGN)
+        if process is not None and process.poll() is None:
+            process.kill()
+            process.wait()
         xvfb.terminate()
         xvfb.wait()
 

@@ -2,6 +2,9 @@
 
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "support/folder.hpp"
 #include "tracks.hpp"
@@ -133,6 +136,67 @@ TEST(Sequences, RunFromTheWrongStateStopsAtStepOne) {
     EXPECT_EQ(active.Run(RenameSequence), 0u);
     FolderState normal = NormalMusic();
     EXPECT_EQ(normal.Run(UnrenameSequence), 0u);
+}
+
+// The two rules the read-mes give players for finishing a stopped switch by hand,
+// applied by file name alone, as a player sees the folder. Every rename must find
+// its file and a free name.
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::vector<std::string> StemsWith(const FolderState& state, std::string_view suffix) {
+    std::vector<std::string> stems;
+    for (const auto& [path, contents] : state.files)
+        if (EndsWith(path, suffix)) stems.push_back(path.substr(0, path.size() - suffix.size()));
+    return stems;
+}
+
+void ExpectRename(FolderState& state, const std::string& from, const std::string& to) {
+    EXPECT_TRUE(state.Apply({from, to})) << from << " -> " << to;
+}
+
+// Each X.wav that has an X.original.wav beside it to X.mod.wav, then each X.original.wav to X.wav.
+void RestoreNormalMusicByHand(FolderState& state) {
+    for (const std::string& x : StemsWith(state, ".original.wav"))
+        if (state.files.contains(x + ".wav")) ExpectRename(state, x + ".wav", x + ".mod.wav");
+    for (const std::string& x : StemsWith(state, ".original.wav")) ExpectRename(state, x + ".original.wav", x + ".wav");
+}
+
+// Each X.wav that has no X.original.wav to X.original.wav, then each X.mod.wav to X.wav.
+void EnableTheModByHand(FolderState& state) {
+    for (const std::string& x : StemsWith(state, ".wav"))
+        if (!EndsWith(x, ".original") && !EndsWith(x, ".mod") && !state.files.contains(x + ".original.wav"))
+            ExpectRename(state, x + ".wav", x + ".original.wav");
+    for (const std::string& x : StemsWith(state, ".mod.wav")) ExpectRename(state, x + ".mod.wav", x + ".wav");
+}
+
+// Every state either sequence can stop in, whole ones included: the rules reach
+// each music exactly, every file under its own name, and clicking the program's
+// buttons again never finishes a half-done switch.
+TEST(HandRules, FinishEveryStateEitherSequenceCanStopIn) {
+    const std::pair<FolderState, Sequence> runs[] = {{NormalMusic(), RenameSequence},
+                                                     {ModActive(), UnrenameSequence}};
+    for (const auto& [start, sequence] : runs)
+        for (std::size_t done = 0; done <= kStepCount; ++done) {
+            SCOPED_TRACE(testing::Message() << (sequence.data() == RenameSequence.data() ? "Rename" : "Un-rename")
+                                            << " stopped after " << done << " steps");
+            FolderState stopped = start;
+            for (std::size_t step = 0; step < done; ++step) ASSERT_TRUE(stopped.Apply(sequence[step]));
+
+            FolderState normal = stopped;
+            RestoreNormalMusicByHand(normal);
+            EXPECT_EQ(normal, NormalMusic());
+            FolderState active = stopped;
+            EnableTheModByHand(active);
+            EXPECT_EQ(active, ModActive());
+
+            if (done == 0 || done == kStepCount) continue;
+            for (Sequence again : {Sequence(RenameSequence), Sequence(UnrenameSequence)}) {
+                FolderState clicked = stopped;
+                EXPECT_LT(clicked.Run(again), kStepCount);
+            }
+        }
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 """The demo's run without a display: it switches a fresh demo folder, saves a
-picture of the window, and run again it switches back.
+picture of the window, and run again it switches back; hung up, it leaves no
+process behind.
 
 usage: python3 test_demo.py PATH_TO_VORNHASKEL"""
 
 import os
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -15,6 +18,27 @@ sys.path.insert(0, str(SCRIPTS))
 import gamefolder  # noqa: E402
 
 PROGRAM = None
+
+
+def children(parent):
+    """pid -> command name of each running child of `parent`."""
+    found = {}
+    for stat in Path("/proc").glob("[0-9]*/stat"):
+        try:
+            name, rest = stat.read_text().rsplit(")", 1)
+        except OSError:
+            continue
+        state, ppid = rest.split()[:2]
+        if int(ppid) == parent and state != "Z":
+            found[int(stat.parent.name)] = name.split("(", 1)[1]
+    return found
+
+
+def alive(pid):
+    try:
+        return Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        return False
 
 
 class HeadlessDemo(unittest.TestCase):
@@ -29,6 +53,35 @@ class HeadlessDemo(unittest.TestCase):
                 self.assertEqual(gamefolder.describe(folder), expected)
                 self.assertEqual(picture.read_bytes()[:8], b"\x89PNG\r\n\x1a\n")
                 picture.unlink()
+
+    def test_a_hang_up_to_its_group_ends_xvfb_and_the_program(self):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        with tempfile.TemporaryDirectory() as scratch:
+            # No music folders: the click fails, and the program waits on its message.
+            folder, picture = Path(scratch, "not-a-game"), Path(scratch, "window.png")
+            folder.mkdir()
+            demo = subprocess.Popen([sys.executable, str(SCRIPTS / "demo_headless.py"), PROGRAM, str(folder),
+                                     str(picture)], env=env, start_new_session=True,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            left = {}
+            try:
+                deadline = time.monotonic() + 60
+                while not picture.exists() and demo.poll() is None and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                left = children(demo.pid)
+                self.assertLessEqual({"Xvfb", Path(PROGRAM).name[:15]}, set(left.values()))
+                os.killpg(demo.pid, signal.SIGHUP)
+                deadline = time.monotonic() + 5
+                while any(alive(pid) for pid in left) and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                self.assertEqual({pid: name for pid, name in left.items() if alive(pid)}, {})
+            finally:
+                for pid in left:
+                    if alive(pid):
+                        os.kill(pid, signal.SIGKILL)
+                if demo.poll() is None:
+                    demo.kill()
+                demo.wait()
 
 
 if __name__ == "__main__":

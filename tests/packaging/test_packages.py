@@ -14,10 +14,32 @@ import zipfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 from hardening import check_elf  # noqa: E402
+from gamefolder import TRACKS, mod  # noqa: E402
 
 BUILD = EXE = None
 DESKTOP_ID = "org.vornhaskel.vornhaskel"
+# The newest symbol versions a binary in the tarball may need: glibc 2.34 and GCC 12's libstdc++.
+FLOOR = {"GLIBC": (2, 34), "GLIBCXX": (3, 4, 30), "CXXABI": (1, 3, 13)}
+
+
+def check_read_me(case, text, separator, repair_tool):
+    """A player who has only this read-me learns which mod files must be in place and where the repair tool is."""
+    for folder, base, replaced in TRACKS:
+        if replaced:
+            case.assertIn(mod(folder, base).replace("/", separator), text)
+    case.assertIn(repair_tool, text)
+    case.assertIn("Form1", text)
+
+
+def newest_versions(path):
+    """The newest GLIBC_, GLIBCXX_ and CXXABI_ version that an ELF file asks for, per library."""
+    symbols = subprocess.run(["objdump", "-T", str(path)], check=True, capture_output=True, text=True).stdout
+    newest = {}
+    for name, version in re.findall(r"\b(GLIBC|GLIBCXX|CXXABI)_(\d+(?:\.\d+)*)\b", symbols):
+        newest[name] = max(newest.get(name, ()), tuple(map(int, version.split("."))))
+    return newest
 
 
 def make_package(generator, into):
@@ -44,9 +66,9 @@ class DebianPackage(unittest.TestCase):
 
     def test_holds_the_program_metadata_and_icons(self):
         files = sorted(str(p.relative_to(self.root)) for p in self.root.rglob("*") if p.is_file())
-        self.assertEqual(files, ["usr/bin/vornhaskel", "usr/bin/vornhaskel-launch",
+        self.assertEqual(files, ["usr/bin/vornhaskel", "usr/bin/vornhaskel-launch", "usr/bin/vornhaskel-repair",
                                  f"usr/share/applications/{DESKTOP_ID}.desktop",
-                                 "usr/share/doc/vornhaskel/copyright",
+                                 "usr/share/doc/vornhaskel/README.txt", "usr/share/doc/vornhaskel/copyright",
                                  "usr/share/icons/hicolor/16x16/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/32x32/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/48x48/apps/vornhaskel.png",
@@ -66,11 +88,19 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual(summary, "Switches a game folder between its normal music and a music mod")
         self.assertGreater(len(extended), 2)
 
+    def test_read_me_tells_what_to_do_before_and_after_a_switch_that_stops(self):
+        check_read_me(self, (self.root / "usr/share/doc/vornhaskel/README.txt").read_text(), "/", "vornhaskel-repair")
+
     def test_metadata_passes_the_validators(self):
         entry = self.root / f"usr/share/applications/{DESKTOP_ID}.desktop"
         subprocess.run(["desktop-file-validate", str(entry)], check=True)
-        lines = entry.read_text().splitlines()
+        text = entry.read_text()
+        lines = text.splitlines()
         self.assertIn("Exec=vornhaskel-launch %f", lines)
+        self.assertIn("Actions=repair;", lines)
+        repair = text.split("\n[Desktop Action repair]\n", 1)[1].split("\n[", 1)[0].splitlines()
+        self.assertIn("Name=Repair a half-switched folder", repair)
+        self.assertIn("Exec=vornhaskel-launch --repair %f", repair)
         self.assertIn(f"StartupWMClass={DESKTOP_ID}", lines)
         self.assertFalse([line for line in lines if line.startswith("MimeType=")], "never the folder handler")
         subprocess.run(["appstreamcli", "validate", "--no-net",
@@ -83,28 +113,33 @@ class DebianPackage(unittest.TestCase):
             self.assertEqual(struct.unpack(">II", png[16:24]), (size, size))
 
     def test_installed_programs_are_hardened(self):
-        for program in ("vornhaskel", "vornhaskel-launch"):
+        for program in ("vornhaskel", "vornhaskel-launch", "vornhaskel-repair"):
             self.assertEqual(check_elf(self.root / "usr/bin" / program), [], program)
 
 
 class PortableTarball(unittest.TestCase):
-    def test_holds_bin_share_and_a_read_me_and_needs_no_newer_glibc_than_2_34(self):
+    def test_holds_bin_share_and_a_read_me_and_needs_no_newer_libraries_than_its_floor(self):
         with tempfile.TemporaryDirectory() as scratch:
             with tarfile.open(make_package("TGZ", scratch)) as package:
                 files = sorted(m.name for m in package.getmembers() if m.isfile())
                 top = "vornhaskel-1.0.0-linux-x86_64/"
                 self.assertEqual(files, [top + name for name in (
-                    "README.txt", "bin/vornhaskel", "bin/vornhaskel-launch",
-                    f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/copyright",
+                    "README.txt", "bin/vornhaskel", "bin/vornhaskel-launch", "bin/vornhaskel-repair",
+                    f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/README.txt",
+                    "share/doc/vornhaskel/copyright",
                     "share/icons/hicolor/16x16/apps/vornhaskel.png", "share/icons/hicolor/32x32/apps/vornhaskel.png",
                     "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
-                self.assertTrue(package.getmember(top + "bin/vornhaskel-launch").mode & 0o111)
+                for program in ("vornhaskel-launch", "vornhaskel-repair"):
+                    self.assertTrue(package.getmember(top + "bin/" + program).mode & 0o111, program)
                 package.extractall(scratch)
-            for program in ("vornhaskel", "vornhaskel-launch"):
-                symbols = subprocess.run(["objdump", "-T", str(Path(scratch, top, "bin", program))], check=True,
-                                         capture_output=True, text=True).stdout
-                versions = {tuple(map(int, v)) for v in re.findall(r"GLIBC_(\d+)\.(\d+)", symbols)}
-                self.assertLessEqual(max(versions), (2, 34), program)
+            check_read_me(self, Path(scratch, top, "README.txt").read_text(), "/", "vornhaskel-repair")
+            binaries = [p for p in Path(scratch, top).rglob("*") if p.is_file() and p.read_bytes()[:4] == b"\x7fELF"]
+            self.assertEqual(len(binaries), 3)
+            for binary in binaries:
+                newest = newest_versions(binary)
+                self.assertIn("GLIBC", newest, binary.name)
+                for library, version in newest.items():
+                    self.assertLessEqual(version, FLOOR[library], f"{binary.name} needs {library} {version}")
 
 
 class WindowsZip(unittest.TestCase):
@@ -113,10 +148,16 @@ class WindowsZip(unittest.TestCase):
             with zipfile.ZipFile(make_package("ZIP", scratch)) as package:
                 names = sorted(package.namelist())
                 self.assertEqual(names, ["vornhaskel-1.00-windows/LICENSE.txt", "vornhaskel-1.00-windows/README.txt",
+                                         "vornhaskel-1.00-windows/vornhaskel-repair.exe",
                                          "vornhaskel-1.00-windows/vornhaskel.exe"])
-                self.assertEqual(package.read(names[2]), Path(EXE).read_bytes())
+                self.assertEqual(package.read(names[3]), Path(EXE).read_bytes())
+                self.assertEqual(package.read(names[2])[:2], b"MZ")
                 self.assertIn(b"MIT License", package.read(names[0]))
-                readme = package.read(names[1]).decode("ascii")
+                raw = package.read(names[1])
+        # Every line ends in CRLF, which every Notepad shows as lines.
+        self.assertEqual(raw.count(b"\n"), raw.count(b"\r\n"))
+        readme = raw.decode("ascii").replace("\r\n", "\n")
+        check_read_me(self, readme, "\\", "vornhaskel-repair.exe")
         for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
                        "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav"):
             self.assertIn(phrase, readme)
