@@ -126,6 +126,7 @@ class ProgramCases:
     title = "Form1"
     dialog_title = "vornhaskel"
     artefact_prefix = "program"
+    scratch = None  # the folder for the scratch game folders; the system's temporary folder if None
 
     @classmethod
     def setUpClass(cls):
@@ -136,7 +137,7 @@ class ProgramCases:
         cls.x.close()
 
     def setUp(self):
-        self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-"))
+        self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-", dir=self.scratch))
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
 
     def start(self, folder=None, command=None, env=None, title=None):
