@@ -3,6 +3,7 @@
 // must neither act on its down nor, for Space, on its up.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "fresh_keys.hpp"
@@ -44,10 +45,10 @@ class FreshKeysTest : public testing::TestWithParam<WPARAM> {};
 TEST_P(FreshKeysTest, DropsPressesThatWereNotFreshAndTheirReleases) {
     for (const Case& sequence : kCases) {
         FreshKeys filter;
-        int step = 0;
-        for (const Key& key : sequence.keys) {
+        for (std::size_t step = 0; step < sequence.keys.size(); ++step) {
+            const Key& key = sequence.keys[step];
             const MSG message{nullptr, key.message, GetParam(), key.flags, 0, {}};
-            EXPECT_EQ(filter.Drops(message), key.dropped) << sequence.name << ", message " << ++step;
+            EXPECT_EQ(filter.Drops(message), key.dropped) << sequence.name << ", message " << step + 1;
         }
     }
 }
