@@ -19,6 +19,12 @@ from harness import ProgramCases, gamefolder, wait_for  # noqa: E402
 EXE = REPAIR_EXE = INSPECT = PREFIXES = None
 
 
+def parked_by_a_rename_without_mod_files():
+    """Every stock track under its .original.wav name, and no music plays."""
+    stock = gamefolder.normal_music(with_mod=False)
+    return {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
+
+
 class WineProgram(ProgramCases):
     prefix = "wineprefix-e2e"
 
@@ -123,8 +129,7 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(holder.stdout.readline().strip(), "held")
 
     def test_repair_of_a_folder_given_as_its_argument_stops_at_a_held_file_and_says_so(self):
-        stock = gamefolder.normal_music(with_mod=False)
-        parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
+        parked = parked_by_a_rename_without_mod_files()
         gamefolder.write(self.folder, parked)
         held = "streammusic\\mus_area_sewers.original.wav"
         self.hold_open(held)
@@ -142,6 +147,19 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         after = gamefolder.read(self.folder)
         self.assertEqual(sorted(after.values()), sorted(parked.values()), "every file is still there, intact")
         self.assertIn(held.replace("\\", "/"), after)
+
+    def test_repair_ignores_enter_held_from_its_launch(self):
+        parked = parked_by_a_rename_without_mod_files()
+        gamefolder.write(self.folder, parked)
+        self.hold("Return")
+        window = self.start_repair()
+        self.assert_waiting(1.5)  # well past the auto-repeat delay
+        self.release("Return")
+        self.assert_waiting(0.3)
+        self.assertEqual(self.x.visible_windows(self.repair_title), [window], "still asking")
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), parked)
 
     def test_non_ascii_folder(self):
         folder = self.folder / "Spiele \u2122 \u30b2\u30fc\u30e0"
