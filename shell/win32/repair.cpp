@@ -39,7 +39,7 @@ constexpr int kModId = 102;
 }
 
 // Makes the folder given as the one argument, if any, the working directory.
-void EnterGivenFolder() noexcept {
+void EnterGivenFolder() {
     if (__argc < 2) return;
     if (__argc > 2) TellAndExit(L"vornhaskel repair takes one game folder, not several.", MB_ICONERROR, 1);
     const wchar_t* folder = __wargv[1];
@@ -85,7 +85,8 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
 int AskForTarget(const FolderReport& report) {
     const std::wstring summary = Utf8ToWide(vornhaskel::repair::Summary(report));
     std::wstring problems;
-    for (const std::string& problem : report.problems) problems.append(problems.empty() ? L"" : L"\n").append(Utf8ToWide(problem));
+    for (const std::string& problem : report.problems)
+        problems.append(problems.empty() ? L"" : L"\n").append(Utf8ToWide(problem));
     const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
 
     TASKDIALOGCONFIG config{};
