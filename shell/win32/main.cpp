@@ -9,10 +9,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <bitset>
-#include <cstdlib>
 #include <exception>
 
+#include "process.hpp"
 #include "runner.hpp"
 #include "tracks.hpp"
 #include "win32_error.hpp"
@@ -40,6 +39,9 @@ struct FrmMusic {
     HWND unrename = nullptr;
     HWND focus = nullptr;  // the button to give focus back to on activation
     HFONT font = nullptr;
+    // The monitor's DPI as last laid out for. Windows 8.1 has no GetDpiForWindow,
+    // and WM_DPICHANGED is its only word on the window's monitor.
+    UINT dpi = 96;
 };
 FrmMusic form;
 
@@ -110,9 +112,13 @@ void Place(HWND button, const Twips& box, UINT dpi, HFONT font) {
     ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+// The outer size that Layout gives the window on a `dpi` monitor.
+SIZE LaidOutFrame(UINT dpi) { return FrameSize(dpi, LayoutDpi(dpi, MessageFont(dpi))); }
+
 // Sizes the window and places both buttons for a `dpi` monitor and the current
 // message font; again whenever either changes.
 void Layout(UINT dpi) {
+    form.dpi = dpi;
     const LOGFONTW message_font = MessageFont(dpi);
     const UINT layout_dpi = LayoutDpi(dpi, message_font);
     const SIZE frame = FrameSize(dpi, layout_dpi);
@@ -124,47 +130,9 @@ void Layout(UINT dpi) {
     form.font = font;
 }
 
-// Enter, Space and Escape act only on a fresh press. Windows marks an
-// auto-repeat, and a key that went down before this program had the keyboard, as
-// already down (bit 30 of lParam); such presses are dropped, and so is the
-// release of a press that was dropped, since Space clicks a button on release.
-class FreshKeys {
-public:
-    bool Drops(const MSG& message) {
-        if (!IsActivationKey(message.wParam)) return false;
-        const std::size_t key = message.wParam;
-        switch (message.message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            if (message.lParam & (1L << 30)) return true;
-            pressed_.set(key);
-            return false;
-        case WM_KEYUP:
-        case WM_SYSKEYUP: {
-            const bool dropped = !pressed_.test(key);
-            pressed_.reset(key);
-            return dropped;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    static bool IsActivationKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE || key == VK_ESCAPE; }
-    std::bitset<256> pressed_;
-};
-FreshKeys fresh_keys;
-
-// The message box runs its own message loop; this hook sees its messages first.
-LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wparam, LPARAM lparam) noexcept {
-    if (code == MSGF_DIALOGBOX && fresh_keys.Drops(*reinterpret_cast<const MSG*>(lparam))) return 1;
-    return ::CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
 // The top-level error handling: one message box with no owner, then the end.
 [[noreturn]] void ReportAndExit(const char* description) noexcept {
-    ::SetWindowsHookExW(WH_MSGFILTER, DialogKeyFilter, nullptr, ::GetCurrentThreadId());
+    vornhaskel::win32::FilterDialogKeys();
     ::MessageBoxW(nullptr, vornhaskel::Utf8ToWide(description).c_str(), L"vornhaskel",
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL);
     ::ExitProcess(1);
@@ -209,8 +177,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         Layout(HIWORD(wparam));
         return 0;
     }
+    case WM_GETDPISCALEDSIZE: {
+        // The size that Layout picks, so that the move to the new monitor is one step.
+        *reinterpret_cast<SIZE*>(lparam) = LaidOutFrame(static_cast<UINT>(wparam));
+        return TRUE;
+    }
     case WM_SETTINGCHANGE:
-        if (wparam == SPI_SETNONCLIENTMETRICS) Layout(WindowDpi(window));
+        if (wparam == SPI_SETNONCLIENTMETRICS) Layout(form.dpi);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
@@ -264,7 +237,7 @@ DWORD CreateFrmMusic(HINSTANCE instance) {
 // dialog; Space is the button's own.
 bool HandleKey(const MSG& message) {
     if (message.hwnd != form.rename && message.hwnd != form.unrename) return false;
-    if (fresh_keys.Drops(message)) return true;
+    if (vornhaskel::win32::fresh_keys.Drops(message)) return true;
     if (message.message != WM_KEYDOWN) return false;
     if (message.wParam == VK_TAB) {
         ::SetFocus(::GetNextDlgTabItem(form.window, message.hwnd, ::GetKeyState(VK_SHIFT) < 0));
@@ -277,28 +250,10 @@ bool HandleKey(const MSG& message) {
     return false;
 }
 
-// Players start the program from game and download folders, where other DLLs
-// lie about: every DLL loaded from now on (theming, the message box's, an input
-// method's) comes from System32 only. Windows 7 without KB2533623 lacks the call;
-// there the program carries on as before.
-void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    if (found)
-        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found))(
-            LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 }  // namespace
 
-// Takes the place of the library's verbose terminate handler, which names the
-// exception's type through the C++ demangler: about 45 KB of the executable. No
-// exception leaves the program's callbacks, so it never runs; if it ever did,
-// abort is enough.
-void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    RestrictDllSearch();
+    vornhaskel::win32::RestrictDllSearch();
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     if (const DWORD error = CreateFrmMusic(instance); error != 0) {

@@ -126,6 +126,7 @@ class ProgramCases:
     title = "Form1"
     dialog_title = "vornhaskel"
     artefact_prefix = "program"
+    scratch = None  # the folder for the scratch game folders; the system's temporary folder if None
 
     @classmethod
     def setUpClass(cls):
@@ -136,7 +137,7 @@ class ProgramCases:
         cls.x.close()
 
     def setUp(self):
-        self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-"))
+        self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-", dir=self.scratch))
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
 
     def start(self, folder=None, command=None, env=None, title=None):
@@ -355,9 +356,10 @@ class ProgramCases:
         broken = gamefolder.normal_music()
         broken[gamefolder.backup("streammusic", "mus_area_cant1")] = gamefolder.wav(100)
         gamefolder.write(self.folder, broken)
-        self.start_repair()
+        window = self.start_repair()
         self.x.key("alt+n", "alt+m")
         self.assert_waiting(0.5)
+        self.assertEqual(self.x.visible_windows(self.repair_title), [window], "still asking; nothing ran")
         self.assertEqual(gamefolder.read(self.folder), broken)
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)

@@ -1,18 +1,26 @@
-"""Reads the built vornhaskel.exe from Linux and checks its identity and build:
+"""Reads a built exe of the project from Linux and checks its identity and build:
 icon resources, version record, manifest, imports and DLL characteristics.
 
-usage: python3 check_exe.py PATH_TO_VORNHASKEL_EXE"""
+usage: python3 check_exe.py PATH_TO_EXE NAME [FILE_DESCRIPTION]
+  NAME is its InternalName, and NAME.exe its OriginalFilename."""
 
 import struct
 import sys
 import unittest
 
-EXE = None
+EXE = STRINGS = None
 
 ICONS = [(48, 8, 3752), (32, 8, 2216), (48, 24, 7336), (32, 24, 3240), (16, 24, 872),
          (48, 32, 9640), (32, 32, 4264), (16, 32, 1128)]
-STRINGS = [("CompanyName", "vornhaskel contributors"), ("ProductName", "vornhaskel"), ("FileVersion", "1.00"),
-           ("ProductVersion", "1.00"), ("InternalName", "vornhaskel"), ("OriginalFilename", "vornhaskel.exe")]
+
+
+def version_strings(name, description=None):
+    """The version record's strings in order: the same for every exe but its names."""
+    return ([("CompanyName", "vornhaskel contributors")] + ([("FileDescription", description)] if description else [])
+            + [("ProductName", "vornhaskel"), ("FileVersion", "1.00"), ("ProductVersion", "1.00"),
+               ("InternalName", name), ("OriginalFilename", name + ".exe")])
+
+
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll"}
 
 
@@ -166,5 +174,7 @@ class ExecutableTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    EXE = sys.argv.pop(1)
+    EXE, name, *description = sys.argv[1:]
+    del sys.argv[1:]
+    STRINGS = version_strings(name, *description)
     unittest.main(verbosity=2)

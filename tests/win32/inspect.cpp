@@ -1,7 +1,12 @@
 // Test helper that runs under Wine next to vornhaskel.exe.
 //   inspect window            waits for frmMusic "Form1" and prints what it reads, as JSON;
 //                             caption_fit is [inner width, inner height, text width, text height]
-//   inspect dialog            waits for the message box "vornhaskel" and prints its text
+//   inspect dialog [TITLE]    waits for the message box TITLE ("vornhaskel" if not given) and
+//                             prints its text, its buttons' captions and whether it shows an icon
+//   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
+//                             Windows does when the text size changes; then as window
+//   inspect dpi-changed DPI   sends frmMusic WM_DPICHANGED for a DPI monitor, as Windows does
+//                             when the window moves to one; then as window
 //   inspect hold PATH SECONDS opens PATH without delete sharing, as a running game
 //                             would, prints "held", and keeps it open
 #ifndef WIN32_LEAN_AND_MEAN
@@ -89,16 +94,19 @@ std::string Describe(HWND form, HWND button, HWND focus) {
            ", \"focused\": " + (button == focus ? "true" : "false") + "}";
 }
 
-int InspectWindow() {
+HWND WaitForForm() {
     HWND form = nullptr;
     for (int tries = 0; tries < 600 && !form; ++tries) {
         form = ::FindWindowW(L"frmMusic", L"Form1");
         if (!form) ::Sleep(50);
     }
-    if (!form) {
-        std::puts("{\"error\": \"no frmMusic window titled Form1\"}");
-        return 1;
-    }
+    if (!form) std::puts("{\"error\": \"no frmMusic window titled Form1\"}");
+    return form;
+}
+
+int InspectWindow() {
+    const HWND form = WaitForForm();
+    if (!form) return 1;
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &thread);
@@ -126,35 +134,61 @@ int InspectWindow() {
     return 0;
 }
 
+// Sends frmMusic a message that Windows itself would send, then reads it as InspectWindow does.
+int SendAndInspect(UINT message, WPARAM wparam, LPARAM lparam) {
+    const HWND form = WaitForForm();
+    if (!form) return 1;
+    ::SendMessageW(form, message, wparam, lparam);
+    return InspectWindow();
+}
+
+int DpiChanged(const wchar_t* dpi_text) {
+    const HWND form = WaitForForm();
+    if (!form) return 1;
+    const auto dpi = static_cast<WORD>(std::wcstoul(dpi_text, nullptr, 10));
+    RECT suggested{};  // where it is now; the program sizes itself for the new DPI
+    ::GetWindowRect(form, &suggested);
+    return SendAndInspect(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 struct Dialogs {
+    explicit Dialogs(const wchar_t* wanted) : title(wanted) {}
+    const wchar_t* title;
     int count = 0;
-    std::string text;
+    std::string text, buttons;  // buttons: a JSON list of the shown buttons' captions
+    bool icon = false;
 };
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+    auto& dialogs = *reinterpret_cast<Dialogs*>(found);
     wchar_t class_name[16] = {}, title[64] = {};
     ::GetClassNameW(window, class_name, 16);
     ::GetWindowTextW(window, title, 64);
-    if (std::wcscmp(class_name, L"#32770") != 0 || std::wcscmp(title, L"vornhaskel") != 0 || !::IsWindowVisible(window))
+    if (std::wcscmp(class_name, L"#32770") != 0 || std::wcscmp(title, dialogs.title) != 0 || !::IsWindowVisible(window))
         return TRUE;
-    auto& dialogs = *reinterpret_cast<Dialogs*>(found);
     ++dialogs.count;
     for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child)) continue;
         ::GetClassNameW(child, class_name, 16);
         const std::string text = Text(child);
-        if (std::wcscmp(class_name, L"Static") == 0 && !text.empty()) dialogs.text = text;
+        if (_wcsicmp(class_name, L"Button") == 0) dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
+        if (_wcsicmp(class_name, L"Static") != 0) continue;
+        if (!text.empty()) dialogs.text = text;
+        if (::SendMessageW(child, STM_GETICON, 0, 0)) dialogs.icon = true;
     }
     return TRUE;
 }
 
-int InspectDialog() {
-    Dialogs dialogs;
+int InspectDialog(const wchar_t* title) {
+    Dialogs dialogs(title);
     for (int tries = 0; tries < 600 && dialogs.count == 0; ++tries) {
-        dialogs = {};
+        dialogs = Dialogs(title);
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
         if (dialogs.count == 0) ::Sleep(50);
     }
-    std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) + "}").c_str());
+    std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
+               ", \"buttons\": [" + dialogs.buttons + "], \"icon\": " + (dialogs.icon ? "true" : "false") + "}")
+                  .c_str());
     return dialogs.count ? 0 : 1;
 }
 
@@ -175,8 +209,13 @@ int Hold(const wchar_t* path, const wchar_t* seconds) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) return InspectWindow();
-    if (argc == 2 && std::wcscmp(argv[1], L"dialog") == 0) return InspectDialog();
+    if (argc <= 3 && argc >= 2 && std::wcscmp(argv[1], L"dialog") == 0)
+        return InspectDialog(argc == 3 ? argv[2] : L"vornhaskel");
+    if (argc == 2 && std::wcscmp(argv[1], L"setting-change") == 0)
+        return SendAndInspect(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    if (argc == 3 && std::wcscmp(argv[1], L"dpi-changed") == 0) return DpiChanged(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
-    std::fputs("usage: inspect window | inspect dialog | inspect hold PATH SECONDS\n", stderr);
+    std::fputs("usage: inspect window | inspect dialog [TITLE] | inspect setting-change | inspect dpi-changed DPI | "
+               "inspect hold PATH SECONDS\n", stderr);
     return 2;
 }

@@ -1,9 +1,12 @@
-"""vornhaskel.exe end to end under Wine, on Xvfb with openbox.
+"""vornhaskel.exe and vornhaskel-repair.exe end to end under Wine, on Xvfb with openbox.
 
-usage: python3 test_wine.py VORNHASKEL_EXE INSPECT_EXE PREFIX_FOLDER"""
+usage: python3 test_wine.py VORNHASKEL_EXE REPAIR_EXE INSPECT_EXE BUILD_FOLDER
+The Wine prefixes are in BUILD_FOLDER, and so are the scratch game folders of the run."""
 
 import json
 import os
+import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -11,9 +14,15 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from harness import ProgramCases, gamefolder  # noqa: E402
+from harness import ProgramCases, gamefolder, wait_for  # noqa: E402
 
-EXE = INSPECT = PREFIXES = None
+EXE = REPAIR_EXE = INSPECT = PREFIXES = None
+
+
+def parked_by_a_rename_without_mod_files():
+    """Every stock track under its .original.wav name, and no music plays."""
+    stock = gamefolder.normal_music(with_mod=False)
+    return {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
 
 
 class WineProgram(ProgramCases):
@@ -26,6 +35,8 @@ class WineProgram(ProgramCases):
     @classmethod
     def setUpClass(cls):
         cls.command = ["wine", EXE]
+        cls.repair_command = ["wine", REPAIR_EXE]
+        cls.scratch = Path(PREFIXES, "e2e-scratch")
         cls.extra_env = {"WINEPREFIX": str(Path(PREFIXES, cls.prefix)), "WINEDEBUG": "-all",
                          "WINEDLLOVERRIDES": "mscoree,mshtml="}
         super().setUpClass()
@@ -46,6 +57,15 @@ class WineProgram(ProgramCases):
         window = self.start()
         form = self.inspect("window")
         self.assertEqual(form["dpi"], self.monitor_dpi)
+        self.check_form(form)
+        self.x.screenshot(window, f"{self.artefact_prefix}-window.png")
+        # A change of text size lays the window out afresh, whatever size it was given since.
+        self.x.run("xdotool", "windowsize", "--sync", str(window), "500", "400")
+        self.assertNotEqual(self.inspect("window")["client"], [self.px(4680), self.px(3090)])
+        self.check_form(self.inspect("setting-change"))
+        return window
+
+    def check_form(self, form):
         self.assertEqual(form["title"], "Form1")
         self.assertEqual(form["client"], [self.px(4680), self.px(3090)])
         self.assertEqual(form["style"] & 0x00CF0000, 0x00CF0000, "WS_OVERLAPPEDWINDOW")
@@ -65,8 +85,6 @@ class WineProgram(ProgramCases):
             self.assertFalse(button["default"])
         self.assertTrue(rename["focused"])
         self.assertFalse(unrename["focused"])
-        self.x.screenshot(window, f"{self.artefact_prefix}-window.png")
-        return window
 
 
 class WineAt96Dpi(WineProgram, unittest.TestCase):
@@ -77,26 +95,71 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         icon = self.x.run("xprop", "-id", str(window), "_NET_WM_ICON")
         self.assertIn("Icon (16 x 16)", icon)
         self.assertIn("Icon (32 x 32)", icon)
+        # Moved to a 144 dpi monitor: both buttons take its scale. (Wine keeps the frame
+        # at 96 dpi, so the client area is a few pixels off what Windows would show.)
+        form = self.inspect("dpi-changed", "144")
+        self.dpi = 144
+        self.assertEqual([button["rect"] for button in form["buttons"]], [self.box(self.RENAME_BOX),
+                                                                          self.box(self.UNRENAME_BOX)])
 
     def test_file_held_open_by_another_program_fails_with_the_sharing_message(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
         held = "streammusic\\mus_area_sewers.wav"
-        holder = subprocess.Popen(["wine", INSPECT, "hold", held, "60"], cwd=self.folder,
-                                  env=dict(self.x.env, **self.extra_env), stdout=subprocess.PIPE, text=True)
-        self.addCleanup(holder.stdout.close)
-        self.addCleanup(holder.kill)
-        self.assertEqual(holder.stdout.readline().strip(), "held")
+        self.hold_open(held)
         self.click_button(self.start(), self.RENAME_CENTRE)
         dialog = self.inspect("dialog")
         self.assertEqual(dialog["count"], 1)
         self.assertEqual(dialog["text"], "streammusic\\mus_area_sewers.wav -> "
                                          "streammusic\\mus_area_sewers.original.wav: Sharing violation.")
+        self.assertEqual((dialog["buttons"], dialog["icon"]), (["OK"], True), "an error to acknowledge, not to cancel")
         self.dismiss(self.wait_dialog())
         self.assertEqual(self.exit_status(), 1)
         after = gamefolder.read(self.folder)
         self.assertEqual(sorted(after.values()), sorted(normal.values()), "every file is still there, intact")
         self.assertIn("streammusic/mus_area_sewers.wav", after)
+
+    def hold_open(self, path):
+        """Holds a file of the game folder open, as the running game would, until the case ends."""
+        holder = subprocess.Popen(["wine", INSPECT, "hold", path, "60"], cwd=self.folder,
+                                  env=dict(self.x.env, **self.extra_env), stdout=subprocess.PIPE, text=True)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.kill)
+        self.assertEqual(holder.stdout.readline().strip(), "held")
+
+    def test_repair_of_a_folder_given_as_its_argument_stops_at_a_held_file_and_says_so(self):
+        parked = parked_by_a_rename_without_mod_files()
+        gamefolder.write(self.folder, parked)
+        held = "streammusic\\mus_area_sewers.original.wav"
+        self.hold_open(held)
+        elsewhere = self.folder.parent  # not a game folder: the argument names the folder
+        window = self.start(elsewhere, command=[*self.repair_command, str(self.folder)], title=self.repair_title)
+        self.x.activate(window)
+        self.x.key("alt+n")
+        wait_for(lambda: window not in self.x.visible_windows(self.repair_title), "the repair dialog to close")
+        message = self.inspect("dialog", self.repair_title)
+        self.assertEqual(message["text"], f"{held} -> streammusic\\mus_area_sewers.wav: Sharing violation.")
+        self.assertEqual((message["count"], message["buttons"], message["icon"]), (1, ["OK"], True))
+        self.x.activate(self.x.wait_window(self.repair_title))
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 1)
+        after = gamefolder.read(self.folder)
+        self.assertEqual(sorted(after.values()), sorted(parked.values()), "every file is still there, intact")
+        self.assertIn(held.replace("\\", "/"), after)
+
+    def test_repair_ignores_enter_held_from_its_launch(self):
+        parked = parked_by_a_rename_without_mod_files()
+        gamefolder.write(self.folder, parked)
+        self.hold("Return")
+        window = self.start_repair()
+        self.assert_waiting(1.5)  # well past the auto-repeat delay
+        self.release("Return")
+        self.assert_waiting(0.3)
+        self.assertEqual(self.x.visible_windows(self.repair_title), [window], "still asking")
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), parked)
 
     def test_non_ascii_folder(self):
         folder = self.folder / "Spiele \u2122 \u30b2\u30fc\u30e0"
@@ -152,13 +215,29 @@ class WineLargeText(WineProgram, unittest.TestCase):
 
 
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite(loader.loadTestsFromTestCase(case) for case in (WineAt96Dpi, WineAt144Dpi))
+    suite = unittest.TestSuite(loader.loadTestsFromTestCase(WineAt96Dpi))
+    suite.addTests(WineAt144Dpi(name) for name in loader.getTestCaseNames(WineAt144Dpi)
+                   if not name.startswith("test_repair_"))  # the repair tool: at 96 dpi only
     suite.addTests(WineLargeText(name) for name in ("test_window_and_buttons_grow_so_both_captions_fit",
                                                     "test_clicks_just_outside_either_button_do_nothing"))
     return suite
 
 
+def interrupt(signum, frame):
+    raise KeyboardInterrupt(f"signal {signum}")
+
+
 if __name__ == "__main__":
-    EXE, INSPECT, PREFIXES = (os.path.abspath(arg) for arg in sys.argv[1:4])
-    del sys.argv[1:4]
-    unittest.main(verbosity=2)
+    EXE, REPAIR_EXE, INSPECT, PREFIXES = (os.path.abspath(arg) for arg in sys.argv[1:5])
+    del sys.argv[1:5]
+    # The scratch game folders of a run that was killed go with the next run;
+    # a run that is ended by a signal removes its own.
+    scratch = Path(PREFIXES, "e2e-scratch")
+    shutil.rmtree(scratch, ignore_errors=True)
+    scratch.mkdir()
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, interrupt)
+    try:
+        unittest.main(verbosity=2)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)

@@ -1,0 +1,134 @@
+// vornhaskel-repair.exe: brings a half-switched game folder back to one music.
+//
+// The folder is the working directory, or the one argument (a folder dropped
+// onto the exe arrives as that argument). A task dialog says in one line what
+// the folder holds and offers each music that a plan can still reach; choosing
+// one runs that plan, and a message box then says what the folder holds, read
+// afresh. Exit code 0 after a repair or when closed without acting, 1 after an
+// error message.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <system_error>
+
+#include "process.hpp"
+#include "repair.hpp"
+#include "runner.hpp"
+#include "win32_error.hpp"
+
+namespace {
+
+using vornhaskel::Utf8ToWide;
+using vornhaskel::repair::FolderReport;
+using vornhaskel::repair::Target;
+
+constexpr wchar_t kTitle[] = L"vornhaskel repair";
+constexpr int kNormalId = 101;
+constexpr int kModId = 102;
+
+// The one message box of a run, with no owner, then the end.
+[[noreturn]] void TellAndExit(const std::wstring& text, UINT icon, int exit_code) noexcept {
+    ::MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | icon | MB_SETFOREGROUND | MB_TASKMODAL);
+    ::ExitProcess(static_cast<UINT>(exit_code));
+}
+
+// Makes the folder given as the one argument, if any, the working directory.
+void EnterGivenFolder() {
+    if (__argc < 2) return;
+    if (__argc > 2) TellAndExit(L"vornhaskel repair takes one game folder, not several.", MB_ICONERROR, 1);
+    const wchar_t* folder = __wargv[1];
+    if (!::SetCurrentDirectoryW(folder)) {
+        const DWORD error = ::GetLastError();
+        const std::error_code cause(static_cast<int>(error), vornhaskel::Win32Category());
+        std::wstring text = folder;
+        TellAndExit(text.append(L": ").append(Utf8ToWide(cause.message())), MB_ICONERROR, 1);
+    }
+}
+
+HWND task_dialog = nullptr;  // while it is shown
+
+// Called by Windows from C: nothing may propagate out of it, and nothing here throws.
+HRESULT CALLBACK DialogEvents(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR data) noexcept {
+    if (notification == TDN_DESTROYED) task_dialog = nullptr;
+    if (notification == TDN_CREATED) {
+        task_dialog = dialog;
+        const auto& report = *reinterpret_cast<const FolderReport*>(data);
+        // Only a target that is possible and not reached yet can be chosen.
+        ::SendMessageW(dialog, TDM_ENABLE_BUTTON, kNormalId, report.normal.Offered());
+        ::SendMessageW(dialog, TDM_ENABLE_BUTTON, kModId, report.mod.Offered());
+    }
+    return S_OK;
+}
+
+// Wine's task dialog ignores Escape without a Cancel button, whatever its flags
+// say. A fresh Escape becomes the close request (WM_CLOSE), which ends the dialog
+// on both systems; the shared filter, next in the chain, drops a held one first.
+LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
+    if (const LRESULT dropped = ::CallNextHookEx(nullptr, code, wparam, lparam); dropped || code != MSGF_DIALOGBOX)
+        return dropped;
+    const MSG& message = *reinterpret_cast<const MSG*>(lparam);
+    if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE || !task_dialog ||
+        ::GetAncestor(message.hwnd, GA_ROOT) != task_dialog)
+        return 0;
+    ::PostMessageW(task_dialog, WM_CLOSE, 0, 0);
+    return 1;
+}
+
+// The button that closed the dialog: kNormalId, kModId, or IDCLOSE or IDCANCEL
+// for none. Close is the default button, so that Enter alone renames nothing.
+int AskForTarget(const FolderReport& report) {
+    const std::wstring summary = Utf8ToWide(vornhaskel::repair::Summary(report));
+    std::wstring problems;
+    for (const std::string& problem : report.problems)
+        problems.append(problems.empty() ? L"" : L"\n").append(Utf8ToWide(problem));
+    const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
+
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    // Without a Cancel button, a task dialog ignores Escape unless this is set.
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+    config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
+    config.pszWindowTitle = kTitle;
+    config.pszContent = summary.c_str();
+    if (report.IsGameFolder()) {  // outside a game folder it offers only Close
+        config.pButtons = targets;
+        config.cButtons = sizeof targets / sizeof targets[0];
+    }
+    config.nDefaultButton = IDCLOSE;
+    if (!problems.empty()) config.pszExpandedInformation = problems.c_str();
+    config.pfCallback = DialogEvents;
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(&report);
+
+    int chosen = 0;
+    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result)) {
+        const std::error_code cause(static_cast<int>(result), vornhaskel::Win32Category());
+        throw std::system_error(cause, "The window could not be shown");
+    }
+    return chosen;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    vornhaskel::win32::RestrictDllSearch();
+    vornhaskel::win32::FilterDialogKeys();
+    ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
+    try {
+        EnterGivenFolder();
+        const FolderReport report = vornhaskel::repair::ExamineFolder();
+        const int chosen = AskForTarget(report);
+        if (chosen != kNormalId && chosen != kModId) return 0;
+        const Target target = chosen == kNormalId ? Target::kNormal : Target::kMod;
+        vornhaskel::RunSteps(report.Plan(target).steps, vornhaskel::RenameFile);
+        const FolderReport after = vornhaskel::repair::ExamineFolder();
+        TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after)), MB_ICONINFORMATION, 0);
+    } catch (const std::exception& failure) {
+        TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);
+    }
+}
