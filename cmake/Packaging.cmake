@@ -4,11 +4,8 @@ include(GNUInstallDirs)
 set(desktop_id org.vornhaskel.vornhaskel)
 set(resources "${PROJECT_SOURCE_DIR}/resources")
 
-# The repair tool ships beside the program wherever its shell builds it.
-set(programs vornhaskel)
-if(TARGET vornhaskel-repair)
-    list(APPEND programs vornhaskel-repair)
-endif()
+# The repair tool ships beside the program in every package.
+set(programs vornhaskel vornhaskel-repair)
 
 if(WIN32)
     install(TARGETS ${programs} RUNTIME DESTINATION .)
