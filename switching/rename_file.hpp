@@ -43,8 +43,9 @@ struct NameInfo {
 };
 
 // Examines "folder" or "folder\file", relative to the working directory, with
-// lstat or GetFileAttributesW: nothing is opened, read or followed. A name under
-// a missing folder is absent; any other failure is kUnknown with its cause.
+// lstat or GetFileAttributesW: nothing is opened or read. A file name is never
+// followed; a folder name is, as the renames go through a linked folder too. A
+// name under a missing folder is absent; any other failure is kUnknown with its cause.
 NameInfo ExamineName(std::string_view path);
 
 }  // namespace vornhaskel

@@ -100,7 +100,9 @@ void RenameFile(std::string_view old_path, std::string_view new_path) {
 
 NameInfo ExamineName(std::string_view path) {
     struct stat entry;
-    if (::lstat(NativePath(path).c_str(), &entry) == 0)
+    const bool folder_name = path.find('\\') == std::string_view::npos;
+    const std::string native = NativePath(path);
+    if ((folder_name ? ::stat(native.c_str(), &entry) : ::lstat(native.c_str(), &entry)) == 0)
         return {S_ISDIR(entry.st_mode) ? NameKind::kFolder : NameKind::kFile, {}};
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return {NameKind::kAbsent, {}};

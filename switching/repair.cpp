@@ -93,8 +93,9 @@ TrackVerdict Judge(const Track& track, const ExamineFunction& examine) {
     return verdict;
 }
 
-// The target's own sequence, keeping the steps that some track needs.
-std::vector<RenameStep> Keep(Sequence sequence, const std::vector<Move>& needed) {
+// The target's own sequence, keeping the steps that some track needs. Every move
+// a track can need is a step of that sequence.
+std::vector<RenameStep> StepsOfSequence(Sequence sequence, const std::vector<Move>& needed) {
     std::vector<RenameStep> steps;
     for (const RenameStep& step : sequence)
         if (std::find(needed.begin(), needed.end(), Move(step.old_path, step.new_path)) != needed.end())
@@ -123,9 +124,9 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
     if (mod == kTrackCount) return "The folder " + std::string(has) + " the mod's music.";
     std::string text = "The folder " + std::string(is) + " mixed:";
     const char* separator = " ";
-    const std::pair<std::size_t, const char*> parts[] = {{normal, "with the normal music"},
-                                                         {mod, "with the mod's music"},
-                                                         {between, "between the two, with no music"},
+    const std::pair<std::size_t, const char*> parts[] = {{normal, "set for the normal music"},
+                                                         {mod, "set for the mod's music"},
+                                                         {between, "half-way between the two"},
                                                          {broken, "with a problem"}};
     for (const auto& [n, what] : parts) {
         if (n == 0) continue;
@@ -146,7 +147,6 @@ FolderReport ExamineFolder(const ExamineFunction& examine) {
         if (info.kind == NameKind::kUnknown) report.problems.push_back(Unusable(folder, info));
     }
     if (!report.IsGameFolder()) {
-        report.layouts.fill(Layout::kBroken);
         report.normal.reasons = report.mod.reasons = report.problems;
         return report;
     }
@@ -164,13 +164,25 @@ FolderReport ExamineFolder(const ExamineFunction& examine) {
                 report.problems.push_back(std::move(*problem));
     }
     report.normal.possible = report.normal.reasons.empty();
-    if (report.normal.possible) report.normal.steps = Keep(UnrenameSequence, to_normal);
+    if (report.normal.possible) report.normal.steps = StepsOfSequence(UnrenameSequence, to_normal);
     report.mod.possible = report.mod.reasons.empty();
-    if (report.mod.possible) report.mod.steps = Keep(RenameSequence, to_mod);
+    if (report.mod.possible) report.mod.steps = StepsOfSequence(RenameSequence, to_mod);
     return report;
 }
 
 FolderReport ExamineFolder() { return ExamineFolder(ExamineName); }
+
+std::string Advice(const FolderReport& report) {
+    if (!report.IsGameFolder())
+        return "Start the repair tool in the folder that holds streammusic and streamsounds, or hand it that folder.";
+    if (report.normal.Offered() || report.mod.Offered())
+        return "Close the game first. A button renames only the files that are out of place, with the same renames "
+               "as vornhaskel, and never replaces a file.";
+    if (!report.problems.empty())
+        return "Nothing here can be switched until the problems listed are put right. Then start the repair tool "
+               "again.";
+    return "Nothing needs repairing.";
+}
 
 std::string Summary(const FolderReport& report) { return Describe(report, "has", "is"); }
 

@@ -26,10 +26,11 @@ enum class Target { kNormal, kMod };
 // Where one track stands, from its names: the live name L, the backup name O
 // and, for the 7 tracks with a mod replacement, the mod name D.
 enum class Layout {
+    kBroken,   // no target can be reached from here; see the problems. First, so that a
+               // track not yet judged counts as broken
     kNormal,   // L (and D): the game's own file plays
     kMod,      // O, and L for a track the mod replaces
     kBetween,  // O and D, or O alone: parked, and nothing plays
-    kBroken,   // no target can be reached from here; see the problems
 };
 
 struct TargetPlan {
@@ -42,8 +43,9 @@ struct TargetPlan {
 };
 
 struct FolderReport {
-    std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds"
-    std::array<Layout, kTrackCount> layouts{};
+
+    std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds": absent or unusable
+    std::array<Layout, kTrackCount> layouts{};  // kBroken until a track is judged
     TargetPlan normal, mod;
     std::vector<std::string> problems;  // every reason of either target, once each
 
@@ -57,10 +59,13 @@ FolderReport ExamineFolder(const ExamineFunction& examine);
 FolderReport ExamineFolder();  // the working directory, through ExamineName
 
 // One line for the window on what the folder holds, such as "The folder has the
-// normal music." or "The folder is mixed: 14 tracks with the normal music, ...".
+// normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
 std::string Summary(const FolderReport& report);
 
 // The same after a repair, read afresh from the folder: "The folder now has ...".
 std::string SummaryAfterRepair(const FolderReport& report);
+
+// What the player can do next, for the window's second line.
+std::string Advice(const FolderReport& report);
 
 }  // namespace vornhaskel::repair

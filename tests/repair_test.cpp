@@ -25,13 +25,6 @@ repair::ExamineFunction Examine(const FolderState& state) {
     };
 }
 
-std::vector<std::string> Contents(const FolderState& state) {
-    std::vector<std::string> contents;
-    for (const auto& [path, text] : state.files) contents.push_back(text);
-    std::sort(contents.begin(), contents.end());
-    return contents;
-}
-
 // Runs a plan on the model; every step must find its file and a free name.
 void ExpectPlanRunsCleanly(FolderState& state, const std::vector<RenameStep>& plan, const std::string& where) {
     for (const RenameStep& step : plan) ASSERT_TRUE(state.Apply(step)) << where << ": " << step.old_path;
@@ -51,18 +44,16 @@ void ExpectStepsOfTheSequence(const std::vector<RenameStep>& plan, Sequence sequ
 
 struct Variant {
     std::string name;
-    FolderState normal;  // the normal music of this folder; its mod-active state follows by RenameSequence
+    FolderState normal, active;  // the two states a switch starts from
 };
 
 // Every state a switch can stop in: from normal music and from mod active, the
 // first k steps of the sequence that leaves it, up to the first that cannot run.
 std::vector<std::pair<std::string, FolderState>> HalfDoneStates(const Variant& variant) {
     std::vector<std::pair<std::string, FolderState>> states;
-    FolderState active = variant.normal;
-    active.Run(RenameSequence);
     for (const auto& [start, sequence, label] :
          {std::tuple(variant.normal, Sequence(RenameSequence), "rename"),
-          std::tuple(active, Sequence(UnrenameSequence), "unrename")}) {
+          std::tuple(variant.active, Sequence(UnrenameSequence), "unrename")}) {
         FolderState state = start;
         for (std::size_t k = 0;; ++k) {
             states.emplace_back(variant.name + ", " + label + " after " + std::to_string(k), state);
@@ -73,19 +64,22 @@ std::vector<std::pair<std::string, FolderState>> HalfDoneStates(const Variant& v
 }
 
 TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
-    std::vector<Variant> variants{{"all files", NormalMusic()}};
+    std::vector<Variant> variants{{"all files", NormalMusic(), ModActive()}};
     FolderState stock_only = NormalMusic();
     std::erase_if(stock_only.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
-    variants.push_back({"no mod files", stock_only});
+    FolderState parked = stock_only;
+    parked.Run(RenameSequence);  // as far as a switch gets without the mod's files
+    variants.push_back({"no mod files", stock_only, parked});
     for (const Track& track : TrackTable) {
-        FolderState missing = NormalMusic();
-        missing.files.erase(std::string(track.folder) + "\\" + std::string(track.base) + ".wav");
-        variants.push_back({"no stock " + std::string(track.base), missing});
+        const std::string stem = std::string(track.folder) + "\\" + std::string(track.base);
+        FolderState normal = NormalMusic(), active = ModActive();
+        normal.files.erase(stem + ".wav");
+        active.files.erase(stem + ".original.wav");
+        variants.push_back({"no stock " + std::string(track.base), normal, active});
     }
     for (std::size_t v = 0; v < variants.size(); ++v) {
         const Variant& variant = variants[v];
-        FolderState variant_active = variant.normal;
-        variant_active.Run(RenameSequence);
+        const FolderState& variant_active = variant.active;
         for (const auto& [where, state] : HalfDoneStates(variant)) {
             const FolderReport report = repair::ExamineFolder(Examine(state));
             ASSERT_TRUE(report.IsGameFolder()) << where;
@@ -96,7 +90,10 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
                                                                                : Sequence(RenameSequence));
                 FolderState after = state;
                 ExpectPlanRunsCleanly(after, plan.steps, where);
-                EXPECT_EQ(Contents(after), Contents(state)) << where << ": a file was lost";
+                // Where names cannot tell the files apart, the game's own never ends up parked as the mod's.
+                for (const auto& [path, text] : after.files) {
+                    EXPECT_TRUE(!path.ends_with(".mod.wav") || text.starts_with("mod ")) << where << ": " << path;
+                }
                 const FolderReport again = repair::ExamineFolder(Examine(after));
                 EXPECT_TRUE(again.Plan(target).Reached()) << where;
                 if (v == 0) {
@@ -149,7 +146,7 @@ TEST(RepairPlanner, RefusesWhatNamesCannotSettle) {
         ASSERT_EQ(report.problems.size(), 1u) << row.layout;
         EXPECT_TRUE(report.problems[0].starts_with(row.reason)) << row.layout << ": " << report.problems[0];
         EXPECT_EQ(report.normal.reasons, report.problems) << row.layout;
-        EXPECT_EQ(repair::Summary(report), "The folder is mixed: 20 tracks with the normal music, 1 track with a problem.");
+        EXPECT_EQ(repair::Summary(report), "The folder is mixed: 20 tracks set for the normal music, 1 track with a problem.");
     }
 }
 
@@ -158,7 +155,7 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))), "The folder has the normal music.");
     state.Run(std::span(RenameSequence).first(24));
     EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
-              "The folder is mixed: 17 tracks with the mod's music, 4 tracks between the two, with no music.");
+              "The folder is mixed: 17 tracks set for the mod's music, 4 tracks half-way between the two.");
     state.Run(std::span(RenameSequence).subspan(24));
     EXPECT_EQ(repair::SummaryAfterRepair(repair::ExamineFolder(Examine(state))), "The folder now has the mod's music.");
 
@@ -195,6 +192,11 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
     RunSteps(report.normal.steps, RenameFile);
     EXPECT_EQ(folder.Read(), NormalMusic());
     EXPECT_TRUE(repair::ExamineFolder().normal.Reached());
+#ifndef _WIN32
+    fs::rename("streamsounds", "sounds-elsewhere");
+    fs::create_directory_symlink("sounds-elsewhere", "streamsounds");
+    EXPECT_TRUE(repair::ExamineFolder().normal.Reached()) << "the renames go through a linked folder too";
+#endif
 }
 
 }  // namespace

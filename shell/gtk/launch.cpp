@@ -7,8 +7,9 @@
 //   vornhaskel-launch --repair [FOLDER]
 //                              the same for vornhaskel-repair
 //
-// It does not look at what the folder holds: a wrong folder meets the program's
-// own clean failure at the first rename, with nothing changed.
+// It does not look at what the folder holds: in a wrong folder the program fails
+// cleanly at its first rename, and the repair tool says that this is not the
+// game folder, both with nothing changed.
 #include <gtk/gtk.h>
 
 #include <cerrno>

@@ -41,15 +41,6 @@ constexpr gint kModMusic = 2;
     std::exit(status);
 }
 
-std::string Advice(const FolderReport& report) {
-    if (!report.IsGameFolder())
-        return "Start the repair tool in the folder that holds streammusic and streamsounds, or hand it that folder.";
-    if (report.normal.Offered() || report.mod.Offered())
-        return "Close the game first. A button renames only the files that are out of place, with the same renames "
-               "as vornhaskel, and never replaces a file.";
-    return "Nothing here can be switched until the problems below are put right.";
-}
-
 // The reasons that keep a button greyed out, one a line, in a list that scrolls.
 GtkWidget* ProblemList(const FolderReport& report) {
     std::string text;
@@ -75,7 +66,8 @@ gint Ask(const FolderReport& report) {
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
     vornhaskel::SetApplicationIcon(GTK_WINDOW(dialog));
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", Advice(report).c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                             vornhaskel::repair::Advice(report).c_str());
     if (!report.problems.empty()) {
         GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
         gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
@@ -87,6 +79,9 @@ gint Ask(const FolderReport& report) {
         gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kModMusic, report.mod.Offered());
     }
     gtk_dialog_add_button(GTK_DIALOG(dialog), "_Close", GTK_RESPONSE_CLOSE);
+    // Enter alone renames nothing: Close is the default and has the focus.
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
     vornhaskel::ActOnFreshKeysOnly(dialog);
     gtk_widget_show_all(dialog);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));

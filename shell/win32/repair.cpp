@@ -46,8 +46,8 @@ void EnterGivenFolder() {
     if (!::SetCurrentDirectoryW(folder)) {
         const DWORD error = ::GetLastError();
         const std::error_code cause(static_cast<int>(error), vornhaskel::Win32Category());
-        std::wstring text = folder;
-        TellAndExit(text.append(L": ").append(Utf8ToWide(cause.message())), MB_ICONERROR, 1);
+        std::wstring text = L"Cannot open the folder ";
+        TellAndExit(text.append(folder).append(L": ").append(Utf8ToWide(cause.message())), MB_ICONERROR, 1);
     }
 }
 
@@ -83,7 +83,8 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
 // The button that closed the dialog: kNormalId, kModId, or IDCLOSE or IDCANCEL
 // for none. Close is the default button, so that Enter alone renames nothing.
 int AskForTarget(const FolderReport& report) {
-    const std::wstring summary = Utf8ToWide(vornhaskel::repair::Summary(report));
+    const std::wstring summary =
+        Utf8ToWide(vornhaskel::repair::Summary(report) + "\n\n" + vornhaskel::repair::Advice(report));
     std::wstring problems;
     for (const std::string& problem : report.problems)
         problems.append(problems.empty() ? L"" : L"\n").append(Utf8ToWide(problem));
