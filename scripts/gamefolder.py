@@ -58,6 +58,12 @@ def mod_active(normal):
     return files
 
 
+def parked(stock):
+    """What "Rename" leaves of `stock` without the mod's files: every stock file
+    under its backup name, and no music plays."""
+    return {backup(folder, base): stock[live(folder, base)] for folder, base, _ in TRACKS}
+
+
 def write(root, files, folders=FOLDERS):
     root = Path(root)
     for folder in folders:

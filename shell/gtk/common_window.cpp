@@ -124,8 +124,19 @@ void SetApplicationIcon(GtkWindow* window) {
     for (const auto& image : images)
         icons = g_list_append(icons, gdk_pixbuf_new_from_data(image.rgba, GDK_COLORSPACE_RGB, TRUE, 8, image.size,
                                                               image.size, image.size * 4, nullptr, nullptr));
-    gtk_window_set_icon_list(window, icons);
+    if (window)
+        gtk_window_set_icon_list(window, icons);
+    else
+        gtk_window_set_default_icon_list(icons);
     g_list_free_full(icons, g_object_unref);
+}
+
+void ShowMessage(GtkMessageType type, const char* title, const char* text) {
+    GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", text);
+    gtk_window_set_title(GTK_WINDOW(message), title);
+    ActOnFreshKeysOnly(message);
+    gtk_dialog_run(GTK_DIALOG(message));
+    gtk_widget_destroy(message);
 }
 
 }  // namespace vornhaskel

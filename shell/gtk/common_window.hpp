@@ -1,5 +1,5 @@
 // What every window of vornhaskel and vornhaskel-repair shares: keys that act
-// only on a fresh press, and the application icon.
+// only on a fresh press, the application icon, and the message box.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -12,7 +12,12 @@ namespace vornhaskel {
 // acts again only once it has been released and pressed afresh.
 void ActOnFreshKeysOnly(GtkWidget* window);
 
-// The application icon at 16, 32 and 48 pixels, for every window of the program.
+// The application icon at 16, 32 and 48 pixels, for `window`, or for every
+// window the program opens from now on when `window` is null.
 void SetApplicationIcon(GtkWindow* window);
+
+// One modal message with no parent, keys acting only on a fresh press; returns
+// once the player has dismissed it.
+void ShowMessage(GtkMessageType type, const char* title, const char* text);
 
 }  // namespace vornhaskel

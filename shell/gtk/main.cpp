@@ -36,11 +36,7 @@ int Px(int twips) { return static_cast<int>(twips * font_resolution / 1440.0 + 0
 
 // The top-level error handling: one modal dialog with no parent, then the end.
 [[noreturn]] void ReportAndExit(const char* description) noexcept {
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
-                                               description);
-    gtk_window_set_title(GTK_WINDOW(dialog), "vornhaskel");
-    ActOnFreshKeysOnly(dialog);
-    gtk_dialog_run(GTK_DIALOG(dialog));
+    vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, "vornhaskel", description);
     std::exit(EXIT_FAILURE);
 }
 

@@ -33,11 +33,7 @@ constexpr gint kModMusic = 2;
 
 // One message, then the end of the tool.
 [[noreturn]] void Finish(GtkMessageType type, const std::string& text, int status) {
-    GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", text.c_str());
-    gtk_window_set_title(GTK_WINDOW(message), kTitle);
-    vornhaskel::SetApplicationIcon(GTK_WINDOW(message));
-    vornhaskel::ActOnFreshKeysOnly(message);
-    gtk_dialog_run(GTK_DIALOG(message));
+    vornhaskel::ShowMessage(type, kTitle, text.c_str());
     std::exit(status);
 }
 
@@ -65,7 +61,6 @@ gint Ask(const FolderReport& report) {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
-    vornhaskel::SetApplicationIcon(GTK_WINDOW(dialog));
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
                                              vornhaskel::repair::Advice(report).c_str());
     if (!report.problems.empty()) {
@@ -118,6 +113,7 @@ int main(int argc, char** argv) {
     g_set_prgname(vornhaskel::kDesktopId);
     gtk_init(nullptr, nullptr);
     gdk_set_program_class(vornhaskel::kDesktopId);
+    vornhaskel::SetApplicationIcon(nullptr);
     try {
         if (argc > 2) Finish(GTK_MESSAGE_ERROR, "usage: vornhaskel-repair [GAME_FOLDER]", EXIT_FAILURE);
         Repair(argc == 2 ? argv[1] : nullptr);

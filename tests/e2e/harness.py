@@ -325,13 +325,17 @@ class ProgramCases:
         self.click_button(self.start(), self.RENAME_CENTRE)
         self.dismiss(self.wait_dialog())
         self.assertEqual(self.exit_status(), 1)
-        parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
-        self.assertEqual(gamefolder.read(self.folder), parked)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.parked(stock))
 
     # -- the repair tool, started in the game folder -------------------------
 
     repair_command = None  # the argv that starts the repair tool
     repair_title = "vornhaskel repair"  # its window, and the message after a repair
+
+    def wait_repair_message(self, dialog):
+        """The message that follows the repair dialog: a window of the same title, but another."""
+        return wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != dialog],
+                        "the message after the repair")[0]
 
     def start_repair(self):
         window = self.start(command=self.repair_command, title=self.repair_title)
@@ -340,13 +344,11 @@ class ProgramCases:
 
     def test_repair_brings_back_the_music_that_a_rename_without_mod_files_parked(self):
         stock = gamefolder.normal_music(with_mod=False)
-        parked = {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
-        gamefolder.write(self.folder, parked)
+        gamefolder.write(self.folder, gamefolder.parked(stock))
         window = self.start_repair()
         self.x.screenshot(window, f"{self.artefact_prefix}-repair.png")
         self.x.key("alt+n")
-        message = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != window],
-                           "the message after the repair")[0]
+        message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), stock, "every file under its own name, contents intact")
         self.x.activate(message)
         self.x.key("Return")

@@ -53,7 +53,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         window = self.start_elsewhere([LAUNCHER, "--repair", str(self.folder)], title=self.repair_title)
         self.x.activate(window)
         self.x.key("alt+m")
-        wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != window], "the message")
+        self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)

@@ -19,12 +19,6 @@ from harness import ProgramCases, gamefolder, wait_for  # noqa: E402
 EXE = REPAIR_EXE = INSPECT = PREFIXES = None
 
 
-def parked_by_a_rename_without_mod_files():
-    """Every stock track under its .original.wav name, and no music plays."""
-    stock = gamefolder.normal_music(with_mod=False)
-    return {gamefolder.backup(f, b): stock[gamefolder.live(f, b)] for f, b, _ in gamefolder.TRACKS}
-
-
 class WineProgram(ProgramCases):
     prefix = "wineprefix-e2e"
 
@@ -129,7 +123,7 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(holder.stdout.readline().strip(), "held")
 
     def test_repair_of_a_folder_given_as_its_argument_stops_at_a_held_file_and_says_so(self):
-        parked = parked_by_a_rename_without_mod_files()
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         gamefolder.write(self.folder, parked)
         held = "streammusic\\mus_area_sewers.original.wav"
         self.hold_open(held)
@@ -149,7 +143,7 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertIn(held.replace("\\", "/"), after)
 
     def test_repair_ignores_enter_held_from_its_launch(self):
-        parked = parked_by_a_rename_without_mod_files()
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         gamefolder.write(self.folder, parked)
         self.hold("Return")
         window = self.start_repair()
