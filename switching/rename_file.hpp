@@ -1,5 +1,5 @@
-// The one platform seam: a rename that never replaces anything, and a look at
-// whether a name exists that neither opens nor follows it.
+// The one platform seam: a rename that never replaces anything, a look at
+// whether a name exists that neither opens nor follows it, and a folder listing.
 //
 // Each platform implements both in its own source file (rename_file_posix.cpp,
 // rename_file_win32.cpp); CMake compiles exactly one of them.
@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace vornhaskel {
 
@@ -47,5 +48,26 @@ struct NameInfo {
 // followed; a folder name is, as the renames go through a linked folder too. A
 // name under a missing folder is absent; any other failure is kUnknown with its cause.
 NameInfo ExamineName(std::string_view path);
+
+// One entry of a folder, as the folder itself records it: nothing is followed.
+enum class EntryKind {
+    kFile,    // a regular file
+    kFolder,  // a folder on the listed folder's own file system
+    kLink,    // a symbolic link, junction or other reparse point, wherever it leads
+    kOther,   // anything else: a device, a pipe, a folder where another file system is mounted
+};
+
+struct FolderEntry {
+    std::string name;  // UTF-8, exactly as the file system spells it
+    EntryKind kind = EntryKind::kOther;
+
+    bool operator==(const FolderEntry&) const = default;
+};
+
+// Lists `folder` ("" for the working directory; a path in the form above, any
+// number of backslashes, or absolute), without "." and "..", in no set order.
+// The folder itself may be reached through a link; its entries are never
+// followed. On failure the result is empty and `error` holds the cause.
+std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error);
 
 }  // namespace vornhaskel

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -67,10 +68,13 @@ int RenameAfterLstat(const char* from, const char* to) noexcept {
 
 namespace {
 
-// The stored paths separate folder and file with a backslash; POSIX wants a slash.
+// The stored paths separate folder and file with a backslash; POSIX wants a
+// slash. (A name that holds a backslash of its own cannot be spelt this way:
+// the search leaves such names alone.)
 std::string NativePath(std::string_view path) {
     std::string native(path);
-    if (const auto split = native.find('\\'); split != std::string::npos) native[split] = '/';
+    for (char& c : native)
+        if (c == '\\') c = '/';
     return native;
 }
 
@@ -107,6 +111,49 @@ NameInfo ExamineName(std::string_view path) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return {NameKind::kAbsent, {}};
     return {NameKind::kUnknown, std::error_code(error, std::system_category())};
+}
+
+std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error) {
+    error.clear();
+    const std::string native = folder.empty() ? std::string(".") : NativePath(folder);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat self;
+    if (fd < 0 || ::fstat(fd, &self) != 0) {
+        error.assign(errno, std::system_category());
+        if (fd >= 0) ::close(fd);
+        return {};
+    }
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        error.assign(errno, std::system_category());
+        ::close(fd);
+        return {};
+    }
+    std::vector<FolderEntry> entries;
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(dir);
+        if (found == nullptr) {
+            if (errno != 0) error.assign(errno, std::system_category());
+            break;
+        }
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat entry;
+        EntryKind kind = EntryKind::kOther;
+        if (::fstatat(fd, found->d_name, &entry, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISLNK(entry.st_mode))
+                kind = EntryKind::kLink;
+            else if (S_ISREG(entry.st_mode))
+                kind = EntryKind::kFile;
+            else if (S_ISDIR(entry.st_mode) && entry.st_dev == self.st_dev)
+                kind = EntryKind::kFolder;
+        }
+        entries.push_back({std::string(name), kind});
+    }
+    ::closedir(dir);
+    if (error) entries.clear();
+    return entries;
 }
 
 }  // namespace vornhaskel

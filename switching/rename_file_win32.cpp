@@ -111,4 +111,40 @@ NameInfo ExamineName(std::string_view path) {
     return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? NameKind::kFolder : NameKind::kFile, {}};
 }
 
+// FindFirstFileExW reports a reparse point (symbolic link, junction, mounted
+// volume) itself, never what it leads to.
+std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error) {
+    error.clear();
+    std::wstring pattern = Utf8ToWide(folder);
+    pattern.append(folder.empty() ? L"*" : L"\\*");
+    WIN32_FIND_DATAW data;
+    const HANDLE search =
+        ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD cause = ::GetLastError();
+        if (cause != ERROR_FILE_NOT_FOUND) error.assign(static_cast<int>(cause), Win32Category());
+        return {};
+    }
+    std::vector<FolderEntry> entries;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        EntryKind kind = EntryKind::kFile;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            kind = EntryKind::kLink;
+        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            kind = EntryKind::kFolder;
+        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
+            kind = EntryKind::kOther;
+        entries.push_back({Narrow(name.data(), static_cast<int>(name.size())), kind});
+    } while (::FindNextFileW(search, &data));
+    const DWORD cause = ::GetLastError();
+    ::FindClose(search);
+    if (cause != ERROR_NO_MORE_FILES) {
+        error.assign(static_cast<int>(cause), Win32Category());
+        entries.clear();
+    }
+    return entries;
+}
+
 }  // namespace vornhaskel

@@ -199,5 +199,31 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
 #endif
 }
 
+// The listing names what each entry is in itself: a link is never followed, a
+// nested folder is reached through backslashes, and a missing folder says why.
+TEST(RepairOnDisk, ListsAFolderWithoutFollowingAnything) {
+    ScratchGameFolder folder;
+    fs::create_directories(fs::path("Mod v2") / "streamsounds");
+    WriteFile(fs::path("Mod v2") / "streamsounds" / "MUS_SBAT_ACAD.MOD.WAV", "mod");
+    WriteFile(fs::path("Mod v2") / "read me.txt", "text");
+#ifndef _WIN32
+    fs::create_directory_symlink("streamsounds", fs::path("Mod v2") / "linked");
+#endif
+    std::error_code error;
+    auto entries = ListFolder("Mod v2", error);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    std::vector<FolderEntry> expected{{"read me.txt", EntryKind::kFile}, {"streamsounds", EntryKind::kFolder}};
+#ifndef _WIN32
+    expected.insert(expected.begin(), {"linked", EntryKind::kLink});
+#endif
+    EXPECT_FALSE(error);
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(ListFolder("Mod v2\\streamsounds", error),
+              (std::vector<FolderEntry>{{"MUS_SBAT_ACAD.MOD.WAV", EntryKind::kFile}}));
+    EXPECT_EQ(ListFolder("", error).size(), 1u);
+    EXPECT_TRUE(ListFolder("no such folder", error).empty());
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+}
+
 }  // namespace
 }  // namespace vornhaskel::test
