@@ -2,9 +2,11 @@
 // 49 managed names exist, and plans the renames that bring a half-switched
 // folder to either music.
 //
-// A plan is always a target's own sequence (UnrenameSequence for the normal
-// music, RenameSequence for the mod's) with only the steps that the folder still
-// needs, in the sequence's order: every rename it makes is one the program makes.
+// A plan is a target's own sequence (UnrenameSequence for the normal music,
+// RenameSequence for the mod's) with only the steps that the folder still needs,
+// in the sequence's order. The normal music may first take a track's only file
+// from its mod name back to its live name, a step of RenameSequence. Every
+// rename a plan makes is one the program makes.
 #pragma once
 
 #include <array>
@@ -30,7 +32,8 @@ enum class Layout {
                // track not yet judged counts as broken
     kNormal,   // L (and D): the game's own file plays
     kMod,      // O, and L for a track the mod replaces
-    kBetween,  // O and D, or O alone: parked, and nothing plays
+    kBetween,  // O and D, O alone, or D alone: parked, and nothing plays
+    kLost,     // none of its names: the game's own file is gone, and only the normal music can do without it
 };
 
 struct TargetPlan {
@@ -48,6 +51,8 @@ struct FolderReport {
     std::array<Layout, kTrackCount> layouts{};  // kBroken until a track is judged
     TargetPlan normal, mod;
     std::vector<std::string> problems;  // every reason of either target, once each
+    std::size_t mod_files_not_in_place = 0;  // tracks whose only reason against the mod's music is its file
+    std::size_t tracks_lost = 0;             // tracks with none of their names
 
     bool IsGameFolder() const { return missing_folders.empty(); }
     const TargetPlan& Plan(Target target) const { return target == Target::kNormal ? normal : mod; }

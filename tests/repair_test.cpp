@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,8 @@ using repair::Target;
 // The planner's eyes on the model: a path without a backslash is a folder.
 repair::ExamineFunction Examine(const FolderState& state) {
     return [&state](std::string_view path) {
-        if (path.find('\\') == std::string_view::npos)
-            return NameInfo{state.folders.contains(std::string(path)) ? NameKind::kFolder : NameKind::kAbsent, {}};
+        if (path.find('\\') == std::string_view::npos && state.folders.contains(std::string(path)))
+            return NameInfo{NameKind::kFolder, {}};
         return NameInfo{state.files.contains(std::string(path)) ? NameKind::kFile : NameKind::kAbsent, {}};
     };
 }
@@ -30,8 +31,16 @@ void ExpectPlanRunsCleanly(FolderState& state, const std::vector<RenameStep>& pl
     for (const RenameStep& step : plan) ASSERT_TRUE(state.Apply(step)) << where << ": " << step.old_path;
 }
 
-// A plan keeps steps of the target's own sequence, in that sequence's order.
-void ExpectStepsOfTheSequence(const std::vector<RenameStep>& plan, Sequence sequence) {
+// A plan keeps steps of the target's own sequence, in that sequence's order. The
+// normal music may first take mod names back to live names: steps of the other.
+void ExpectStepsOfTheSequence(std::span<const RenameStep> plan, Target target) {
+    if (target == Target::kNormal) {
+        std::size_t back = 0;
+        while (back < plan.size() && plan[back].old_path.ends_with(".mod.wav")) ++back;
+        ExpectStepsOfTheSequence(plan.first(back), Target::kMod);
+        plan = plan.subspan(back);
+    }
+    const Sequence sequence = target == Target::kNormal ? Sequence(UnrenameSequence) : Sequence(RenameSequence);
     auto next = sequence.begin();
     for (const RenameStep& step : plan) {
         next = std::find_if(next, sequence.end(), [&](const RenameStep& s) {
@@ -40,6 +49,27 @@ void ExpectStepsOfTheSequence(const std::vector<RenameStep>& plan, Sequence sequ
         ASSERT_NE(next, sequence.end()) << step.old_path << " out of order or not the program's own";
         ++next;
     }
+}
+
+// The README's steps by hand back to the normal music, in a model folder: each
+// X.wav with an X.original.wav beside it to X.mod.wav, then each X.original.wav
+// to X.wav, then each X.mod.wav left without an X.wav to X.wav.
+void RenameByHandToNormal(FolderState& state) {
+    const auto each = [&state](const char* from, const char* to, auto when) {
+        for (const auto& [path, contents] : FolderState(state).files) {
+            if (!path.ends_with(from)) continue;
+            const std::string stem = path.substr(0, path.size() - std::string_view(from).size());
+            if (when(stem)) state.Apply({path, stem + to});
+        }
+    };
+    const auto has = [&state](const char* suffix) {
+        return [&state, suffix](const std::string& stem) { return state.files.contains(stem + suffix); };
+    };
+    each(".wav", ".mod.wav", [&](const std::string& stem) {
+        return !stem.ends_with(".original") && !stem.ends_with(".mod") && has(".original.wav")(stem);
+    });
+    each(".original.wav", ".wav", [](const std::string&) { return true; });
+    each(".mod.wav", ".wav", [&](const std::string& stem) { return !has(".wav")(stem); });
 }
 
 struct Variant {
@@ -86,8 +116,7 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
             for (const Target target : {Target::kNormal, Target::kMod}) {
                 const auto& plan = report.Plan(target);
                 if (!plan.possible) continue;
-                ExpectStepsOfTheSequence(plan.steps, target == Target::kNormal ? Sequence(UnrenameSequence)
-                                                                               : Sequence(RenameSequence));
+                ExpectStepsOfTheSequence(plan.steps, target);
                 FolderState after = state;
                 ExpectPlanRunsCleanly(after, plan.steps, where);
                 // Where names cannot tell the files apart, the game's own never ends up parked as the mod's.
@@ -106,14 +135,24 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
                 EXPECT_TRUE(report.normal.possible && report.mod.possible) << where;
                 EXPECT_EQ(report.normal.Reached(), state == variant.normal) << where;
                 EXPECT_EQ(report.mod.Reached(), state == variant_active) << where;
-            } else if (v == 1) {
+            }
+            if (v <= 1) {
+                FolderState by_hand = state;
+                RenameByHandToNormal(by_hand);
+                EXPECT_EQ(by_hand, variant.normal) << where << ", by hand";
+            }
+            if (v == 1) {
                 EXPECT_TRUE(report.normal.possible) << where;
                 EXPECT_FALSE(report.mod.possible) << where;
                 for (const Track& track : TrackTable) {
                     if (!track.mod_replacement) continue;
                     const std::string mod = std::string(track.folder) + "\\" + std::string(track.base) + ".mod.wav";
+                    // The file at a mod name may be the game's own here: no reason calls it the mod's.
                     EXPECT_TRUE(std::any_of(report.mod.reasons.begin(), report.mod.reasons.end(),
-                                            [&](const std::string& r) { return r.starts_with(mod + " is missing"); }))
+                                            [&](const std::string& r) {
+                                                return r.starts_with(mod + " is missing") ||
+                                                       r.find(mod + " is the track's only file") != r.npos;
+                                            }))
                         << where << ": " << mod;
                 }
             }
@@ -121,32 +160,63 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
     }
 }
 
-// Each layout the planner refuses, once: neither target is offered, and the
-// reason names the track's files.
-TEST(RepairPlanner, RefusesWhatNamesCannotSettle) {
+// Each layout of one track off the normal music, once: what each target makes of
+// it, and what the dialog says.
+TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
     const std::string cant1 = "streammusic\\mus_area_cant1", acad = "streamsounds\\mus_sbat_acad";
+    const std::string close_first = "Close the game first. A button renames only the files that are out of place, "
+                                    "with the same renames as vornhaskel, and never replaces a file. ";
+    const std::string stuck = " Nothing here can be switched until the problems listed are put right. Then start "
+                              "the repair tool again.";
+    const std::string lost = " is missing, and so are all its other names: restore the game's own file with the game "
+                             "store's file check (\"verify the game's files\")";
     const struct {
         const char* layout;
         std::vector<std::string> drop, add;
-        std::string reason;
+        bool normal_possible;
+        std::vector<std::string> normal_steps;  // old paths
+        std::string reason, summary, advice;
     } rows[] = {
-        {"without mod, none", {cant1 + ".wav"}, {}, cant1 + ".wav is missing, and so is " + cant1 + ".original.wav"},
-        {"without mod, L and O", {}, {cant1 + ".original.wav"},
-         cant1 + ".wav and " + cant1 + ".original.wav both exist: move one of them out of the folder"},
-        {"with mod, none", {acad + ".wav", acad + ".mod.wav"}, {}, acad + ".wav is missing, and so are "},
-        {"with mod, D alone", {acad + ".wav"}, {}, acad + ".wav is missing, and so is " + acad + ".original.wav"},
-        {"with mod, all three", {}, {acad + ".original.wav"}, acad + ".wav, " + acad + ".original.wav and "},
+        {"without mod, none", {cant1 + ".wav"}, {}, true, {}, cant1 + ".wav" + lost,
+         "The folder is mixed: 20 tracks set for the normal music, 1 track missing. This track has no file at all: " +
+             cant1 + ".wav. Restore the game's own files with the game store's file check (\"verify the game's "
+             "files\").",
+         "Mod music is not available: a track of the game has no file at all."},
+        {"without mod, L and O", {}, {cant1 + ".original.wav"}, false, {},
+         cant1 + ".wav and " + cant1 + ".original.wav both exist: move one of them out of the folder",
+         "The folder is mixed: 20 tracks set for the normal music, 1 track with a problem.",
+         "Normal music is not available: a track's files need sorting out first, as listed. Mod music is not "
+         "available: a track's files need sorting out first, as listed." + stuck},
+        {"with mod, none", {acad + ".wav", acad + ".mod.wav"}, {}, true, {}, acad + ".wav" + lost, "",
+         "Mod music is not available: a track of the game has no file at all."},
+        {"with mod, D alone", {acad + ".wav"}, {}, true, {acad + ".mod.wav"},
+         acad + ".wav is missing, and so is " + acad + ".original.wav: " + acad +
+             ".mod.wav is the track's only file. Normal music renames it back to " + acad +
+             ".wav; add the mod's file as " + acad + ".mod.wav only after that",
+         "The folder is mixed: 20 tracks set for the normal music, 1 track half-way between the two.",
+         close_first + "Mod music is not available: 1 of the mod's 7 files is not in place."},
+        {"with mod, all three", {}, {acad + ".original.wav"}, false, {},
+         acad + ".wav, " + acad + ".original.wav and " + acad +
+             ".mod.wav all exist: move the one that does not belong out of the folder",
+         "", ""},
     };
     for (const auto& row : rows) {
         FolderState state = NormalMusic();
         for (const auto& path : row.drop) state.files.erase(path);
         for (const auto& path : row.add) state.files[path] = "extra";
         const FolderReport report = repair::ExamineFolder(Examine(state));
-        EXPECT_FALSE(report.normal.possible || report.mod.possible) << row.layout;
-        ASSERT_EQ(report.problems.size(), 1u) << row.layout;
-        EXPECT_TRUE(report.problems[0].starts_with(row.reason)) << row.layout << ": " << report.problems[0];
-        EXPECT_EQ(report.normal.reasons, report.problems) << row.layout;
-        EXPECT_EQ(repair::Summary(report), "The folder is mixed: 20 tracks set for the normal music, 1 track with a problem.");
+        EXPECT_EQ(report.normal.possible, row.normal_possible) << row.layout;
+        EXPECT_FALSE(report.mod.possible) << row.layout;
+        EXPECT_EQ(report.problems, std::vector<std::string>{row.reason}) << row.layout;
+        std::vector<std::string> steps;
+        for (const RenameStep& step : report.normal.steps) steps.emplace_back(step.old_path);
+        EXPECT_EQ(steps, row.normal_steps) << row.layout;
+        if (!row.summary.empty()) {
+            EXPECT_EQ(repair::Summary(report), row.summary) << row.layout;
+        }
+        if (!row.advice.empty()) {
+            EXPECT_EQ(repair::Advice(report), row.advice) << row.layout;
+        }
     }
 }
 
@@ -159,6 +229,19 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     state.Run(std::span(RenameSequence).subspan(24));
     EXPECT_EQ(repair::SummaryAfterRepair(repair::ExamineFolder(Examine(state))), "The folder now has the mod's music.");
 
+    FolderState stock = NormalMusic();
+    std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    FolderState parked = stock;
+    parked.Run(RenameSequence);
+    const FolderReport commonest = repair::ExamineFolder(Examine(parked));
+    EXPECT_EQ(repair::Summary(commonest), "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.");
+    EXPECT_EQ(repair::Advice(commonest),
+              "Close the game first. A button renames only the files that are out of place, with the same renames as "
+              "vornhaskel, and never replaces a file. Mod music is not available: the mod's 7 files are not in "
+              "place.");
+    EXPECT_EQ(repair::Advice(repair::ExamineFolder(Examine(stock))),
+              "Mod music is not available: the mod's 7 files are not in place.");
+
     state.RemoveFolder("streamsounds");
     const FolderReport half = repair::ExamineFolder(Examine(state));
     EXPECT_FALSE(half.IsGameFolder() || half.normal.possible || half.mod.possible);
@@ -166,6 +249,10 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     state.RemoveFolder("streammusic");
     EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
               "This is not the game folder: it has no streammusic and streamsounds folders.");
+    state.files["streammusic"] = "a file, not the folder";
+    state.folders.insert("streamsounds");
+    EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
+              "This is not the game folder: it has no streammusic folder.");
 }
 
 // On disk, through ExamineName and RenameFile: a folder at a managed name blocks
