@@ -1,6 +1,7 @@
 """Demo and test game folders: the 28 managed files as small, distinct WAV files,
 and a reading of which music a folder is in."""
 
+import hashlib
 import math
 import struct
 from pathlib import Path
@@ -15,6 +16,14 @@ TRACKS = [("streammusic", base, base == "mus_area_ahto") for base in (
 TRACKS += [("streamsounds", base, True) for base in (
     "mus_sbat_acad", "mus_sbat_desert", "mus_sbat_sforge", "mus_sbat_sithbs", "mus_sbat_slehey",
     "mus_sbat_valsith")]
+
+
+class Contents(bytes):
+    """A file's bytes that print as their size and digest: a failed comparison of
+    two folders then lists the names that differ at once, not the audio."""
+
+    def __repr__(self):
+        return f"<{len(self)} bytes, sha1 {hashlib.sha1(self).hexdigest()[:12]}>"
 
 
 def live(folder, base):
@@ -35,7 +44,7 @@ def wav(tone_hz, seconds=0.4, rate=8000):
                       for i in range(int(seconds * rate)))
     header = struct.pack("<4sI4s4sIHHIIHH4sI", b"RIFF", 36 + len(frames), b"WAVE", b"fmt ", 16, 1, 1,
                          rate, rate * 2, 2, 16, b"data", len(frames))
-    return header + frames
+    return Contents(header + frames)
 
 
 def normal_music(with_mod=True):
@@ -75,7 +84,7 @@ def write(root, files, folders=FOLDERS):
 def read(root):
     """name -> contents of everything in the two folders."""
     root = Path(root)
-    return {f"{folder}/{p.name}": p.read_bytes() if p.is_file() else None
+    return {f"{folder}/{p.name}": Contents(p.read_bytes()) if p.is_file() else None
             for folder in FOLDERS if (root / folder).is_dir()
             for p in sorted((root / folder).iterdir())}
 

@@ -171,10 +171,11 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
         separator = ", ";
     }
     text += ".";
-    if (lost > 0)
-        text += std::string(lost == 1 ? " This track has" : " These tracks have") + " no file at all: " +
-                lost_names + ". Restore the game's own files with the game store's file check (\"verify the game's "
-                "files\").";
+    if (lost > 3)
+        text.append(" ").append(std::to_string(lost)).append(" tracks have no file at all, as listed.");
+    else if (lost > 0)
+        text += std::string(lost == 1 ? " This track has" : " These tracks have") + " no file at all: " + lost_names + ".";
+    if (lost > 0) text += " Restore the game's own files with the game store's file check (\"verify the game's files\").";
     return text;
 }
 
@@ -267,5 +268,10 @@ std::string Advice(const FolderReport& report) {
 std::string Summary(const FolderReport& report) { return Describe(report, "has", "is"); }
 
 std::string SummaryAfterRepair(const FolderReport& report) { return Describe(report, "now has", "is now"); }
+
+std::string AfterFailure(std::string_view failure, const FolderReport& now) {
+    return std::string(failure) + "\n\n" + SummaryAfterRepair(now) +
+           " No file was lost or replaced. Start the repair tool again to finish.";
+}
 
 }  // namespace vornhaskel::repair

@@ -43,6 +43,7 @@ struct TargetPlan {
 
     bool Reached() const { return possible && steps.empty(); }
     bool Offered() const { return possible && !steps.empty(); }
+    bool operator==(const TargetPlan&) const = default;
 };
 
 struct FolderReport {
@@ -55,6 +56,7 @@ struct FolderReport {
     std::size_t tracks_lost = 0;             // tracks with none of their names
 
     bool IsGameFolder() const { return missing_folders.empty(); }
+    bool operator==(const FolderReport&) const = default;
     const TargetPlan& Plan(Target target) const { return target == Target::kNormal ? normal : mod; }
 };
 
@@ -72,5 +74,14 @@ std::string SummaryAfterRepair(const FolderReport& report);
 
 // What the player can do next, for the window's second line.
 std::string Advice(const FolderReport& report);
+
+// Leads the advice when the folder was read again after a button was chosen and
+// no longer matched what the window showed: it is asked about afresh.
+inline constexpr char kFolderChanged[] =
+    "The folder changed while this window was open, so it has been read again. ";
+
+// The message after a rename of the plan failed: the failure, then what the
+// folder holds now, read afresh.
+std::string AfterFailure(std::string_view failure, const FolderReport& now);
 
 }  // namespace vornhaskel::repair

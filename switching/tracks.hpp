@@ -22,6 +22,8 @@ struct Track {
 struct RenameStep {
     std::string_view old_path;
     std::string_view new_path;
+
+    bool operator==(const RenameStep&) const = default;
 };
 
 inline constexpr std::size_t kTrackCount = 21;

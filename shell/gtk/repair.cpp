@@ -16,6 +16,7 @@
 #include <exception>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include "common_window.hpp"
 #include "desktop_id.hpp"
@@ -37,18 +38,43 @@ constexpr gint kModMusic = 2;
     std::exit(status);
 }
 
-// The reasons that keep a button greyed out, one a line, in a list that scrolls.
+constexpr int kListChars = 72;      // the list's width, in characters of its font
+constexpr std::size_t kShownReasons = 8;  // shown whole before the list scrolls
+
+// The height of `text` in the label's own font, wrapped at the list's width, so
+// that large text or a wrapped reason never clips the last line.
+int TextHeight(GtkWidget* label, const std::string& text) {
+    PangoLayout* layout = gtk_widget_create_pango_layout(label, text.c_str());
+    PangoFontMetrics* metrics = pango_context_get_metrics(gtk_widget_get_pango_context(label), nullptr, nullptr);
+    pango_layout_set_width(layout, kListChars * pango_font_metrics_get_approximate_char_width(metrics));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    pango_font_metrics_unref(metrics);
+    g_object_unref(layout);
+    return height;
+}
+
+// The reasons that keep a button greyed out, one a line, in a list that scrolls
+// past the first eight.
 GtkWidget* ProblemList(const FolderReport& report) {
-    std::string text;
-    for (const std::string& problem : report.problems) text += (text.empty() ? "" : "\n") + ("\u2022 " + problem);
+    std::string text, shown;
+    for (std::size_t i = 0; i < report.problems.size(); ++i) {
+        text += (text.empty() ? "" : "\n") + ("\u2022 " + report.problems[i]);
+        if (i + 1 == kShownReasons) shown = text;
+    }
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_label_set_selectable(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_width_chars(GTK_LABEL(label), kListChars);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), kListChars);
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     gtk_widget_set_can_focus(label, FALSE);  // Tab goes from button to button
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled), 240);
+    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled),
+                                               TextHeight(label, shown.empty() ? text : shown) + 4);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scrolled), TRUE);
     gtk_container_add(GTK_CONTAINER(scrolled), label);
     GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");
@@ -57,12 +83,13 @@ GtkWidget* ProblemList(const FolderReport& report) {
 }
 
 // What the player chose: kNormalMusic, kModMusic, or anything else for Close.
-gint Ask(const FolderReport& report) {
+// `changed` when the folder was read again after the last choice.
+gint Ask(const FolderReport& report, bool changed) {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
-                                             vornhaskel::repair::Advice(report).c_str());
+    const std::string advice = (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
     if (!report.problems.empty()) {
         GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
         gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
@@ -94,14 +121,23 @@ gint Ask(const FolderReport& report) {
         g_free(shown);
         Finish(GTK_MESSAGE_ERROR, text, EXIT_FAILURE);
     }
-    const FolderReport report = vornhaskel::repair::ExamineFolder();
-    const gint choice = Ask(report);
-    if (choice != kNormalMusic && choice != kModMusic) std::exit(EXIT_SUCCESS);
+    // The plan runs only on the folder the dialog showed: one that changed
+    // meanwhile is shown again, and asked about afresh.
+    FolderReport report = vornhaskel::repair::ExamineFolder();
+    gint choice = Ask(report, false);
+    for (;;) {
+        if (choice != kNormalMusic && choice != kModMusic) std::exit(EXIT_SUCCESS);
+        FolderReport now = vornhaskel::repair::ExamineFolder();
+        if (now == report) break;
+        report = std::move(now);
+        choice = Ask(report, true);
+    }
     const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
     try {
         vornhaskel::RunSteps(plan.steps, vornhaskel::RenameFile);
     } catch (const std::exception& failure) {
-        Finish(GTK_MESSAGE_ERROR, failure.what(), EXIT_FAILURE);
+        Finish(GTK_MESSAGE_ERROR, vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()),
+               EXIT_FAILURE);
     }
     Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder()),
            EXIT_SUCCESS);

@@ -16,6 +16,7 @@
 #include <exception>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "process.hpp"
 #include "repair.hpp"
@@ -80,20 +81,37 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
     return 1;
 }
 
+// The reasons as bullets under the buttons, as many as keep the dialog on a
+// 1024 x 768 screen at 150 % scale; the rest are counted.
+constexpr std::size_t kShownReasons = 8;
+
+std::wstring ProblemList(const FolderReport& report) {
+    std::wstring problems;
+    const std::size_t shown = report.problems.size() > kShownReasons ? kShownReasons - 1 : report.problems.size();
+    for (std::size_t i = 0; i < shown; ++i)
+        problems.append(problems.empty() ? L"\u2022 " : L"\n\u2022 ").append(Utf8ToWide(report.problems[i]));
+    if (const std::size_t more = report.problems.size() - shown; more > 0)
+        problems.append(L"\n\u2022 \u2026and ").append(std::to_wstring(more)).append(L" more like these.");
+    return problems;
+}
+
 // The button that closed the dialog: kNormalId, kModId, or IDCLOSE or IDCANCEL
 // for none. Close is the default button, so that Enter alone renames nothing.
-int AskForTarget(const FolderReport& report) {
-    const std::wstring summary =
-        Utf8ToWide(vornhaskel::repair::Summary(report) + "\n\n" + vornhaskel::repair::Advice(report));
-    std::wstring problems;
-    for (const std::string& problem : report.problems)
-        problems.append(problems.empty() ? L"" : L"\n").append(Utf8ToWide(problem));
+// `changed` when the folder was read again after the last choice.
+int AskForTarget(const FolderReport& report, bool changed) {
+    const std::wstring summary = Utf8ToWide(vornhaskel::repair::Summary(report) + "\n\n" +
+                                            (changed ? vornhaskel::repair::kFolderChanged : "") +
+                                            vornhaskel::repair::Advice(report));
+    const std::wstring problems = ProblemList(report);
     const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
 
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     // Without a Cancel button, a task dialog ignores Escape unless this is set.
-    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+    // The reasons go below the buttons, which then stay on the screen however
+    // many there are; the width keeps a path on one line.
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA;
+    config.cxWidth = 300;  // dialog units
     config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
     config.pszWindowTitle = kTitle;
     config.pszContent = summary.c_str();
@@ -122,11 +140,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
         EnterGivenFolder();
-        const FolderReport report = vornhaskel::repair::ExamineFolder();
-        const int chosen = AskForTarget(report);
-        if (chosen != kNormalId && chosen != kModId) return 0;
+        // The plan runs only on the folder the dialog showed: one that changed
+        // meanwhile is shown again, and asked about afresh.
+        FolderReport report = vornhaskel::repair::ExamineFolder();
+        int chosen = AskForTarget(report, false);
+        for (;;) {
+            if (chosen != kNormalId && chosen != kModId) return 0;
+            FolderReport now = vornhaskel::repair::ExamineFolder();
+            if (now == report) break;
+            report = std::move(now);
+            chosen = AskForTarget(report, true);
+        }
         const Target target = chosen == kNormalId ? Target::kNormal : Target::kMod;
-        vornhaskel::RunSteps(report.Plan(target).steps, vornhaskel::RenameFile);
+        try {
+            vornhaskel::RunSteps(report.Plan(target).steps, vornhaskel::RenameFile);
+        } catch (const std::exception& failure) {
+            const std::string text = vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder());
+            TellAndExit(Utf8ToWide(text), MB_ICONERROR, 1);
+        }
         const FolderReport after = vornhaskel::repair::ExamineFolder();
         TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after)), MB_ICONINFORMATION, 0);
     } catch (const std::exception& failure) {

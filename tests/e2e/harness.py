@@ -342,17 +342,59 @@ class ProgramCases:
         self.x.activate(window)
         return window
 
+    def read_repair_dialog(self, window):
+        """What the dialog shows, where the platform lets a test read it: {"texts": [...], "enabled": [button
+        captions, without access keys], "frame": [left, top, right, bottom]}; None where it cannot."""
+        return None
+
+    def read_message(self, window):
+        """The text of a message box, where the platform lets a test read it; None where it cannot."""
+        return None
+
+    def assert_repair_dialog(self, window, texts, enabled):
+        shown = self.read_repair_dialog(window)
+        if shown is None:
+            return
+        for text in texts:
+            self.assertTrue(any(text in line for line in shown["texts"]), f"{text!r} not in {shown['texts']}")
+        self.assertEqual(sorted(shown["enabled"]), sorted(enabled + ["Close"]))
+        left, top, right, bottom = shown["frame"]
+        self.assertTrue(0 <= left and 0 <= top and right <= 1024 and bottom <= 768, f"off the screen: {shown['frame']}")
+
     def test_repair_brings_back_the_music_that_a_rename_without_mod_files_parked(self):
         stock = gamefolder.normal_music(with_mod=False)
-        gamefolder.write(self.folder, gamefolder.parked(stock))
+        parked = gamefolder.parked(stock)
+        gamefolder.write(self.folder, parked)
+        self.start_repair()
+        self.x.key("Return")  # Close is the default and has the focus: Enter alone renames nothing
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), parked)
+
         window = self.start_repair()
         self.x.screenshot(window, f"{self.artefact_prefix}-repair.png")
+        self.assert_repair_dialog(window, [
+            "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.",
+            "Mod music is not available: the mod's 7 files are not in place.",
+            "\u2022 streammusic\\mus_area_ahto.mod.wav is missing"], enabled=["Normal music"])
         self.x.key("alt+n")
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), stock, "every file under its own name, contents intact")
+        self.assertIn(self.read_message(message), (None, "The folder now has the normal music."))
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_of_empty_music_folders_keeps_its_dialog_on_the_screen(self):
+        """Every track without a file: 21 reasons against the mod's music, none against the normal music,
+        which has nothing to do."""
+        gamefolder.write(self.folder, {})
+        window = self.start_repair()
+        self.x.screenshot(window, f"{self.artefact_prefix}-repair-21-reasons.png")
+        self.assert_repair_dialog(window, ["21 tracks missing", "Mod music is not available: 21 tracks of the game "
+                                           "have no file at all."], enabled=[])
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), {})
 
     def test_repair_offers_nothing_for_a_track_with_both_names_and_changes_nothing(self):
         broken = gamefolder.normal_music()

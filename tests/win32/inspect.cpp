@@ -1,8 +1,10 @@
 // Test helper that runs under Wine next to vornhaskel.exe.
 //   inspect window            waits for frmMusic "Form1" and prints what it reads, as JSON;
 //                             caption_fit is [inner width, inner height, text width, text height]
-//   inspect dialog [TITLE]    waits for the message box TITLE ("vornhaskel" if not given) and
-//                             prints its text, its buttons' captions and whether it shows an icon
+//   inspect dialog [TITLE]    waits for the message box or task dialog TITLE ("vornhaskel" if
+//                             not given) and prints its text (the last), all its texts, its
+//                             buttons' captions, the enabled ones, whether it shows an icon,
+//                             and its frame [left, top, right, bottom]
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
 //                             Windows does when the text size changes; then as window
 //   inspect dpi-changed DPI   sends frmMusic WM_DPICHANGED for a DPI monitor, as Windows does
@@ -43,8 +45,8 @@ std::string Json(const std::string& text) {
 }
 
 std::string Text(HWND window) {
-    wchar_t buffer[256] = {};
-    ::SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+    wchar_t buffer[4096] = {};
+    ::SendMessageW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer));
     return Utf8(buffer);
 }
 
@@ -155,8 +157,9 @@ struct Dialogs {
     explicit Dialogs(const wchar_t* wanted) : title(wanted) {}
     const wchar_t* title;
     int count = 0;
-    std::string text, buttons;  // buttons: a JSON list of the shown buttons' captions
+    std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
     bool icon = false;
+    RECT frame{};
 };
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
@@ -167,13 +170,20 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
     if (std::wcscmp(class_name, L"#32770") != 0 || std::wcscmp(title, dialogs.title) != 0 || !::IsWindowVisible(window))
         return TRUE;
     ++dialogs.count;
+    ::GetWindowRect(window, &dialogs.frame);
     for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child)) continue;
         ::GetClassNameW(child, class_name, 16);
         const std::string text = Text(child);
-        if (_wcsicmp(class_name, L"Button") == 0) dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
+        if (_wcsicmp(class_name, L"Button") == 0) {
+            dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
+            if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
+        }
         if (_wcsicmp(class_name, L"Static") != 0) continue;
-        if (!text.empty()) dialogs.text = text;
+        if (!text.empty()) {
+            dialogs.text = text;
+            dialogs.texts += (dialogs.texts.empty() ? "" : ", ") + Json(text);
+        }
         if (::SendMessageW(child, STM_GETICON, 0, 0)) dialogs.icon = true;
     }
     return TRUE;
@@ -186,8 +196,12 @@ int InspectDialog(const wchar_t* title) {
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
         if (dialogs.count == 0) ::Sleep(50);
     }
+    const RECT& frame = dialogs.frame;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
-               ", \"buttons\": [" + dialogs.buttons + "], \"icon\": " + (dialogs.icon ? "true" : "false") + "}")
+               ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"enabled\": [" +
+               dialogs.enabled + "], \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
+               std::to_string(frame.left) + ", " + std::to_string(frame.top) + ", " + std::to_string(frame.right) +
+               ", " + std::to_string(frame.bottom) + "]}")
                   .c_str());
     return dialogs.count ? 0 : 1;
 }
