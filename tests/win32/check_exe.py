@@ -8,7 +8,7 @@ import struct
 import sys
 import unittest
 
-EXE = STRINGS = None
+EXE = NAME = STRINGS = None
 
 ICONS = [(48, 8, 3752), (32, 8, 2216), (48, 24, 7336), (32, 24, 3240), (16, 24, 872),
          (48, 32, 9640), (32, 32, 4264), (16, 32, 1128)]
@@ -20,6 +20,10 @@ def version_strings(name, description=None):
             + [("ProductName", "vornhaskel"), ("FileVersion", "1.00"), ("ProductVersion", "1.00"),
                ("InternalName", name), ("OriginalFilename", name + ".exe")])
 
+
+# Bytes each exe may take. vornhaskel.exe's budget is 160 KiB; the guard sits
+# lower, at 152 KiB, so that what the size build gained is kept.
+SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 192 * 1024}
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll"}
 
@@ -159,7 +163,7 @@ class ExecutableTest(unittest.TestCase):
                         f"unexpected imports: {sorted(set(imports) - SYSTEM_DLLS)}")
 
     def test_within_its_size_budget(self):
-        self.assertLessEqual(len(self.pe.data), 160 * 1024)
+        self.assertLessEqual(len(self.pe.data), SIZE_LIMITS[NAME])
 
     def test_restricts_where_later_dlls_are_loaded_from(self):
         # Looked up by name at run time, since Windows 7 without its update lacks it.
@@ -174,7 +178,7 @@ class ExecutableTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    EXE, name, *description = sys.argv[1:]
+    EXE, NAME, *description = sys.argv[1:]
     del sys.argv[1:]
-    STRINGS = version_strings(name, *description)
+    STRINGS = version_strings(NAME, *description)
     unittest.main(verbosity=2)
