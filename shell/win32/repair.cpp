@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <string>
@@ -54,9 +55,25 @@ void EnterGivenFolder() {
 
 HWND task_dialog = nullptr;  // while it is shown
 
+// The reasons grow the dialog downwards from where it was centred: moved up as
+// far as it must to end within the monitor's work area, once it has its new size.
+void CALLBACK KeepOnScreen(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
+    ::KillTimer(dialog, timer);
+    RECT frame{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetWindowRect(dialog, &frame) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const LONG up = std::min(frame.bottom - monitor.rcWork.bottom, frame.top - monitor.rcWork.top);
+    if (up > 0)
+        ::SetWindowPos(dialog, nullptr, frame.left, frame.top - up, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Called by Windows from C: nothing may propagate out of it, and nothing here throws.
 HRESULT CALLBACK DialogEvents(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR data) noexcept {
     if (notification == TDN_DESTROYED) task_dialog = nullptr;
+    if (notification == TDN_EXPANDO_BUTTON_CLICKED) ::SetTimer(dialog, 1, 0, KeepOnScreen);
     if (notification == TDN_CREATED) {
         task_dialog = dialog;
         const auto& report = *reinterpret_cast<const FolderReport*>(data);
@@ -91,7 +108,7 @@ std::wstring ProblemList(const FolderReport& report) {
     for (std::size_t i = 0; i < shown; ++i)
         problems.append(problems.empty() ? L"\u2022 " : L"\n\u2022 ").append(Utf8ToWide(report.problems[i]));
     if (const std::size_t more = report.problems.size() - shown; more > 0)
-        problems.append(L"\n\u2022 \u2026and ").append(std::to_wstring(more)).append(L" more like these.");
+        problems.append(L"\n\u2022 \u2026and ").append(Utf8ToWide(std::to_string(more))).append(L" more like these.");
     return problems;
 }
 

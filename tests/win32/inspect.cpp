@@ -5,6 +5,7 @@
 //                             not given) and prints its text (the last), all its texts, its
 //                             buttons' captions, the enabled ones, whether it shows an icon,
 //                             and its frame [left, top, right, bottom]
+//   inspect dialog TITLE PRESS  the same, once the button captioned PRESS has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
 //                             Windows does when the text size changes; then as window
 //   inspect dpi-changed DPI   sends frmMusic WM_DPICHANGED for a DPI monitor, as Windows does
@@ -154,8 +155,10 @@ int DpiChanged(const wchar_t* dpi_text) {
 }
 
 struct Dialogs {
-    explicit Dialogs(const wchar_t* wanted) : title(wanted) {}
+    explicit Dialogs(const wchar_t* wanted, const wchar_t* to_press = nullptr) : title(wanted), press(to_press) {}
     const wchar_t* title;
+    const wchar_t* press;  // a button to click, if any: clicked, not read
+    bool pressed = false;
     int count = 0;
     std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
     bool icon = false;
@@ -175,6 +178,10 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
         if (!::IsWindowVisible(child)) continue;
         ::GetClassNameW(child, class_name, 16);
         const std::string text = Text(child);
+        if (dialogs.press && _wcsicmp(class_name, L"Button") == 0 && text == Utf8(dialogs.press)) {
+            ::SendMessageW(child, BM_CLICK, 0, 0);
+            dialogs.pressed = true;
+        }
         if (_wcsicmp(class_name, L"Button") == 0) {
             dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
             if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
@@ -189,12 +196,17 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
     return TRUE;
 }
 
-int InspectDialog(const wchar_t* title) {
+int InspectDialog(const wchar_t* title, const wchar_t* press) {
     Dialogs dialogs(title);
     for (int tries = 0; tries < 600 && dialogs.count == 0; ++tries) {
-        dialogs = Dialogs(title);
+        dialogs = Dialogs(title, press);
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
         if (dialogs.count == 0) ::Sleep(50);
+    }
+    if (dialogs.pressed) {
+        ::Sleep(300);  // laid out afresh
+        dialogs = Dialogs(title);
+        ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     }
     const RECT& frame = dialogs.frame;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
@@ -223,13 +235,13 @@ int Hold(const wchar_t* path, const wchar_t* seconds) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) return InspectWindow();
-    if (argc <= 3 && argc >= 2 && std::wcscmp(argv[1], L"dialog") == 0)
-        return InspectDialog(argc == 3 ? argv[2] : L"vornhaskel");
+    if (argc <= 4 && argc >= 2 && std::wcscmp(argv[1], L"dialog") == 0)
+        return InspectDialog(argc >= 3 ? argv[2] : L"vornhaskel", argc == 4 ? argv[3] : nullptr);
     if (argc == 2 && std::wcscmp(argv[1], L"setting-change") == 0)
         return SendAndInspect(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
     if (argc == 3 && std::wcscmp(argv[1], L"dpi-changed") == 0) return DpiChanged(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
-    std::fputs("usage: inspect window | inspect dialog [TITLE] | inspect setting-change | inspect dpi-changed DPI | "
+    std::fputs("usage: inspect window | inspect dialog [TITLE [PRESS]] | inspect setting-change | inspect dpi-changed DPI | "
                "inspect hold PATH SECONDS\n", stderr);
     return 2;
 }

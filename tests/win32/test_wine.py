@@ -47,7 +47,7 @@ class WineProgram(ProgramCases):
         return json.loads(out)
 
     def read_repair_dialog(self, window):
-        shown = self.inspect("dialog", self.repair_title)
+        shown = self.inspect("dialog", self.repair_title, "See details")  # the reasons, below the buttons
         captions = [caption.replace("&", "") for caption in shown["enabled"]]
         return dict(shown, enabled=[c for c in captions if c in ("Normal music", "Mod music", "Close")])
 
