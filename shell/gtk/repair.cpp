@@ -10,6 +10,7 @@
 // after a failure's message.
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -41,12 +42,15 @@ constexpr gint kModMusic = 2;
 constexpr int kListChars = 72;      // the list's width, in characters of its font
 constexpr std::size_t kShownReasons = 8;  // shown whole before the list scrolls
 
-// The height of `text` in the label's own font, wrapped at the list's width, so
-// that large text or a wrapped reason never clips the last line.
+// The height of `text` in the label's own font, wrapped at the list's width as
+// GtkLabel reckons it from max-width-chars (the wider of a letter and a digit),
+// so that large text or a wrapped reason never clips the last line.
 int TextHeight(GtkWidget* label, const std::string& text) {
     PangoLayout* layout = gtk_widget_create_pango_layout(label, text.c_str());
     PangoFontMetrics* metrics = pango_context_get_metrics(gtk_widget_get_pango_context(label), nullptr, nullptr);
-    pango_layout_set_width(layout, kListChars * pango_font_metrics_get_approximate_char_width(metrics));
+    const int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics),
+                                    pango_font_metrics_get_approximate_digit_width(metrics));
+    pango_layout_set_width(layout, kListChars * char_width);
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     int width = 0, height = 0;
     pango_layout_get_pixel_size(layout, &width, &height);

@@ -150,6 +150,27 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.stop()
         self.check_button_edges(env=large)
 
+    def test_repair_that_stops_part_way_ends_with_1_losing_nothing(self):
+        """The fourth rename of the plan refused, as a held or protected file would be."""
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
+        gamefolder.write(self.folder, parked)
+        refused = ["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=renameat2",
+                   "-e", "inject=renameat2:error=EACCES:when=4", *self.repair_command]
+        window = self.start(command=refused, title=self.repair_title)
+        self.x.activate(window)
+        self.x.key("alt+n")
+        message = self.wait_repair_message(window)
+        text = self.read_message(message)
+        if text is not None:
+            self.assertIn("streammusic\\mus_area_sewers.original.wav -> streammusic\\mus_area_sewers.wav: Permission "
+                          "denied\n\nThe folder is now mixed: 3 tracks set for the normal music", text)
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 1)
+        after = gamefolder.read(self.folder)
+        self.assertEqual(sorted(after.values()), sorted(parked.values()), "every file is still there, intact")
+        self.assertIn("streammusic/mus_area_sewers.original.wav", after)
+
     def test_window_is_gone_before_the_first_rename(self):
         """Each rename slowed to 0.2 s, as on a slow drive: the window must not stay up, frozen."""
         normal = gamefolder.normal_music()
