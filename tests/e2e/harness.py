@@ -376,9 +376,19 @@ class ProgramCases:
             "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.",
             "Mod music is not available: the mod's 7 files are not in place.",
             "\u2022 streammusic\\mus_area_ahto.mod.wav is missing"], enabled=["Normal music"])
+        # The mod's first file arrives while the dialog is open: the choice is asked for again, afresh.
+        ahto_mod = gamefolder.mod("streammusic", "mus_area_ahto")
+        (self.folder / ahto_mod).write_bytes(gamefolder.wav(999))
+        self.x.key("alt+n")
+        window = self.wait_repair_message(window)
+        self.assertEqual(gamefolder.read(self.folder), dict(parked, **{ahto_mod: gamefolder.wav(999)}))
+        self.assert_repair_dialog(window, ["The folder changed while this window was open, so it has been read again.",
+                                           "6 of the mod's 7 files are not in place"], enabled=["Normal music"])
+        self.x.activate(window)
         self.x.key("alt+n")
         message = self.wait_repair_message(window)
-        self.assertEqual(gamefolder.read(self.folder), stock, "every file under its own name, contents intact")
+        self.assertEqual(gamefolder.read(self.folder), dict(stock, **{ahto_mod: gamefolder.wav(999)}),
+                         "every file under its own name, contents intact")
         self.assertIn(self.read_message(message), (None, "The folder now has the normal music."))
         self.x.activate(message)
         self.x.key("Return")
