@@ -136,6 +136,10 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
                 EXPECT_EQ(report.normal.Reached(), state == variant.normal) << where;
                 EXPECT_EQ(report.mod.Reached(), state == variant_active) << where;
             }
+            if (v >= 2) {  // one stock file gone: the normal music for the rest, never the mod's
+                EXPECT_TRUE(report.normal.possible) << where;
+                EXPECT_FALSE(report.mod.possible) << where;
+            }
             if (v <= 1) {
                 FolderState by_hand = state;
                 RenameByHandToNormal(by_hand);
