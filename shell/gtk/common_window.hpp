@@ -4,6 +4,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 namespace vornhaskel {
 
 // Drops a press of an activation key on `window` that is an auto-repeat, or that
@@ -19,5 +21,9 @@ void SetApplicationIcon(GtkWindow* window);
 // One modal message with no parent, keys acting only on a fresh press; returns
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);
+
+// "Cannot open the folder FOLDER: REASON", for a folder that chdir refused with
+// `error`; FOLDER as the system names it, shown in UTF-8 whatever its encoding.
+std::string CannotOpenFolder(const char* folder, int error);
 
 }  // namespace vornhaskel

@@ -20,16 +20,15 @@
 #include <string>
 #include <unistd.h>
 
+#include "common_window.hpp"
 #include "desktop_id.hpp"
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& text) {
     if (gtk_init_check(nullptr, nullptr)) {
-        GtkWidget* dialog =
-            gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text.c_str());
-        gtk_window_set_title(GTK_WINDOW(dialog), "vornhaskel");
-        gtk_dialog_run(GTK_DIALOG(dialog));
+        vornhaskel::SetApplicationIcon(nullptr);
+        vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, "vornhaskel", text.c_str());
     } else {
         std::fprintf(stderr, "vornhaskel-launch: %s\n", text.c_str());
     }
@@ -52,13 +51,7 @@ std::string Beside(const char* name) {
 
 [[noreturn]] void StartIn(const char* folder, const char* name) {
     const std::string program = Beside(name);
-    if (::chdir(folder) != 0) {
-        const int error = errno;
-        gchar* shown = g_filename_display_name(folder);
-        const std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
-        g_free(shown);
-        Fail(text);
-    }
+    if (::chdir(folder) != 0) Fail(vornhaskel::CannotOpenFolder(folder, errno));
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
     Fail("Cannot start " + program + ": " + std::strerror(error));
@@ -75,7 +68,10 @@ std::string StartFolder() {
 }
 
 // GtkFileChooserNative goes through the desktop portal where one runs; a typed
-// path (Ctrl+L) works in its own dialog as in any other.
+// path (Ctrl+L) works in its own dialog as in any other. Its window cannot be
+// given the fresh-key filter: GTK keeps its own dialog to itself, and a portal's
+// belongs to another process. So an Enter held from the start accepts the start
+// folder; the window that follows ignores that Enter until it is pressed afresh.
 [[noreturn]] void ChooseAndStart(const char* name) {
     gtk_init(nullptr, nullptr);
     GtkFileChooserNative* chooser = gtk_file_chooser_native_new(

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <unistd.h>
@@ -118,13 +117,8 @@ gint Ask(const FolderReport& report, bool changed) {
 
 // `folder` is null for the working directory.
 [[noreturn]] void Repair(const char* folder) {
-    if (folder != nullptr && ::chdir(folder) != 0) {
-        const int error = errno;
-        gchar* shown = g_filename_display_name(folder);
-        const std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
-        g_free(shown);
-        Finish(GTK_MESSAGE_ERROR, text, EXIT_FAILURE);
-    }
+    if (folder != nullptr && ::chdir(folder) != 0)
+        Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(folder, errno), EXIT_FAILURE);
     // The plan runs only on the folder the dialog showed: one that changed
     // meanwhile is shown again, and asked about afresh.
     FolderReport report = vornhaskel::repair::ExamineFolder();
