@@ -44,8 +44,13 @@ constexpr int kModId = 102;
 void EnterGivenFolder() {
     if (__argc < 2) return;
     if (__argc > 2) TellAndExit(L"vornhaskel repair takes one game folder, not several.", MB_ICONERROR, 1);
-    const wchar_t* folder = __wargv[1];
-    if (!::SetCurrentDirectoryW(folder)) {
+    // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
+    // No Windows path holds a quote, so a trailing one stands for the backslash it
+    // swallowed. (Dropped alone, "D:\" would become D:, which names the drive's
+    // current folder, not its root.)
+    std::wstring folder = __wargv[1];
+    if (!folder.empty() && folder.back() == L'"') folder.back() = L'\\';
+    if (!::SetCurrentDirectoryW(folder.c_str())) {
         const DWORD error = ::GetLastError();
         const std::error_code cause(static_cast<int>(error), vornhaskel::Win32Category());
         std::wstring text = L"Cannot open the folder ";

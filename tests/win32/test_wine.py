@@ -153,6 +153,22 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(sorted(after.values()), sorted(parked.values()), "every file is still there, intact")
         self.assertIn(held.replace("\\", "/"), after)
 
+    def test_repair_takes_a_quoted_folder_ending_in_a_backslash_from_a_batch_file(self):
+        """cmd passes a batch file's line unchanged, and Windows reads the folder's final \\" as a quote."""
+        folder = self.folder / "My Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(folder, gamefolder.parked(stock))
+        windows = "Z:" + str(folder).replace("/", "\\")
+        exe = "Z:" + REPAIR_EXE.replace("/", "\\")
+        (self.folder / "repair.bat").write_bytes(f'@"{exe}" "{windows}\\"\r\n'.encode())
+        window = self.start(command=["wine", "cmd", "/c", "repair.bat"], title=self.repair_title)
+        self.x.activate(window)
+        self.x.key("alt+n")
+        self.x.activate(self.wait_repair_message(window))
+        self.assertEqual(gamefolder.read(folder), stock)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
     def test_repair_ignores_enter_held_from_its_launch(self):
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         gamefolder.write(self.folder, parked)
