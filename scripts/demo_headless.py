@@ -27,11 +27,11 @@ def main(program, folder, picture):
     # survives a hang-up (it resets), so the two signals must reach `finally` below.
     signal.signal(signal.SIGTERM, leave)
     signal.signal(signal.SIGHUP, leave)
-    xvfb, display = start_xvfb(800, 600)
-    env = dict(os.environ, DISPLAY=display)
-    env.pop("WAYLAND_DISPLAY", None)
-    process = None
+    xvfb = process = None
     try:
+        xvfb, display = start_xvfb(800, 600)
+        env = dict(os.environ, DISPLAY=display)
+        env.pop("WAYLAND_DISPLAY", None)
         process = subprocess.Popen([os.path.abspath(program)], cwd=folder, env=env)
         found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Form1$"], env=env,
                                capture_output=True, text=True, timeout=30)
@@ -51,8 +51,9 @@ def main(program, folder, picture):
         if process is not None and process.poll() is None:
             process.kill()
             process.wait()
-        xvfb.terminate()
-        xvfb.wait()
+        if xvfb is not None:
+            xvfb.terminate()
+            xvfb.wait()
 
 
 if __name__ == "__main__":
