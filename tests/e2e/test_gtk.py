@@ -88,12 +88,17 @@ class GtkProgram(ProgramCases, unittest.TestCase):
     def test_launcher_without_proc_runs_no_program_planted_in_the_game_folder(self):
         """Without /proc the launcher cannot tell where it lies; it must not fall back to a bare name,
         which would run a file of that name from the folder it has just entered."""
+        # A chroot, or a container with default settings, refuses user namespaces.
+        namespace = ["unshare", "--mount", "--map-root-user"]
+        probe = subprocess.run([*namespace, "true"], capture_output=True, text=True, timeout=60)
+        if probe.returncode != 0:
+            self.skipTest(f"this system gives no user and mount namespace: {probe.stderr.strip()}")
         planted = self.folder / "vornhaskel"
         planted.write_text(f"#!/bin/sh\ntouch '{self.folder}/planted-ran'\n")
         planted.chmod(0o755)
         hide_proc = f"mount -t tmpfs none /proc && exec '{LAUNCHER}' '{self.folder}'"
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        result = subprocess.run(["unshare", "--mount", "--map-root-user", "sh", "-c", hide_proc], env=env,
+        result = subprocess.run([*namespace, "sh", "-c", hide_proc], env=env,
                                 capture_output=True, text=True, timeout=60)
         if "mount" in result.stderr and "vornhaskel-launch" not in result.stderr:
             self.skipTest(f"no mount namespace here: {result.stderr.strip()}")
