@@ -3,7 +3,9 @@
 usage: python3 test_packages.py deb BUILD_FOLDER
        python3 test_packages.py zip BUILD_FOLDER BUILT_EXE BUILT_REPAIR_EXE"""
 
+import os
 import re
+import shutil
 import struct
 import tarfile
 import subprocess
@@ -118,28 +120,70 @@ class DebianPackage(unittest.TestCase):
 
 
 class PortableTarball(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = tempfile.TemporaryDirectory()
+        with tarfile.open(make_package("TGZ", cls.scratch.name)) as package:
+            cls.members = {member.name: member for member in package.getmembers()}
+            package.extractall(cls.scratch.name)
+        cls.root = Path(cls.scratch.name, "vornhaskel-1.0.0-linux-x86_64")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.scratch.cleanup()
+
     def test_holds_bin_share_and_a_read_me_and_needs_no_newer_libraries_than_its_floor(self):
-        with tempfile.TemporaryDirectory() as scratch:
-            with tarfile.open(make_package("TGZ", scratch)) as package:
-                files = sorted(m.name for m in package.getmembers() if m.isfile())
-                top = "vornhaskel-1.0.0-linux-x86_64/"
-                self.assertEqual(files, [top + name for name in (
-                    "README.txt", "bin/vornhaskel", "bin/vornhaskel-launch", "bin/vornhaskel-repair",
-                    f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/README.txt",
-                    "share/doc/vornhaskel/copyright",
-                    "share/icons/hicolor/16x16/apps/vornhaskel.png", "share/icons/hicolor/32x32/apps/vornhaskel.png",
-                    "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
-                for program in ("vornhaskel-launch", "vornhaskel-repair"):
-                    self.assertTrue(package.getmember(top + "bin/" + program).mode & 0o111, program)
-                package.extractall(scratch)
-            check_read_me(self, Path(scratch, top, "README.txt").read_text(), "/", "vornhaskel-repair")
-            binaries = [p for p in Path(scratch, top).rglob("*") if p.is_file() and p.read_bytes()[:4] == b"\x7fELF"]
-            self.assertEqual(len(binaries), 3)
-            for binary in binaries:
-                newest = newest_versions(binary)
-                self.assertIn("GLIBC", newest, binary.name)
-                for library, version in newest.items():
-                    self.assertLessEqual(version, FLOOR[library], f"{binary.name} needs {library} {version}")
+        top = "vornhaskel-1.0.0-linux-x86_64/"
+        files = sorted(name for name, member in self.members.items() if member.isfile())
+        self.assertEqual(files, [top + name for name in (
+            "README.txt", "bin/vornhaskel", "bin/vornhaskel-launch", "bin/vornhaskel-repair", "install.sh",
+            f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/README.txt",
+            "share/doc/vornhaskel/copyright",
+            "share/icons/hicolor/16x16/apps/vornhaskel.png", "share/icons/hicolor/32x32/apps/vornhaskel.png",
+            "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
+        for program in ("bin/vornhaskel-launch", "bin/vornhaskel-repair", "install.sh"):
+            self.assertTrue(self.members[top + program].mode & 0o111, program)
+        check_read_me(self, (self.root / "README.txt").read_text(), "/", "vornhaskel-repair")
+        binaries = [p for p in self.root.rglob("*") if p.is_file() and p.read_bytes()[:4] == b"\x7fELF"]
+        self.assertEqual(len(binaries), 3)
+        for binary in binaries:
+            newest = newest_versions(binary)
+            self.assertIn("GLIBC", newest, binary.name)
+            for library, version in newest.items():
+                self.assertLessEqual(version, FLOOR[library], f"{binary.name} needs {library} {version}")
+
+    def test_install_script_makes_a_menu_entry_that_starts_without_local_bin_on_path(self):
+        """GIO refuses an entry whose program is not on PATH, and a desktop session's PATH often lacks
+        ~/.local/bin: the installed entry and its action name the launcher by its full path, quoted so that a
+        home folder with spaces, quotes, $, ` or \\ in its name works too."""
+        self.assertIn("./install.sh", (self.root / "README.txt").read_text())
+        gio = shutil.which("gio")
+        for name in ("player", 'the "player\'s" $HOME with `ticks` and \\'):
+            with self.subTest(name):
+                home = Path(self.scratch.name, name)
+                home.mkdir()
+                env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(home)}
+                subprocess.run([str(self.root / "install.sh")], env=env, check=True, capture_output=True)
+                for program in ("vornhaskel", "vornhaskel-launch", "vornhaskel-repair"):
+                    self.assertTrue(os.access(home / ".local/bin" / program, os.X_OK), program)
+                entry = home / f".local/share/applications/{DESKTOP_ID}.desktop"
+                subprocess.run(["desktop-file-validate", str(entry)], check=True)
+                lines = entry.read_text().splitlines()
+                launches = [line for line in lines if line.startswith("Exec=")]
+                if name == "player":
+                    launcher = home / ".local/bin/vornhaskel-launch"
+                    self.assertEqual(launches, [f'Exec="{launcher}" %f', f'Exec="{launcher}" --repair %f'])
+                if gio is None:
+                    self.skipTest("no gio here to launch the entry as a desktop does")
+                for launch in launches:
+                    # gio launches an entry's main command only: the action's is tried as a copy's main one.
+                    trial = home / "trial.desktop"
+                    trial.write_text("\n".join(launch if line.startswith("Exec=") else line for line in lines))
+                    result = subprocess.run([gio, "launch", str(trial), "/no such folder"], env=env,
+                                            capture_output=True, text=True, timeout=60)
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    # No display in env: the launcher, found and started, says why it stops on stderr.
+                    self.assertIn("vornhaskel-launch: Cannot open the folder /no such folder", result.stderr)
 
 
 class WindowsZip(unittest.TestCase):

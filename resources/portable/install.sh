@@ -1,0 +1,28 @@
+#!/bin/sh
+# Puts the unpacked .tar.gz into the desktop menu: the programs into
+# ~/.local/bin, the menu entry, icons, metadata and read-me into ~/.local/share.
+# The menu entry and its action name the launcher by its full path: a desktop
+# shows no entry whose program it cannot find on its own PATH, and many
+# sessions have no ~/.local/bin there. Run it again after unpacking a newer
+# release.
+set -eu
+from=$(cd "$(dirname "$0")" && pwd -P)
+bin=$HOME/.local/bin
+share=${XDG_DATA_HOME:-$HOME/.local/share}
+entry=applications/org.vornhaskel.vornhaskel.desktop
+
+mkdir -p "$bin" "$share"
+cp -f "$from"/bin/* "$bin"/  # -f: a program that is running is replaced, not refused
+cp -Rf "$from"/share/. "$share"/
+
+# The launcher's path as one quoted argument of Exec: a backslash before each
+# " ` $ and \ inside the quotes, then every backslash doubled again as the
+# entry's own escape, and % written as %%.
+launcher=$(printf '%s' "$bin/vornhaskel-launch" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
+while IFS= read -r line; do
+    case $line in
+    "Exec=vornhaskel-launch "*) printf 'Exec="%s" %s\n' "$launcher" "${line#Exec=vornhaskel-launch }" ;;
+    *) printf '%s\n' "$line" ;;
+    esac
+done <"$from/share/$entry" >"$share/$entry"
+echo "vornhaskel is in the desktop menu, started as $bin/vornhaskel-launch"
