@@ -20,6 +20,7 @@ apt-get install -y -qq --no-install-recommends $native $packaging \
     g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
     wine wine64 \
     xvfb xauth openbox xdotool wmctrl x11-utils imagemagick strace \
+    dbus-daemon at-spi2-core python3-pyatspi \
     icoutils \
     fuse3 ntfs-3g exfat-fuse exfatprogs fusefat dosfstools util-linux \
     >/dev/null

@@ -132,9 +132,14 @@ void SetApplicationIcon(GtkWindow* window) {
     g_list_free_full(icons, g_object_unref);
 }
 
+void NameForScreenReaders(GtkWidget* dialog, const char* name) {
+    atk_object_set_name(gtk_widget_get_accessible(dialog), name);
+}
+
 void ShowMessage(GtkMessageType type, const char* title, const char* text) {
     GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", text);
     gtk_window_set_title(GTK_WINDOW(message), title);
+    NameForScreenReaders(message, title);
     ActOnFreshKeysOnly(message);
     gtk_dialog_run(GTK_DIALOG(message));
     gtk_widget_destroy(message);

@@ -18,6 +18,10 @@ void ActOnFreshKeysOnly(GtkWidget* window);
 // window the program opens from now on when `window` is null.
 void SetApplicationIcon(GtkWindow* window);
 
+// Screen readers announce a message dialog by its type ("Question", "Error")
+// unless it has a name of its own: `name`, its title.
+void NameForScreenReaders(GtkWidget* dialog, const char* name);
+
 // One modal message with no parent, keys acting only on a fresh press; returns
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);

@@ -16,7 +16,6 @@
 namespace {
 
 using vornhaskel::ActOnFreshKeysOnly;
-using vornhaskel::Sequence;
 
 struct FrmMusic {
     GtkWidget* window = nullptr;
@@ -40,26 +39,33 @@ int Px(int twips) { return static_cast<int>(twips * font_resolution / 1440.0 + 0
     std::exit(EXIT_FAILURE);
 }
 
-[[noreturn]] void SwitchRequest(const FrmMusic& form, Sequence sequence) {
-    gtk_widget_set_sensitive(form.rename, FALSE);
-    gtk_widget_set_sensitive(form.unrename, FALSE);
-    gtk_widget_hide(form.window);
-    // Send the unmap to the X server now: no events are processed until the end.
-    gdk_display_flush(gtk_widget_get_display(form.window));
-    vornhaskel::RunSequence(sequence);
-    std::exit(EXIT_SUCCESS);
-}
-
-// GTK calls this from C: nothing may propagate out of it.
+// Runs once the click's own handling has returned. A press through the
+// accessibility bridge is handled inside the bridge's D-Bus dispatch; a message
+// shown from there would leave the bridge, at the next key press, waiting for a
+// reply that only that same dispatch could deliver.
 template <const auto& kSequence>
-void OnClicked(GtkButton*, gpointer form) noexcept {
+gboolean SwitchAndExit(gpointer) noexcept {
     try {
-        SwitchRequest(*static_cast<const FrmMusic*>(form), kSequence);
+        vornhaskel::RunSequence(kSequence);
     } catch (const std::exception& failure) {
         ReportAndExit(failure.what());
     } catch (...) {
         ReportAndExit("unknown failure");
     }
+    std::exit(EXIT_SUCCESS);
+}
+
+// GTK calls this from C: nothing may propagate out of it, and GTK's calls throw nothing.
+template <const auto& kSequence>
+void OnClicked(GtkButton*, gpointer data) noexcept {
+    const auto& form = *static_cast<const FrmMusic*>(data);
+    gtk_widget_set_sensitive(form.rename, FALSE);
+    gtk_widget_set_sensitive(form.unrename, FALSE);
+    gtk_widget_hide(form.window);
+    // Send the unmap to the X server now: once the renames start, no events are
+    // processed until the end.
+    gdk_display_flush(gtk_widget_get_display(form.window));
+    g_idle_add(SwitchAndExit<kSequence>, nullptr);
 }
 
 GtkWidget* PushButton(GtkFixed* fixed, const char* caption, int left, int top) {

@@ -58,8 +58,14 @@ int TextHeight(GtkWidget* label, const std::string& text) {
     return height;
 }
 
+// GTK calls this from C: nothing may propagate out of it.
+void ShowWhileExpanded(GObject* expander, GParamSpec*, gpointer scrolled) noexcept {
+    gtk_widget_set_visible(GTK_WIDGET(scrolled), gtk_expander_get_expanded(GTK_EXPANDER(expander)));
+}
+
 // The reasons that keep a button greyed out, one a line, in a list that scrolls
-// past the first eight.
+// past the first eight. Tab reaches the list, read whole, only while the
+// expander is open.
 GtkWidget* ProblemList(const FolderReport& report) {
     std::string text, shown;
     for (std::size_t i = 0; i < report.problems.size(); ++i) {
@@ -73,8 +79,11 @@ GtkWidget* ProblemList(const FolderReport& report) {
     gtk_label_set_width_chars(GTK_LABEL(label), kListChars);
     gtk_label_set_max_width_chars(GTK_LABEL(label), kListChars);
     gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_widget_set_can_focus(label, FALSE);  // Tab goes from button to button
+    gtk_widget_show(label);  // the dialog's show_all stops at the pane
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_widget_set_can_focus(scrolled, FALSE);
+    // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
+    gtk_widget_set_no_show_all(scrolled, TRUE);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled),
                                                TextHeight(label, shown.empty() ? text : shown) + 4);
@@ -82,6 +91,7 @@ GtkWidget* ProblemList(const FolderReport& report) {
     gtk_container_add(GTK_CONTAINER(scrolled), label);
     GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");
     gtk_container_add(GTK_CONTAINER(expander), scrolled);
+    g_signal_connect(expander, "notify::expanded", G_CALLBACK(ShowWhileExpanded), scrolled);
     return expander;
 }
 
@@ -91,6 +101,7 @@ gint Ask(const FolderReport& report, bool changed) {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
+    vornhaskel::NameForScreenReaders(dialog, kTitle);
     const std::string advice = (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
     if (!report.problems.empty()) {

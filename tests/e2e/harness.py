@@ -9,7 +9,9 @@ import subprocess
 import sys
 import tempfile
 import time
+import warnings
 
+from collections import namedtuple
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
@@ -27,6 +29,7 @@ class X11Session:
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.openbox_log = tempfile.TemporaryFile()
+        self.accessibility = None  # an AccessibilityBus, started on first use
         self.start_openbox()
         restarts = 0
 
@@ -57,8 +60,16 @@ class X11Session:
             raise AssertionError(f"{command} failed: {result.stderr}")
         return result.stdout
 
+    def accessible(self):
+        """The session's accessibility bus."""
+        if self.accessibility is None:
+            self.accessibility = AccessibilityBus(self.env)
+        return self.accessibility
+
     def close(self):
         self.openbox_log.close()
+        if self.accessibility:
+            self.accessibility.close()
         for process in (self.openbox, self.xvfb):
             process.terminate()
             try:
@@ -103,6 +114,103 @@ class X11Session:
         path = ARTEFACTS / name
         self.run("import", "-frame", "-window", str(window), str(path))
         return path
+
+
+class AccessibilityBus:
+    """A session bus with the accessibility bus on it, as a desktop session starts them, and this process as
+    a screen reader on it: an AT-SPI client with a listener for focus changes, which reads each newly
+    focused object and its window, as Orca does.
+
+    Programs started with `env` show their accessible trees here. libatspi connects once per process, to
+    the bus named in the environment at its first use, so a test process has one of these at most."""
+
+    def __init__(self, x_env):
+        self.session = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                        env=x_env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.env = dict(x_env, DBUS_SESSION_BUS_ADDRESS=self.session.stdout.readline().strip())
+        self.launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                         env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Asked without starting it: a call to org.a11y.Bus itself would have the session bus start a second.
+        ask = ["dbus-send", "--session", "--dest=org.freedesktop.DBus", "--print-reply", "/org/freedesktop/DBus",
+               "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"]
+        wait_for(lambda: "true" in subprocess.run(ask, env=self.env, capture_output=True, text=True).stdout,
+                 "the accessibility bus")
+        os.environ.update(DISPLAY=self.env["DISPLAY"], DBUS_SESSION_BUS_ADDRESS=self.env["DBUS_SESSION_BUS_ADDRESS"])
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")
+            import pyatspi  # Debian's python3-pyatspi
+            from gi.repository import GLib
+        warnings.filterwarnings("ignore", category=DeprecationWarning, module="pyatspi")
+        self.pyatspi, self.GLib, self.context = pyatspi, GLib, GLib.MainContext.default()
+        self.focus = []  # a Focus for each object that gained the focus, in that order
+        pyatspi.Registry.registerEventListener(self.on_focus, "object:state-changed:focused")
+
+    Focus = namedtuple("Focus", "role name showing window_role window")
+
+    def on_focus(self, event):
+        if not event.detail1:
+            return
+        try:
+            window = event.source
+            while window.parent is not None and window.parent.getRole() != self.pyatspi.ROLE_APPLICATION:
+                window = window.parent
+            self.focus.append(self.Focus(event.source.getRoleName(), event.source.name,
+                                         event.source.getState().contains(self.pyatspi.STATE_SHOWING),
+                                         window.getRoleName(), window.name))
+        except self.GLib.GError:
+            pass  # gone before it could be read, or a program that does not answer: what the case waits for fails
+
+    def wait(self, probe, what, timeout=30):
+        """wait_for, delivering the listener's events meanwhile."""
+        def delivered():
+            self.deliver()
+            return probe()
+        return wait_for(delivered, what, timeout)
+
+    def deliver(self):
+        """Hands the listener the events that have come in."""
+        while self.context.iteration(False):
+            pass
+
+    def tab_stops(self, press):
+        """Where the focus goes on each Tab, once round from where it is: `press` sends one Tab."""
+        stops = []
+        while True:
+            self.deliver()
+            self.focus.clear()
+            press()
+            stop = self.wait(lambda: self.focus and self.focus[-1], "the focus to move on Tab", timeout=10)
+            if stop in stops or len(stops) == 10:
+                return stops
+            stops.append(stop)
+
+    def window(self, name, button):
+        """The top-level window named `name` that shows and holds a push button named `button`, once it is
+        there. The focus heard until then is forgotten: it may come from programs that have ended since."""
+        self.deliver()
+        self.focus.clear()
+        def find():
+            for application in self.pyatspi.Registry.getDesktop(0):
+                try:
+                    for window in application or ():
+                        if (window is not None and window.name == name
+                                and window.getState().contains(self.pyatspi.STATE_SHOWING)
+                                and self.find(window, self.pyatspi.ROLE_PUSH_BUTTON, button)):
+                            return window
+                except self.GLib.GError:  # a program that has just ended
+                    pass
+            return None
+        return self.wait(find, f"an accessible window named {name!r} with a button {button!r}")
+
+    def find(self, root, role, name=None):
+        """The descendants of `root` with this role (and name), in tree order."""
+        return self.pyatspi.findAllDescendants(
+            root, lambda node: node.getRole() == role and (name is None or node.name == name))
+
+    def close(self):
+        for process in (self.launcher, self.session):
+            process.terminate()
+            process.wait(timeout=10)
 
 
 def wait_for(probe, what, timeout=30, interval=0.05):
@@ -365,6 +473,9 @@ class ProgramCases:
         left, top, right, bottom = shown["frame"]
         self.assertTrue(0 <= left and 0 <= top and right <= 1024 and bottom <= 768, f"off the screen: {shown['frame']}")
 
+    def hear_repair_dialog(self):
+        """Checks the repair dialog now up as a screen reader finds it, where the platform exposes enough."""
+
     def test_repair_brings_back_the_music_that_a_rename_without_mod_files_parked(self):
         stock = gamefolder.normal_music(with_mod=False)
         parked = gamefolder.parked(stock)
@@ -380,6 +491,7 @@ class ProgramCases:
             "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.",
             "Mod music is not available: the mod's 7 files are not in place.",
             "\u2022 streammusic\\mus_area_ahto.mod.wav is missing"], enabled=["Normal music"])
+        self.hear_repair_dialog()
         # The mod's first file arrives while the dialog is open: the choice is asked for again, afresh.
         ahto_mod = gamefolder.mod("streammusic", "mus_area_ahto")
         (self.folder / ahto_mod).write_bytes(gamefolder.wav(999))

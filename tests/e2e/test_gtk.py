@@ -37,6 +37,50 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
 
+    def start(self, folder=None, command=None, env=None, title=None):
+        """Every program runs on the accessibility bus, as on a desktop."""
+        return super().start(folder, command, dict(self.x.accessible().env, **(env or {})), title)
+
+    def read_repair_dialog(self, window):
+        access = self.x.accessible()
+        dialog = access.window(self.repair_title, "Close")
+        return {"texts": self.texts(dialog), "frame": self.frame(window),
+                "enabled": [button.name for button in access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)
+                            if button.getState().contains(access.pyatspi.STATE_SENSITIVE)]}
+
+    def read_message(self, window):
+        return "\n".join(self.texts(self.x.accessible().window(self.repair_title, "OK")))
+
+    def texts(self, window):
+        """The words of every label in `window`, as a screen reader reads them."""
+        access = self.x.accessible()
+        return [label.name for label in access.find(window, access.pyatspi.ROLE_LABEL) if label.name]
+
+    def frame(self, window):
+        info = self.x.info(window)
+        return [info["x"], info["y"], info["x"] + info["width"], info["y"] + info["height"]]
+
+    def hear_repair_dialog(self):
+        """Named by its title; Tab stops only at what shows, and at the problem list, read whole, once the
+        expander is open; the list's pane shows only then."""
+        access = self.x.accessible()
+        dialog = access.window(self.repair_title, "Close")
+        self.assertEqual(dialog.getRoleName(), "alert")
+        expander, = access.find(dialog, access.pyatspi.ROLE_TOGGLE_BUTTON, "Why a button is greyed out")
+        panes = access.find(dialog, access.pyatspi.ROLE_SCROLL_PANE)
+        problems = access.pyatspi.findDescendant(dialog, lambda node: node.name.startswith("\u2022 "))
+        self.assertEqual(problems.getRoleName(), "label")
+        for expanded in (False, True):
+            with self.subTest(expanded=expanded):
+                if expanded:
+                    self.assertTrue(expander.queryAction().doAction(0))
+                stops = access.tab_stops(lambda: self.x.key("Tab"))
+                self.assertTrue(all(stop.showing for stop in stops), stops)
+                self.assertEqual({stop.name for stop in stops}, {expander.name, "Normal music", "Close"}
+                                 | ({problems.name} if expanded else set()))
+                self.assertEqual([pane.getState().contains(access.pyatspi.STATE_VISIBLE) for pane in panes],
+                                 [expanded])
+
     def test_launcher_given_a_folder_starts_the_program_in_it(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
@@ -175,6 +219,26 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         after = gamefolder.read(self.folder)
         self.assertEqual(sorted(after.values()), sorted(parked.values()), "every file is still there, intact")
         self.assertIn("streammusic/mus_area_sewers.original.wav", after)
+
+    def test_an_assistive_press_that_ends_in_a_message_leaves_return_to_end_the_program(self):
+        """A button pressed through AT-SPI, as a screen reader or a switch device presses it, with a listener
+        that reads each object the focus reaches: Return on the message that follows ends the program. A
+        message shown from inside the press left the accessibility bridge waiting on itself."""
+        access = self.x.accessible()
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
+        for command, title, files, button, message, status in (
+                (self.command, self.title, {}, "Un-rename (Normal Music)", self.dialog_title, 1),
+                (self.repair_command, self.repair_title, parked, "Normal music", self.repair_title, 0)):
+            with self.subTest(button):
+                gamefolder.write(self.folder, files)
+                self.start(command=command, title=title)
+                pressed, = access.find(access.window(title, button), access.pyatspi.ROLE_PUSH_BUTTON, button)
+                self.dialog_expected = True
+                self.assertTrue(pressed.queryAction().doAction(0))
+                access.wait(lambda: access.Focus("push button", "OK", True, "alert", message) in access.focus,
+                            f"the focus on OK in a message named {message!r}")
+                self.x.key("Return")
+                self.assertEqual(self.exit_status(timeout=10), status)
 
     def test_window_is_gone_before_the_first_rename(self):
         """Each rename slowed to 0.2 s, as on a slow drive: the window must not stay up, frozen."""
