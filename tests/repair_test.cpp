@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sched.h>
+#include <sys/mount.h>
+#endif
+
 #include <algorithm>
 #include <span>
 #include <string>
@@ -8,7 +13,12 @@
 #include "rename_file.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
+#include "search.hpp"
 #include "support/folder.hpp"
+
+namespace vornhaskel::repair {
+void PrintTo(const Candidate& candidate, std::ostream* out) { *out << candidate.path << " (" << int(candidate.kind) << ")"; }
+}  // namespace vornhaskel::repair
 
 namespace vornhaskel::test {
 namespace {
@@ -17,12 +27,33 @@ using repair::FolderReport;
 using repair::Layout;
 using repair::Target;
 
-// The planner's eyes on the model: a path without a backslash is a folder.
+// The planner's eyes on the model, as ExamineName and ListFolder see a real folder.
 repair::ExamineFunction Examine(const FolderState& state) {
     return [&state](std::string_view path) {
-        if (path.find('\\') == std::string_view::npos && state.folders.contains(std::string(path)))
-            return NameInfo{NameKind::kFolder, {}};
-        return NameInfo{state.files.contains(std::string(path)) ? NameKind::kFile : NameKind::kAbsent, {}};
+        const std::string name(path);
+        return NameInfo{state.folders.contains(name) ? NameKind::kFolder
+                        : state.files.contains(name) ? NameKind::kFile
+                                                     : NameKind::kAbsent,
+                        {}};
+    };
+}
+
+repair::ListFunction List(const FolderState& state) {
+    return [&state](std::string_view folder, std::error_code& error) {
+        std::vector<FolderEntry> entries;
+        error.clear();
+        if (!folder.empty() && !state.folders.contains(std::string(folder))) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return entries;
+        }
+        const auto add = [&](const std::string& path, EntryKind kind) {
+            if (ParentOf(path) != folder) return;
+            const auto listed = state.listed_as.find(path);
+            entries.push_back({NameOf(path), listed == state.listed_as.end() ? kind : listed->second});
+        };
+        for (const auto& path : state.folders) add(path, EntryKind::kFolder);
+        for (const auto& [path, contents] : state.files) add(path, EntryKind::kFile);
+        return entries;
     };
 }
 
@@ -315,6 +346,143 @@ TEST(RepairOnDisk, ListsAFolderWithoutFollowingAnything) {
     EXPECT_TRUE(ListFolder("no such folder", error).empty());
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
 }
+
+// Every managed name wanted, the 7 mod names anywhere: the search sees only
+// what a player may have misplaced, where the rules allow.
+std::vector<repair::Wanted> EveryName() {
+    std::vector<repair::Wanted> wanted;
+    for (const std::string& path : AllPaths())
+        wanted.push_back({FolderOf(path), NameOf(path), path.ends_with(".mod.wav")});
+    return wanted;
+}
+
+TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
+    FolderState state = NormalMusic();
+    state.files.clear();
+    const struct {
+        std::string path, stands_for;  // stands_for is empty where the file must not be found
+    } rows[] = {
+        {"streammusic\\MUS_AREA_CANT1.WAV", "streammusic\\mus_area_cant1.wav"},  // the game's own, in capitals
+        {"streammusic\\mus_area_desert.original.wav.wav", "streammusic\\mus_area_desert.original.wav"},
+        {"streamsounds\\mus_sbat_acad.mod.wav.wav", "streamsounds\\mus_sbat_acad.mod.wav"},
+        {"streamsounds\\mus_area_ahto.mod.wav", "streammusic\\mus_area_ahto.mod.wav"},  // the wrong music folder
+        {"streamsounds\\Music Mod v2\\mus_sbat_desert.mod.wav", "streamsounds\\mus_sbat_desert.mod.wav"},
+        {"MyMusicMod\\streamsounds\\MUS_SBAT_DESERT.MOD.WAV", "streamsounds\\mus_sbat_desert.mod.wav"},
+        {"mus_sbat_sforge.mod.wav", "streamsounds\\mus_sbat_sforge.mod.wav"},  // in the game folder itself
+        {"a\\b\\c\\d\\mus_sbat_sithbs.mod.wav", "streamsounds\\mus_sbat_sithbs.mod.wav"},  // 4 levels down
+        {"a\\b\\c\\d\\e\\mus_sbat_slehey.mod.wav", ""},                                 // 5 levels down
+        {"Backup\\streammusic\\mus_area_out.wav", ""},  // the game's own names count only in their own folder
+        {"Backup\\mus_area_sewers.original.wav", ""},
+        {"streamsounds\\mus_area_sforge.wav", ""},
+        {"linked\\mus_sbat_valsith.mod.wav", ""},
+        {"mounted\\mus_sbat_valsith.mod.wav", ""},
+        {"streamsounds\\mus_sbat_valsith.mod.wave", ""},
+        {"streamsounds\\mus_sbat_valsith.wav.mod.wav", ""},
+    };
+    for (const auto& row : rows) {
+        for (std::string folder = ParentOf(row.path); !folder.empty(); folder = ParentOf(folder))
+            state.folders.insert(folder);
+        state.files[row.path] = "found";
+    }
+    state.folders.insert("streamsounds\\MUS_SBAT_SLEHEY.MOD.WAV");  // a folder under the name is still named
+    state.listed_as = {{"linked", EntryKind::kLink}, {"mounted", EntryKind::kOther}};
+
+    const std::vector<repair::Wanted> wanted = EveryName();
+    const repair::SearchResult result = repair::Search(wanted, List(state));
+    EXPECT_FALSE(result.stopped);
+    EXPECT_TRUE(result.problems.empty());
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const std::string managed = wanted[i].folder + "\\" + wanted[i].name;
+        std::vector<repair::Candidate> expected;
+        for (const auto& row : rows)
+            if (row.stands_for == managed) expected.push_back({row.path, EntryKind::kFile});
+        if (managed == "streamsounds\\mus_sbat_slehey.mod.wav")
+            expected.push_back({"streamsounds\\MUS_SBAT_SLEHEY.MOD.WAV", EntryKind::kFolder});
+        EXPECT_EQ(result.candidates[i], expected) << managed;  // nearest first: a music folder's own before others
+        EXPECT_EQ(repair::StandIn(result, i) != nullptr,
+                  expected.size() == 1 && expected[0].kind == EntryKind::kFile) << managed;
+    }
+}
+
+TEST(RepairSearch, SaysWhyNoCandidateStandsIn) {
+    EXPECT_EQ(repair::WhyNoStandIn("streamsounds\\x.mod.wav", {{"A\\x.mod.wav", EntryKind::kFile},
+                                                                {"B\\X.MOD.WAV", EntryKind::kFile}}),
+              "streamsounds\\x.mod.wav is missing, and 2 could be it: A\\x.mod.wav, B\\X.MOD.WAV. Keep the right one "
+              "and move the others out of the game folder");
+    EXPECT_EQ(repair::WhyNoStandIn("streamsounds\\x.mod.wav", {{"A\\x.mod.wav", EntryKind::kLink}}),
+              "streamsounds\\x.mod.wav is missing, and A\\x.mod.wav has its name but is a link: put the file itself "
+              "there");
+}
+
+// A listing made up as it is asked for: 12 folders of 5,000 files each, the mod's
+// file in the first and in the last. The search lists no folder past the limit.
+TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
+    std::size_t listed = 0, calls_after_the_limit = 0;
+    const repair::ListFunction list = [&](std::string_view folder, std::error_code& error) {
+        error.clear();
+        calls_after_the_limit += listed >= repair::kSearchEntryLimit;
+        std::vector<FolderEntry> entries;
+        if (folder.empty()) {
+            entries = {{"streammusic", EntryKind::kFolder}, {"streamsounds", EntryKind::kFolder}};
+            for (int i = 0; i < 12; ++i) entries.push_back({"data" + std::to_string(i + 10), EntryKind::kFolder});
+        } else if (folder.starts_with("data")) {
+            for (int i = 0; i < 5000; ++i) entries.push_back({"file" + std::to_string(i), EntryKind::kFile});
+            if (folder == "data10" || folder == "data21") entries.push_back({"mus_sbat_acad.mod.wav", EntryKind::kFile});
+        }
+        listed += entries.size();
+        return entries;
+    };
+    const repair::SearchResult result = repair::Search({{"streamsounds", "mus_sbat_acad.mod.wav", true}}, list);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.problems, std::vector<std::string>{"The search stopped after 50,000 entries: folders further "
+                                                        "below the game folder were not looked at"});
+    EXPECT_EQ(result.candidates[0], (std::vector<repair::Candidate>{{"data10\\mus_sbat_acad.mod.wav", EntryKind::kFile}}));
+    EXPECT_EQ(calls_after_the_limit, 0u) << "no folder is listed once the limit is reached";
+    EXPECT_LE(listed, repair::kSearchEntryLimit + 5001);
+}
+
+TEST(RepairSearch, MusicFoldersCountInAnyCase) {
+    FolderState state;
+    state.folders = {"StreamMusic", "STREAMMUSIC", "streamsounds", "streammusic.wav"};
+    EXPECT_EQ(repair::FolderCandidates("streammusic", List(state)),
+              (std::vector<repair::Candidate>{{"STREAMMUSIC", EntryKind::kFolder}, {"StreamMusic", EntryKind::kFolder}}));
+    EXPECT_EQ(repair::FolderCandidates("streamsounds", List(state)),
+              (std::vector<repair::Candidate>{{"streamsounds", EntryKind::kFolder}}));
+}
+
+#ifndef _WIN32
+// On disk, through ListFolder: a link to a folder is not entered, nor a folder
+// where another file system is mounted. A folder named "odd\\name" is passed
+// over: its path would name odd/name, whose file is found once, through odd.
+TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
+    ScratchGameFolder folder;
+    FolderState stock_only = NormalMusic();
+    std::erase_if(stock_only.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    folder.Write(stock_only);
+    const fs::path elsewhere = folder.root().string() + "-elsewhere";
+    fs::create_directories(elsewhere / "streamsounds");
+    WriteFile(elsewhere / "streamsounds" / "mus_sbat_acad.mod.wav", "mod");
+    fs::create_directory_symlink(elsewhere, "linked");
+    fs::create_directories("odd/name");
+    WriteFile("odd/name/mus_sbat_desert.mod.wav", "mod");
+    fs::create_directory("odd\\name");
+    fs::create_directory("mounted");
+    const bool mounted = ::unshare(CLONE_NEWNS) == 0 &&
+                         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                         ::mount("none", "mounted", "tmpfs", 0, nullptr) == 0;
+    if (mounted) WriteFile("mounted/mus_sbat_sforge.mod.wav", "mod");
+    const std::vector<repair::Wanted> wanted{{"streamsounds", "mus_sbat_acad.mod.wav", true},
+                                             {"streamsounds", "mus_sbat_desert.mod.wav", true},
+                                             {"streamsounds", "mus_sbat_sforge.mod.wav", true}};
+    const repair::SearchResult result = repair::Search(wanted, ListFolder);
+    if (mounted) ::umount2("mounted", MNT_DETACH);
+    fs::remove_all(elsewhere);
+    EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{
+                                     {}, {{"odd\\name\\mus_sbat_desert.mod.wav", EntryKind::kFile}}, {}}));
+    EXPECT_TRUE(result.problems.empty());
+    if (!mounted) GTEST_SKIP() << "no private mount namespace here: another file system was not tried";
+}
+#endif
 
 }  // namespace
 }  // namespace vornhaskel::test

@@ -1,6 +1,7 @@
 // Test helpers: scratch game folders on disk and an in-memory model of one.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,22 +14,31 @@
 #include <string_view>
 #include <vector>
 
+#include "rename_file.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::test {
 
 namespace fs = std::filesystem;
 
-// A table path ("folder\file") as this platform spells it.
+// A path of the table's form ("folder\\file", any number of parts) as this platform spells it.
 inline fs::path Native(std::string_view table_path) {
     std::string text(table_path);
-    if (const auto split = text.find('\\'); split != std::string::npos) text[split] = '/';
+    std::replace(text.begin(), text.end(), '\\', '/');
     return fs::path(text).make_preferred();
 }
 
 inline std::string FolderOf(std::string_view table_path) {
     return std::string(table_path.substr(0, table_path.find('\\')));
 }
+
+// "" for a name directly in the game folder.
+inline std::string ParentOf(std::string_view path) {
+    const auto split = path.rfind('\\');
+    return split == std::string_view::npos ? std::string() : std::string(path.substr(0, split));
+}
+
+inline std::string NameOf(std::string_view path) { return std::string(path.substr(path.rfind('\\') + 1)); }
 
 // Every managed path: 21 live, 21 backup and 7 mod names.
 inline std::vector<std::string> AllPaths() {
@@ -42,26 +52,45 @@ inline std::vector<std::string> AllPaths() {
     return paths;
 }
 
-// path -> contents. A folder is present when it is in `folders`.
+// What a game folder holds, by paths of the table's form: the two music
+// folders and anything else players put below the game folder.
 struct FolderState {
     std::set<std::string> folders{"streammusic", "streamsounds"};
-    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> files;  // path -> contents
+    // Entries that a listing shows as a link or as another file system's
+    // ("linked", "mounted" -> kLink, kOther), whatever the sets above say of them.
+    std::map<std::string, EntryKind> listed_as;
 
     bool operator==(const FolderState&) const = default;
+
+    bool Exists(const std::string& path) const { return files.contains(path) || folders.contains(path); }
 
     void RemoveFolder(const std::string& folder) {
         folders.erase(folder);
         std::erase_if(files, [&](const auto& file) { return FolderOf(file.first) == folder; });
     }
 
-    // Applies one no-replace rename; false (and no change) where it must fail.
+    // Applies one no-replace rename of a file or a folder, with all it holds;
+    // false (and no change) where it must fail.
     bool Apply(const RenameStep& step) {
-        if (!folders.contains(FolderOf(step.old_path))) return false;
-        const auto from = files.find(std::string(step.old_path));
-        if (from == files.end() || files.contains(std::string(step.new_path))) return false;
-        std::string contents = std::move(from->second);
-        files.erase(from);
-        files.emplace(std::string(step.new_path), std::move(contents));
+        const std::string from(step.old_path), to(step.new_path);
+        const std::string parent = ParentOf(to);
+        if (!Exists(from) || Exists(to) || (!parent.empty() && !folders.contains(parent))) return false;
+        if (const auto file = files.find(from); file != files.end()) {
+            std::string contents = std::move(file->second);
+            files.erase(file);
+            files.emplace(to, std::move(contents));
+            return true;
+        }
+        const auto moved = [&](const std::string& path) {
+            return path == from ? to : path.starts_with(from + "\\") ? to + path.substr(from.size()) : path;
+        };
+        std::set<std::string> new_folders;
+        for (const auto& folder : folders) new_folders.insert(moved(folder));
+        std::map<std::string, std::string> new_files;
+        for (auto& [path, contents] : files) new_files.emplace(moved(path), std::move(contents));
+        folders = std::move(new_folders);
+        files = std::move(new_files);
         return true;
     }
 
@@ -75,6 +104,7 @@ struct FolderState {
 
 inline void PrintTo(const FolderState& state, std::ostream* out) {
     for (const auto& folder : state.folders) *out << "[" << folder << "] ";
+    for (const auto& [path, kind] : state.listed_as) *out << "[" << path << " listed as " << int(kind) << "] ";
     for (const auto& [path, contents] : state.files) *out << "\n  " << path << " = " << contents;
 }
 
@@ -136,20 +166,24 @@ public:
             fs::create_directory(root_ / folder);
             for (const auto& entry : fs::directory_iterator(root_ / folder)) fs::remove_all(entry.path());
         }
+        for (const auto& folder : state.folders) fs::create_directories(root_ / Native(folder));
         for (const auto& [path, contents] : state.files) WriteFile(root_ / Native(path), contents);
     }
 
-    // Reads back every managed name, plus anything else found in the two folders.
+    // Reads back every folder and file below the game folder; an entry that is
+    // neither reads as a file "<not a file>".
     FolderState Read() const {
         FolderState state;
         state.folders.clear();
-        for (const auto& folder : {"streammusic", "streamsounds"}) {
-            if (!fs::is_directory(root_ / folder)) continue;
-            state.folders.insert(folder);
-            for (const auto& entry : fs::directory_iterator(root_ / folder)) {
-                const std::string key = std::string(folder) + "\\" + entry.path().filename().string();
-                state.files[key] = entry.is_regular_file() ? ReadFile(entry.path()) : std::string("<not a file>");
-            }
+        for (auto entry = fs::recursive_directory_iterator(root_); entry != fs::recursive_directory_iterator();
+             ++entry) {
+            std::string key = entry->path().lexically_relative(root_).generic_string();
+            std::replace(key.begin(), key.end(), '/', '\\');
+            if (entry->is_directory() && !entry->is_symlink())
+                state.folders.insert(key);
+            else
+                state.files[key] = entry->is_regular_file() && !entry->is_symlink() ? ReadFile(entry->path())
+                                                                                     : std::string("<not a file>");
         }
         return state;
     }

@@ -1,0 +1,76 @@
+// The search for files that players leave under another name or in another
+// folder: a managed name that is absent may be stood in for by a file found
+// this way, which a plan first renames to the exact name.
+//
+// It only lists folders, through a ListFolder function: nothing is opened,
+// read or renamed. Paths it returns are relative to the game folder, parts
+// joined by backslashes, spelt as the file system spells them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "rename_file.hpp"
+
+namespace vornhaskel::repair {
+
+// ListFolder in the tool; the tests answer from a model of the folder.
+using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
+
+inline constexpr std::size_t kSearchDepth = 4;  // folders this many levels below the game folder are still listed
+inline constexpr std::size_t kSearchEntryLimit = 50'000;
+
+// Whether a name found on disk may stand for `wanted`, a file or folder name
+// of the table: the same ignoring ASCII case, or so once a doubled ".wav" is
+// taken off its end ("x.mod.wav.wav" for "x.mod.wav", as Windows makes it when
+// it hides extensions).
+bool MayStandFor(std::string_view found, std::string_view wanted);
+
+struct Candidate {
+    std::string path;  // "MyMusicMod\streamsounds\mus_sbat_acad.mod.wav"
+    EntryKind kind = EntryKind::kOther;
+
+    bool operator==(const Candidate&) const = default;
+};
+
+// The entries of the game folder itself that may stand for the music folder
+// `name` ("StreamMusic" for "streammusic"). A failure to list the folder
+// yields none.
+std::vector<Candidate> FolderCandidates(std::string_view name, const ListFunction& list);
+
+// A managed file name to look for.
+struct Wanted {
+    std::string folder;  // its music folder, as the game folder spells it ("streamsounds" or "StreamSounds")
+    std::string name;    // its name in the table: "mus_sbat_acad.mod.wav"
+    bool anywhere;       // looked for below the whole game folder too, not only in its own music folder
+};
+
+struct SearchResult {
+    std::vector<std::vector<Candidate>> candidates;  // for each wanted name, nearest first
+    std::vector<std::string> problems;               // music folders that could not be listed, and a stop
+    bool stopped = false;                            // kSearchEntryLimit entries were reached
+};
+
+// Looks for each wanted name: in its own music folder, and for one that is
+// `anywhere`, in every other folder up to kSearchDepth levels below the game
+// folder. Breadth first, the music folders first at their level, each
+// folder's entries by name. Never enters a link or a folder on another file
+// system, and looks no further below a music folder that is one, where a
+// rename from elsewhere could fail. A name holding a backslash, or that is no
+// valid UTF-8, cannot be spelt in a path here and is passed over. Stops after
+// kSearchEntryLimit entries and says so in `problems`.
+SearchResult Search(const std::vector<Wanted>& wanted, const ListFunction& list);
+
+// The candidate that stands in for wanted name `i`, or null: it must be a
+// regular file, the only candidate for that name, and no other name's.
+const Candidate* StandIn(const SearchResult& result, std::size_t i);
+
+// Why the candidates for the managed path `missing` cannot stand in for it,
+// naming each of them; for a name whose StandIn is null and that has any.
+std::string WhyNoStandIn(std::string_view missing, const std::vector<Candidate>& candidates);
+
+}  // namespace vornhaskel::repair
