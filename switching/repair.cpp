@@ -1,6 +1,7 @@
 #include "repair.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace vornhaskel::repair {
@@ -39,17 +40,22 @@ std::string Lost(const std::string& live) {
                   "store's file check (\"verify the game's files\")";
 }
 
-TrackVerdict Judge(const Track& track, const ExamineFunction& examine) {
+// What was seen at a track's live, backup and mod names.
+using Seen = std::array<NameInfo, 3>;
+enum Role : std::size_t { kLive, kBackup, kMod };
+
+// `shown` names the files in the reasons: a name's stand-in where one is taken
+// for it. The moves are always between the exact names.
+TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
     const Names names = NamesOf(track);
     TrackVerdict verdict;
     const auto blocked = [&](std::string problem) {
         verdict.normal_problem = verdict.mod_problem = std::move(problem);
         return verdict;
     };
-    const NameInfo live = examine(names.live), backup = examine(names.backup);
-    const NameInfo mod = track.mod_replacement ? examine(names.mod) : NameInfo{};
-    for (const auto& [name, info] : {std::pair(&names.live, &live), std::pair(&names.backup, &backup),
-                                     std::pair(&names.mod, &mod)})
+    const NameInfo &live = seen[kLive], &backup = seen[kBackup], &mod = seen[kMod];
+    for (const auto& [name, info] : {std::pair(&shown.live, &live), std::pair(&shown.backup, &backup),
+                                     std::pair(&shown.mod, &mod)})
         if (info->kind == NameKind::kFolder || info->kind == NameKind::kUnknown) return blocked(Unusable(*name, *info));
 
     const bool l = live.kind == NameKind::kFile, o = backup.kind == NameKind::kFile, d = mod.kind == NameKind::kFile;
@@ -66,7 +72,7 @@ TrackVerdict Judge(const Track& track, const ExamineFunction& examine) {
             verdict.layout = Layout::kMod;
             verdict.to_normal = {{names.backup, names.live}};
         } else {
-            return blocked(names.live + " and " + names.backup + " both exist: move one of them out of the folder");
+            return blocked(shown.live + " and " + shown.backup + " both exist: move one of them out of the folder");
         }
         return verdict;
     }
@@ -74,7 +80,7 @@ TrackVerdict Judge(const Track& track, const ExamineFunction& examine) {
     const std::string mod_missing =
         names.mod + " is missing: put the mod's file there before you switch to the mod's music";
     if (l && o && d)
-        return blocked(names.live + ", " + names.backup + " and " + names.mod +
+        return blocked(shown.live + ", " + shown.backup + " and " + shown.mod +
                        " all exist: move the one that does not belong out of the folder");
     if (l && d) {
         verdict.layout = Layout::kNormal;
@@ -105,7 +111,7 @@ TrackVerdict Judge(const Track& track, const ExamineFunction& examine) {
         // be put at the mod name before then.
         verdict.layout = Layout::kBetween;
         verdict.to_normal = {{names.mod, names.live}};
-        verdict.mod_problem = names.live + " is missing, and so is " + names.backup + ": " + names.mod +
+        verdict.mod_problem = names.live + " is missing, and so is " + names.backup + ": " + shown.mod +
                               " is the track's only file. Normal music renames it back to " + names.live +
                               "; add the mod's file as " + names.mod + " only after that";
         verdict.mod_file_not_in_place = true;
@@ -181,41 +187,211 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
 
 }  // namespace
 
-FolderReport ExamineFolder(const ExamineFunction& examine) {
-    FolderReport report;
-    for (const char* folder : {"streammusic", "streamsounds"}) {
-        const NameInfo info = examine(folder);
-        if (info.kind == NameKind::kFolder) continue;
-        report.missing_folders.emplace_back(folder);
-        if (info.kind == NameKind::kUnknown) report.problems.push_back(Unusable(folder, info));
-    }
-    if (!report.IsGameFolder()) {
-        report.normal.reasons = report.mod.reasons = report.problems;
-        return report;
-    }
+namespace {
 
-    std::vector<Move> to_normal, to_mod;
-    for (std::size_t i = 0; i < kTrackCount; ++i) {
-        TrackVerdict verdict = Judge(TrackTable[i], examine);
-        report.layouts[i] = verdict.layout;
-        to_normal.insert(to_normal.end(), verdict.to_normal.begin(), verdict.to_normal.end());
-        to_mod.insert(to_mod.end(), verdict.to_mod.begin(), verdict.to_mod.end());
-        if (!verdict.normal_problem.empty()) report.normal.reasons.push_back(verdict.normal_problem);
-        if (!verdict.mod_problem.empty()) report.mod.reasons.push_back(verdict.mod_problem);
-        report.tracks_lost += verdict.layout == Layout::kLost;
-        report.mod_files_not_in_place += verdict.mod_file_not_in_place;
-        for (std::string* problem : {&verdict.normal_problem, &verdict.mod_problem})
-            if (!problem->empty() && (report.problems.empty() || report.problems.back() != *problem))
-                report.problems.push_back(std::move(*problem));
-    }
-    report.normal.possible = report.normal.reasons.empty();
-    if (report.normal.possible) report.normal.steps = StepsFor(Target::kNormal, to_normal);
-    report.mod.possible = report.mod.reasons.empty();
-    if (report.mod.possible) report.mod.steps = StepsFor(Target::kMod, to_mod);
-    return report;
+constexpr const char* kMusicFolders[] = {"streammusic", "streamsounds"};
+
+// One track as examined: what its exact names hold, and which wanted name of
+// the search stands for each absent one.
+struct TrackLook {
+    Seen seen;
+    std::array<std::string, 3> files;  // file names of the table; empty where the track has no such name
+    std::array<std::size_t, 3> wanted{SIZE_MAX, SIZE_MAX, SIZE_MAX};
+};
+
+// A track's way to one target: the moves, the stand-ins that it renames first,
+// or why it cannot get there.
+struct TargetVerdict {
+    Layout layout = Layout::kBroken;
+    std::vector<Move> moves;
+    std::vector<FoundRename> found;
+    std::string problem;
+    bool mod_file_not_in_place = false;
+    bool uses_stand_ins = false;
+};
+
+TargetVerdict For(Target target, const TrackVerdict& verdict) {
+    const bool normal = target == Target::kNormal;
+    return {verdict.layout, normal ? verdict.to_normal : verdict.to_mod,
+            {}, normal ? verdict.normal_problem : verdict.mod_problem,
+            verdict.mod_file_not_in_place, false};
 }
 
-FolderReport ExamineFolder() { return ExamineFolder(ExamineName); }
+class Planner {
+public:
+    Planner(const ExamineFunction& examine, const ListFunction& list) : examine_(examine), list_(list) {}
+
+    FolderReport Run() && {
+        FindMusicFolders();
+        if (!report_.IsGameFolder()) {
+            report_.normal.reasons = report_.mod.reasons = report_.problems;
+            return std::move(report_);
+        }
+        std::array<TrackLook, kTrackCount> looks;
+        std::array<TrackVerdict, kTrackCount> exact;
+        std::vector<Wanted> wanted;
+        for (std::size_t i = 0; i < kTrackCount; ++i) {
+            exact[i] = Judge(TrackTable[i], Look(TrackTable[i], looks[i]), NamesOf(TrackTable[i]));
+            const bool stuck = !exact[i].normal_problem.empty() || !exact[i].mod_problem.empty() ||
+                               exact[i].layout == Layout::kLost;
+            for (std::size_t role = 0; stuck && role < 3; ++role) {
+                if (looks[i].files[role].empty() || looks[i].seen[role].kind != NameKind::kAbsent) continue;
+                looks[i].wanted[role] = wanted.size();
+                wanted.push_back({on_disk_[IndexOf(TrackTable[i].folder)], looks[i].files[role], role == kMod});
+            }
+        }
+        if (!wanted.empty()) search_ = Search(wanted, list_);
+
+        std::vector<Move> to_normal, to_mod;
+        std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
+        for (std::size_t i = 0; i < kTrackCount; ++i) {
+            TargetVerdict normal = ForTarget(Target::kNormal, TrackTable[i], looks[i], exact[i]);
+            TargetVerdict mod = ForTarget(Target::kMod, TrackTable[i], looks[i], exact[i]);
+            report_.layouts[i] = normal.uses_stand_ins ? normal.layout : mod.uses_stand_ins ? mod.layout
+                                                                                           : exact[i].layout;
+            report_.tracks_lost += report_.layouts[i] == Layout::kLost;
+            report_.mod_files_not_in_place += mod.mod_file_not_in_place;
+            CountModFiles(mod.found);
+            to_normal.insert(to_normal.end(), normal.moves.begin(), normal.moves.end());
+            to_mod.insert(to_mod.end(), mod.moves.begin(), mod.moves.end());
+            found_normal.insert(found_normal.end(), normal.found.begin(), normal.found.end());
+            found_mod.insert(found_mod.end(), mod.found.begin(), mod.found.end());
+            if (!normal.problem.empty()) report_.normal.reasons.push_back(normal.problem);
+            if (!mod.problem.empty()) report_.mod.reasons.push_back(mod.problem);
+            for (std::string* problem : {&normal.problem, &mod.problem})
+                if (!problem->empty() && (report_.problems.empty() || report_.problems.back() != *problem))
+                    report_.problems.push_back(std::move(*problem));
+        }
+        report_.problems.insert(report_.problems.end(), search_.problems.begin(), search_.problems.end());
+        Finish(report_.normal, Target::kNormal, to_normal, std::move(found_normal));
+        Finish(report_.mod, Target::kMod, to_mod, std::move(found_mod));
+        return std::move(report_);
+    }
+
+private:
+    static std::size_t IndexOf(std::string_view folder) { return folder == kMusicFolders[0] ? 0 : 1; }
+
+    // Each music folder by its exact name, or else by the one entry of the game
+    // folder that has its name in another case, which the plans then rename.
+    void FindMusicFolders() {
+        for (std::size_t f = 0; f < 2; ++f) {
+            const std::string folder = kMusicFolders[f];
+            on_disk_[f] = folder;
+            const NameInfo info = examine_(folder);
+            if (info.kind == NameKind::kFolder) continue;
+            if (info.kind == NameKind::kAbsent) {
+                const std::vector<Candidate> candidates = FolderCandidates(folder, list_);
+                if (candidates.size() == 1 && candidates.front().kind == EntryKind::kFolder) {
+                    on_disk_[f] = candidates.front().path;
+                    folder_renames_.push_back({on_disk_[f], folder});
+                    continue;
+                }
+                if (!candidates.empty()) report_.problems.push_back(WhyNoStandIn(folder, candidates));
+            }
+            report_.missing_folders.emplace_back(folder);
+            if (info.kind == NameKind::kUnknown) report_.problems.push_back(Unusable(folder, info));
+        }
+    }
+
+    Seen Look(const Track& track, TrackLook& look) const {
+        look.files = {std::string(track.base) + ".wav", std::string(track.base) + ".original.wav",
+                      track.mod_replacement ? std::string(track.base) + ".mod.wav" : std::string()};
+        for (std::size_t role = 0; role < 3; ++role)
+            if (!look.files[role].empty())
+                look.seen[role] = examine_(on_disk_[IndexOf(track.folder)] + "\\" + look.files[role]);
+        return look.seen;
+    }
+
+    // A path as it is once the music folders have their exact names.
+    std::string AfterFolderRenames(const std::string& path) const {
+        for (const FoundRename& folder : folder_renames_)
+            if (path.starts_with(folder.old_path + "\\")) return folder.new_path + path.substr(folder.old_path.size());
+        return path;
+    }
+
+    // The stand-ins this target may take where they get the track there, else
+    // the exact names. The normal music never takes the mod's file, and the
+    // mod's takes it only for a track whose game file is there under some name.
+    // A name with candidates but no stand-in refuses a target that the exact
+    // names cannot reach.
+    TargetVerdict ForTarget(Target target, const Track& track, const TrackLook& look, const TrackVerdict& exact) const {
+        TargetVerdict fallback = For(target, exact);
+        const bool exact_will_do = fallback.problem.empty();
+        Seen seen = look.seen;
+        Names shown = NamesOf(track);
+        const Names managed = NamesOf(track);
+        std::string* shown_names[] = {&shown.live, &shown.backup, &shown.mod};
+        const std::string* managed_names[] = {&managed.live, &managed.backup, &managed.mod};
+        std::vector<FoundRename> found;
+        std::string unsettled;
+        for (std::size_t role = 0; role < 3; ++role) {
+            const std::size_t i = look.wanted[role];
+            if (i == SIZE_MAX || (target == Target::kNormal && role == kMod) || search_.candidates[i].empty()) continue;
+            const Candidate* stand_in = StandIn(search_, i);
+            if (stand_in == nullptr) {
+                unsettled += (unsettled.empty() ? "" : "; ") + WhyNoStandIn(*managed_names[role], search_.candidates[i]);
+                continue;
+            }
+            seen[role] = {NameKind::kFile, {}};
+            *shown_names[role] = stand_in->path;
+            found.push_back({AfterFolderRenames(stand_in->path), *managed_names[role]});
+        }
+        if (!unsettled.empty()) {
+            if (!exact_will_do) fallback.problem = std::move(unsettled);
+            return fallback;
+        }
+        if (found.empty()) return fallback;
+        if (target == Target::kMod && seen[kLive].kind != NameKind::kFile && seen[kBackup].kind != NameKind::kFile)
+            return fallback;
+        TargetVerdict verdict = For(target, Judge(track, seen, shown));
+        if (!verdict.problem.empty() && exact_will_do) return fallback;
+        if (verdict.problem.empty()) verdict.found = std::move(found);
+        verdict.uses_stand_ins = true;
+        return verdict;
+    }
+
+    void CountModFiles(const std::vector<FoundRename>& found) {
+        for (const FoundRename& rename : found) {
+            if (!rename.new_path.ends_with(".mod.wav")) continue;
+            ++report_.mod_files_found;
+            const auto split = rename.old_path.rfind('\\');
+            std::string folder = split == std::string::npos ? std::string() : rename.old_path.substr(0, split);
+            if (std::find(report_.mod_files_found_in.begin(), report_.mod_files_found_in.end(), folder) ==
+                report_.mod_files_found_in.end())
+                report_.mod_files_found_in.push_back(std::move(folder));
+        }
+    }
+
+    static void Finish(TargetPlan& plan, Target target, const std::vector<Move>& moves,
+                       std::vector<FoundRename> found) {
+        plan.possible = plan.reasons.empty();
+        if (!plan.possible) return;
+        plan.found = std::move(found);
+        plan.steps = StepsFor(target, moves);
+    }
+
+    const ExamineFunction& examine_;
+    const ListFunction& list_;
+    FolderReport report_;
+    std::array<std::string, 2> on_disk_;  // the music folders as the game folder spells them
+    std::vector<FoundRename> folder_renames_;
+    SearchResult search_;
+};
+
+}  // namespace
+
+std::vector<RenameStep> TargetPlan::Renames() const {
+    std::vector<RenameStep> renames;
+    for (const FoundRename& rename : found) renames.push_back({rename.old_path, rename.new_path});
+    renames.insert(renames.end(), steps.begin(), steps.end());
+    return renames;
+}
+
+FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list) {
+    return Planner(examine, list).Run();
+}
+
+FolderReport ExamineFolder() { return ExamineFolder(ExamineName, ListFolder); }
 
 namespace {
 
@@ -253,7 +429,11 @@ std::string Advice(const FolderReport& report) {
     std::string text;
     const auto say = [&text](const std::string& sentence) { text += (text.empty() ? "" : " ") + sentence; };
     const bool offered = report.normal.Offered() || report.mod.Offered();
-    if (offered)
+    const bool found = !FoundRenames(report).empty();
+    if (offered && found)
+        say("Close the game first. A button first gives the files found their exact names, then renames only the "
+            "files that are out of place, with the same renames as vornhaskel, and never replaces a file.");
+    else if (offered)
         say("Close the game first. A button renames only the files that are out of place, with the same renames as "
             "vornhaskel, and never replaces a file.");
     for (const Target target : {Target::kNormal, Target::kMod})
@@ -263,6 +443,49 @@ std::string Advice(const FolderReport& report) {
         say("Nothing here can be switched until the problems listed are put right. Then start the repair tool "
             "again.");
     return text.empty() ? "Nothing needs repairing." : text;
+}
+
+namespace {
+
+// A path of a plan as the player reads it in the window: "MyMusicMod/streamsounds".
+std::string Shown(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+}  // namespace
+
+std::string FoundSummary(const FolderReport& report) {
+    const std::size_t n = report.mod_files_found;
+    if (n == 0) return {};
+    std::string text = n == 7 ? "The mod's 7 files were found in "
+                       : n == 1 ? "1 of the mod's 7 files was found in "
+                                : std::to_string(n) + " of the mod's 7 files were found in ";
+    const std::vector<std::string>& folders = report.mod_files_found_in;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (i > 0) text += i + 1 == folders.size() ? " and " : ", ";
+        text += folders[i].empty() ? "the game folder" : Shown(folders[i]);
+    }
+    return text + ".";
+}
+
+std::vector<RenameList> FoundRenames(const FolderReport& report) {
+    std::vector<RenameList> lists;
+    const auto lines_of = [](const TargetPlan& plan) {
+        std::vector<std::string> lines;
+        for (const FoundRename& rename : plan.found)
+            lines.push_back(Shown(rename.old_path) + " will become " + Shown(rename.new_path));
+        return lines;
+    };
+    const bool normal = report.normal.Offered() && !report.normal.found.empty();
+    const bool mod = report.mod.Offered() && !report.mod.found.empty();
+    if (normal && mod && report.normal.found == report.mod.found) {
+        lists.push_back({"Normal music and Mod music first rename:", lines_of(report.normal)});
+        return lists;
+    }
+    if (normal) lists.push_back({"Normal music first renames:", lines_of(report.normal)});
+    if (mod) lists.push_back({"Mod music first renames:", lines_of(report.mod)});
+    return lists;
 }
 
 std::string Summary(const FolderReport& report) { return Describe(report, "has", "is"); }

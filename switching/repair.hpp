@@ -6,7 +6,12 @@
 // RenameSequence for the mod's) with only the steps that the folder still needs,
 // in the sequence's order. The normal music may first take a track's only file
 // from its mod name back to its live name, a step of RenameSequence. Every
-// rename a plan makes is one the program makes.
+// rename of that part is one the program makes.
+//
+// Where the exact names cannot get a track to a target, the search (search.hpp)
+// looks for the files players leave under another name or elsewhere, and a plan
+// first renames each one that it needs to its exact name. The normal music never
+// needs the mod's files, so it leaves them where they are.
 #pragma once
 
 #include <array>
@@ -16,6 +21,7 @@
 #include <vector>
 
 #include "rename_file.hpp"
+#include "search.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::repair {
@@ -36,14 +42,26 @@ enum class Layout {
     kLost,     // none of its names: the game's own file is gone, and only the normal music can do without it
 };
 
+// A rename of a plan's first part: a file or music folder that was found under
+// another name or in another folder, to the exact name of the table.
+struct FoundRename {
+    std::string old_path, new_path;
+
+    bool operator==(const FoundRename&) const = default;
+};
+
 struct TargetPlan {
     bool possible = false;
-    std::vector<RenameStep> steps;     // empty once the target is reached
+    std::vector<FoundRename> found;    // run first, in this order
+    std::vector<RenameStep> steps;     // then these; both are empty once the target is reached
     std::vector<std::string> reasons;  // why it is not possible, in track order
 
-    bool Reached() const { return possible && steps.empty(); }
-    bool Offered() const { return possible && !steps.empty(); }
+    bool Reached() const { return possible && found.empty() && steps.empty(); }
+    bool Offered() const { return possible && !Reached(); }
     bool operator==(const TargetPlan&) const = default;
+
+    // Every rename of the plan in order, for RunSteps: valid while the plan lives.
+    std::vector<RenameStep> Renames() const;
 };
 
 struct FolderReport {
@@ -54,6 +72,8 @@ struct FolderReport {
     std::vector<std::string> problems;  // every reason of either target, once each
     std::size_t mod_files_not_in_place = 0;  // tracks whose only reason against the mod's music is its file
     std::size_t tracks_lost = 0;             // tracks with none of their names
+    std::size_t mod_files_found = 0;         // of the mod's files, found away from their names and usable
+    std::vector<std::string> mod_files_found_in;  // the folders they were found in, nearest first
 
     bool IsGameFolder() const { return missing_folders.empty(); }
     bool operator==(const FolderReport&) const = default;
@@ -61,9 +81,10 @@ struct FolderReport {
 };
 
 // Looks at each managed name once and renames nothing. Without both folders no
-// name is examined and nothing is possible.
-FolderReport ExamineFolder(const ExamineFunction& examine);
-FolderReport ExamineFolder();  // the working directory, through ExamineName
+// name is examined and nothing is possible. Lists folders only where an exact
+// name is wanting: a music folder, or a name that keeps a track from a target.
+FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list);
+FolderReport ExamineFolder();  // the working directory, through ExamineName and ListFolder
 
 // One line for the window on what the folder holds, such as "The folder has the
 // normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
@@ -74,6 +95,20 @@ std::string SummaryAfterRepair(const FolderReport& report);
 
 // What the player can do next, for the window's second line.
 std::string Advice(const FolderReport& report);
+
+// One line on the mod's files that were found away from their names, such as
+// "The mod's 7 files were found in MyMusicMod/streamsounds and MyMusicMod/streammusic.";
+// empty where none were.
+std::string FoundSummary(const FolderReport& report);
+
+// The renames that the offered plans make first, under a heading such as
+// "Mod music first renames:", one line each: "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav
+// will become streamsounds/mus_sbat_acad.mod.wav". Empty where no plan makes any.
+struct RenameList {
+    std::string heading;
+    std::vector<std::string> lines;
+};
+std::vector<RenameList> FoundRenames(const FolderReport& report);
 
 // Leads the advice when the folder was read again after a button was chosen and
 // no longer matched what the window showed: it is asked about afresh.

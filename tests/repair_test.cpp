@@ -57,6 +57,8 @@ repair::ListFunction List(const FolderState& state) {
     };
 }
 
+FolderReport Look(const FolderState& state) { return repair::ExamineFolder(Examine(state), List(state)); }
+
 // Runs a plan on the model; every step must find its file and a free name.
 void ExpectPlanRunsCleanly(FolderState& state, const std::vector<RenameStep>& plan, const std::string& where) {
     for (const RenameStep& step : plan) ASSERT_TRUE(state.Apply(step)) << where << ": " << step.old_path;
@@ -142,19 +144,19 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
         const Variant& variant = variants[v];
         const FolderState& variant_active = variant.active;
         for (const auto& [where, state] : HalfDoneStates(variant)) {
-            const FolderReport report = repair::ExamineFolder(Examine(state));
+            const FolderReport report = Look(state);
             ASSERT_TRUE(report.IsGameFolder()) << where;
             for (const Target target : {Target::kNormal, Target::kMod}) {
                 const auto& plan = report.Plan(target);
                 if (!plan.possible) continue;
                 ExpectStepsOfTheSequence(plan.steps, target);
                 FolderState after = state;
-                ExpectPlanRunsCleanly(after, plan.steps, where);
+                ExpectPlanRunsCleanly(after, plan.Renames(), where);
                 // Where names cannot tell the files apart, the game's own never ends up parked as the mod's.
                 for (const auto& [path, text] : after.files) {
                     EXPECT_TRUE(!path.ends_with(".mod.wav") || text.starts_with("mod ")) << where << ": " << path;
                 }
-                const FolderReport again = repair::ExamineFolder(Examine(after));
+                const FolderReport again = Look(after);
                 EXPECT_TRUE(again.Plan(target).Reached()) << where;
                 if (v == 0) {
                     EXPECT_EQ(after, target == Target::kNormal ? variant.normal : variant_active) << where;
@@ -239,7 +241,7 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
         FolderState state = NormalMusic();
         for (const auto& path : row.drop) state.files.erase(path);
         for (const auto& path : row.add) state.files[path] = "extra";
-        const FolderReport report = repair::ExamineFolder(Examine(state));
+        const FolderReport report = Look(state);
         EXPECT_EQ(report.normal.possible, row.normal_possible) << row.layout;
         EXPECT_FALSE(report.mod.possible) << row.layout;
         EXPECT_EQ(report.problems, std::vector<std::string>{row.reason}) << row.layout;
@@ -257,36 +259,36 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
 
 TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     FolderState state = NormalMusic();
-    EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))), "The folder has the normal music.");
+    EXPECT_EQ(repair::Summary(Look(state)), "The folder has the normal music.");
     state.Run(std::span(RenameSequence).first(24));
-    EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
+    EXPECT_EQ(repair::Summary(Look(state)),
               "The folder is mixed: 17 tracks set for the mod's music, 4 tracks half-way between the two.");
     state.Run(std::span(RenameSequence).subspan(24));
-    EXPECT_EQ(repair::SummaryAfterRepair(repair::ExamineFolder(Examine(state))), "The folder now has the mod's music.");
+    EXPECT_EQ(repair::SummaryAfterRepair(Look(state)), "The folder now has the mod's music.");
 
     FolderState stock = NormalMusic();
     std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
     FolderState parked = stock;
     parked.Run(RenameSequence);
-    const FolderReport commonest = repair::ExamineFolder(Examine(parked));
+    const FolderReport commonest = Look(parked);
     EXPECT_EQ(repair::Summary(commonest), "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.");
     EXPECT_EQ(repair::Advice(commonest),
               "Close the game first. A button renames only the files that are out of place, with the same renames as "
               "vornhaskel, and never replaces a file. Mod music is not available: the mod's 7 files are not in "
               "place.");
-    EXPECT_EQ(repair::Advice(repair::ExamineFolder(Examine(stock))),
+    EXPECT_EQ(repair::Advice(Look(stock)),
               "Mod music is not available: the mod's 7 files are not in place.");
 
     state.RemoveFolder("streamsounds");
-    const FolderReport half = repair::ExamineFolder(Examine(state));
+    const FolderReport half = Look(state);
     EXPECT_FALSE(half.IsGameFolder() || half.normal.possible || half.mod.possible);
     EXPECT_EQ(repair::Summary(half), "This is not the game folder: it has no streamsounds folder.");
     state.RemoveFolder("streammusic");
-    EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
+    EXPECT_EQ(repair::Summary(Look(state)),
               "This is not the game folder: it has no streammusic and streamsounds folders.");
     state.files["streammusic"] = "a file, not the folder";
     state.folders.insert("streamsounds");
-    EXPECT_EQ(repair::Summary(repair::ExamineFolder(Examine(state))),
+    EXPECT_EQ(repair::Summary(Look(state)),
               "This is not the game folder: it has no streammusic folder.");
 }
 
@@ -311,7 +313,7 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
 #endif
     report = repair::ExamineFolder();
     ASSERT_TRUE(report.normal.Offered());
-    RunSteps(report.normal.steps, RenameFile);
+    RunSteps(report.normal.Renames(), RenameFile);
     EXPECT_EQ(folder.Read(), NormalMusic());
     EXPECT_TRUE(repair::ExamineFolder().normal.Reached());
 #ifndef _WIN32

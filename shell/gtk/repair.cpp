@@ -143,7 +143,7 @@ gint Ask(const FolderReport& report, bool changed) {
     }
     const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
     try {
-        vornhaskel::RunSteps(plan.steps, vornhaskel::RenameFile);
+        vornhaskel::RunSteps(plan.Renames(), vornhaskel::RenameFile);
     } catch (const std::exception& failure) {
         Finish(GTK_MESSAGE_ERROR, vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()),
                EXIT_FAILURE);

@@ -175,7 +175,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         const Target target = chosen == kNormalId ? Target::kNormal : Target::kMod;
         try {
-            vornhaskel::RunSteps(report.Plan(target).steps, vornhaskel::RenameFile);
+            vornhaskel::RunSteps(report.Plan(target).Renames(), vornhaskel::RenameFile);
         } catch (const std::exception& failure) {
             const std::string text = vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder());
             TellAndExit(Utf8ToWide(text), MB_ICONERROR, 1);
