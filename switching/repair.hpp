@@ -73,7 +73,7 @@ struct FolderReport {
     std::size_t mod_files_not_in_place = 0;  // tracks whose only reason against the mod's music is its file
     std::size_t tracks_lost = 0;             // tracks with none of their names
     std::size_t mod_files_found = 0;         // of the mod's files, found away from their names and usable
-    std::vector<std::string> mod_files_found_in;  // the folders they were found in, nearest first
+    std::vector<std::string> mod_files_found_in;  // the folders they were found in, in track order
 
     bool IsGameFolder() const { return missing_folders.empty(); }
     bool operator==(const FolderReport&) const = default;

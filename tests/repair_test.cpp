@@ -6,6 +6,8 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -290,6 +292,158 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     state.folders.insert("streamsounds");
     EXPECT_EQ(repair::Summary(Look(state)),
               "This is not the game folder: it has no streammusic folder.");
+}
+
+// A mistake players make, applied to a state: each file moved to where the
+// player left it, more files left beside them, streammusic perhaps renamed.
+struct Mistake {
+    using Where = std::function<std::string(const std::string&)>;
+    Mistake(std::string what_, FolderState start_, Where where_, std::vector<std::string> extra_ = {},
+            std::string streammusic_as_ = "streammusic", std::vector<std::string> mod_candidates_ = {})
+        : what(std::move(what_)), start(std::move(start_)), where(std::move(where_)), extra(std::move(extra_)),
+          streammusic_as(std::move(streammusic_as_)), mod_candidates(std::move(mod_candidates_)) {}
+
+    std::string what;
+    FolderState start;
+    Where where;
+    std::vector<std::string> extra;           // never moved by any plan
+    std::string streammusic_as;
+    std::vector<std::string> mod_candidates;  // where the mod's music is refused: the candidates it names
+};
+
+void AddFolders(FolderState& state, std::string folder) {
+    for (; !folder.empty(); folder = ParentOf(folder)) state.folders.insert(folder);
+}
+
+// What of a mistake a plan leaves: all of it before any plan, the mod's files
+// where the player left them after the normal music, only the extra files
+// after the mod's.
+enum class Left { kAll, kModFiles, kExtraFiles };
+
+FolderState Made(const Mistake& mistake, const FolderState& state, Left left = Left::kAll) {
+    FolderState made;
+    made.folders = state.folders;
+    for (const auto& [path, contents] : state.files) {
+        const bool moved = left == Left::kAll || (left == Left::kModFiles && path.ends_with(".mod.wav"));
+        const std::string to = moved ? mistake.where(path) : path;
+        AddFolders(made, ParentOf(to));
+        made.files[to] = contents;
+    }
+    for (const std::string& path : mistake.extra) {
+        AddFolders(made, ParentOf(path));
+        made.files[path] = "extra " + path;
+    }
+    if (left == Left::kAll) made.Apply({"streammusic", mistake.streammusic_as});
+    return made;
+}
+
+std::string Upper(std::string path) {
+    std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return std::toupper(c); });
+    return path;
+}
+
+// The mistakes of the table's states that players make when they install the
+// mod. Each target either gets there exactly, every file's contents under its
+// own name and nothing else moved (the mod's files stay where they are for
+// the normal music), or is refused with the candidates named.
+TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
+    const auto mods_in = [](std::string folder) {
+        return [folder](const std::string& path) { return path.ends_with(".mod.wav") ? folder + path : path; };
+    };
+    const auto mod_names = [](auto rename) {
+        return [rename](const std::string& path) { return path.ends_with(".mod.wav") ? rename(path) : path; };
+    };
+    FolderState parked = NormalMusic();  // a switch that stopped at the first mod file it could not find
+    parked.Run(std::span(RenameSequence).first(21));
+    const std::string acad = "streamsounds\\mus_sbat_acad.mod.wav";
+    const std::vector<Mistake> mistakes{
+        {"nested", NormalMusic(), mods_in("MyMusicMod\\")},
+        {"nested, after a switch that stopped for want of them", parked, mods_in("Music Mod v2\\Data\\")},
+        {"inside a music folder", NormalMusic(),
+         mod_names([](const std::string& path) { return "streamsounds\\Music Mod v2\\" + NameOf(path); })},
+        {"doubled extension", NormalMusic(), mod_names([](const std::string& path) { return path + ".wav"; })},
+        {"capitals on the mod's", NormalMusic(),
+         mod_names([](const std::string& path) { return FolderOf(path) + "\\" + Upper(NameOf(path)); })},
+        {"capitals on the game's", NormalMusic(),
+         [](const std::string& path) {
+             return path.ends_with(".mod.wav") ? path : FolderOf(path) + "\\" + Upper(NameOf(path));
+         }},
+        {"capitals on everything, mod active", ModActive(),
+         [](const std::string& path) { return FolderOf(path) + "\\" + Upper(NameOf(path)); }, {}, "StreamMusic"},
+        {"the wrong music folder", NormalMusic(),
+         mod_names([](const std::string& path) { return "streamsounds\\" + NameOf(path); })},
+        {"a find seen twice", NormalMusic(), mods_in("MyMusicMod\\"), {"streamsounds\\Music Mod v2\\mus_sbat_acad.mod.wav"},
+         "streammusic", {"MyMusicMod\\" + acad, "streamsounds\\Music Mod v2\\mus_sbat_acad.mod.wav"}},
+        {"a folder under a mod file's name", NormalMusic(),
+         mod_names([](const std::string& path) { return "MyMusicMod\\" + NameOf(path) + "\\" + NameOf(path); }), {},
+         "streammusic", {"MyMusicMod\\mus_sbat_acad.mod.wav", "MyMusicMod\\mus_sbat_acad.mod.wav\\mus_sbat_acad.mod.wav"}},
+        {"decoy backups", NormalMusic(), mods_in("MyMusicMod\\"),
+         {"Backup\\streammusic\\mus_area_cant1.wav", "Backup\\streamsounds\\mus_sbat_acad.wav",
+          "Backup\\mus_area_out.original.wav", "streamsounds\\mus_area_sewers.wav", "MUS_AREA_DESERT.WAV"}},
+        {"decoy copies of the mod, mod active", ModActive(), [](const std::string& path) { return path; },
+         {"MyMusicMod\\" + acad, "MyMusicMod\\streammusic\\mus_area_ahto.mod.wav", "mus_sbat_desert.mod.wav"}},
+    };
+    for (const Mistake& mistake : mistakes) {
+        const FolderState state = Made(mistake, mistake.start);
+        const FolderReport report = Look(state);
+        ASSERT_TRUE(report.IsGameFolder()) << mistake.what;
+        for (const Target target : {Target::kNormal, Target::kMod}) {
+            const std::string where = mistake.what + (target == Target::kNormal ? ", normal music" : ", mod's music");
+            const auto& plan = report.Plan(target);
+            if (target == Target::kMod && !mistake.mod_candidates.empty()) {
+                EXPECT_FALSE(plan.possible) << where;
+                for (const std::string& candidate : mistake.mod_candidates)
+                    EXPECT_TRUE(std::any_of(plan.reasons.begin(), plan.reasons.end(), [&](const std::string& reason) {
+                        return reason.find(candidate + ",") != reason.npos || reason.find(candidate + ".") != reason.npos;
+                    })) << where << ": " << candidate;
+                continue;
+            }
+            ASSERT_TRUE(plan.possible) << where << ": " << testing::PrintToString(plan.reasons);
+            ExpectStepsOfTheSequence(plan.steps, target);
+            FolderState after = state;
+            ExpectPlanRunsCleanly(after, plan.Renames(), where);
+            // The normal music leaves the mod's files where they were left, unless it parks them itself.
+            const bool parked_mod_files = std::any_of(mistake.start.files.begin(), mistake.start.files.end(),
+                                                      [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+            FolderState expected =
+                target == Target::kNormal && parked_mod_files ? Made(mistake, NormalMusic(), Left::kModFiles)
+                : Made(mistake, target == Target::kNormal ? NormalMusic() : ModActive(), Left::kExtraFiles);
+            for (const std::string& folder : state.folders)
+                expected.folders.insert(folder == mistake.streammusic_as ? "streammusic" : folder);
+            EXPECT_EQ(after, expected) << where;
+            EXPECT_TRUE(Look(after).Plan(target).Reached()) << where;
+        }
+    }
+}
+
+// What the dialog says of the files found: where the mod's are, and each rename
+// that comes first.
+TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
+    FolderState state = NormalMusic();
+    for (const std::string& path : AllPaths()) {
+        if (!path.ends_with(".mod.wav")) continue;
+        AddFolders(state, "MyMusicMod\\" + FolderOf(path));
+        state.Apply({path, "MyMusicMod\\" + path});
+    }
+    FolderReport report = Look(state);
+    EXPECT_EQ(repair::FoundSummary(report),
+              "The mod's 7 files were found in MyMusicMod/streammusic and MyMusicMod/streamsounds.");
+    const auto renames = repair::FoundRenames(report);
+    ASSERT_EQ(renames.size(), 1u);
+    EXPECT_EQ(renames[0].heading, "Mod music first renames:");
+    ASSERT_EQ(renames[0].lines.size(), 7u);
+    EXPECT_EQ(renames[0].lines[1],
+              "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav will become streamsounds/mus_sbat_acad.mod.wav");
+    EXPECT_EQ(repair::Advice(report),
+              "Close the game first. A button first gives the files found their exact names, then renames only the "
+              "files that are out of place, with the same renames as vornhaskel, and never replaces a file.");
+
+    state.Apply({"MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav", "mus_sbat_acad.mod.wav"});
+    state.files.erase("MyMusicMod\\streamsounds\\mus_sbat_desert.mod.wav");
+    report = Look(state);
+    EXPECT_EQ(repair::FoundSummary(report),
+              "6 of the mod's 7 files were found in MyMusicMod/streammusic, the game folder and MyMusicMod/streamsounds.");
+    EXPECT_TRUE(repair::FoundRenames(report).empty()) << "Mod music is not offered";
 }
 
 // On disk, through ExamineName and RenameFile: a folder at a managed name blocks
