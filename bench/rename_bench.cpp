@@ -8,10 +8,10 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <map>
 #include <stdexcept>
 #include <sys/vfs.h>
 
+#include "median.hpp"
 #include "runner.hpp"
 #include "support/folder.hpp"
 
@@ -42,18 +42,6 @@ void RawRenameat2(benchmark::State& state) {
 BENCHMARK(BothSequences)->Repetitions(15)->ReportAggregatesOnly(true);
 BENCHMARK(RawRenameat2)->Repetitions(15)->ReportAggregatesOnly(true);
 
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}  // no colours: the last line is read by scripts
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median") medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,15 +54,8 @@ int main(int argc, char** argv) {
     test::ScratchGameFolder folder(parent);
     folder.Write(test::NormalMusic());
 
-    // Interleaved repetitions: drift in a shared machine's speed hits both sides alike.
-    std::vector<char*> arguments(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave.data());
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
     MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    RunInterleaved(argc, argv, reporter);
     const double ratio = reporter.medians.at("BothSequences") / reporter.medians.at("RawRenameat2");
     std::printf("RunSequence/raw ratio: %.2f\n", ratio);
     return 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <utility>
 
 namespace vornhaskel::repair {
@@ -64,6 +63,10 @@ const char* KindWords(EntryKind kind) {
     return "neither a file nor a folder of the game's own drive";
 }
 
+// Folders still to list, with their depth; a vector read from the front, as
+// the search never needs more than the one pass.
+using Queue = std::vector<std::pair<std::string, std::size_t>>;
+
 class Searcher {
 public:
     Searcher(const std::vector<Wanted>& wanted, const ListFunction& list) : wanted_(wanted), list_(list) {
@@ -84,7 +87,7 @@ public:
         anywhere_ok_.resize(wanted_.size());
         for (std::size_t i = 0; i < wanted_.size(); ++i)
             anywhere_ok_[i] = wanted_[i].anywhere && PlainFolder(root, wanted_[i].folder);
-        std::deque<std::pair<std::string, std::size_t>> queue;
+        Queue queue;
         if (!Visit("", 0, root, queue, music)) return std::move(result_);
         for (const std::string& folder : music) {
             std::vector<FolderEntry> entries = Sorted(list_(folder, error));
@@ -94,9 +97,8 @@ public:
             }
             if (!Visit(folder, 1, entries, queue, {}, PlainFolder(root, folder))) return std::move(result_);
         }
-        while (!queue.empty()) {
-            const auto [folder, depth] = std::move(queue.front());
-            queue.pop_front();
+        for (std::size_t next = 0; next < queue.size(); ++next) {
+            const auto [folder, depth] = queue[next];
             const std::vector<FolderEntry> entries = Sorted(list_(folder, error));
             if (!error && !Visit(folder, depth, entries, queue, {})) break;  // a folder that cannot be listed adds nothing
         }
@@ -112,7 +114,7 @@ private:
     // Matches one folder's entries and queues its subfolders, except those in
     // `skip`; false once the entry limit is reached.
     bool Visit(const std::string& folder, std::size_t depth, const std::vector<FolderEntry>& entries,
-               std::deque<std::pair<std::string, std::size_t>>& queue, const std::vector<std::string>& skip,
+               Queue& queue, const std::vector<std::string>& skip,
                bool descend = true) {
         for (const FolderEntry& entry : entries) {
             if (++seen_ > kSearchEntryLimit) {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 #include <unistd.h>
 #include <utility>
 
@@ -63,13 +64,11 @@ void ShowWhileExpanded(GObject* expander, GParamSpec*, gpointer scrolled) noexce
     gtk_widget_set_visible(GTK_WIDGET(scrolled), gtk_expander_get_expanded(GTK_EXPANDER(expander)));
 }
 
-// The reasons that keep a button greyed out, one a line, in a list that scrolls
-// past the first eight. Tab reaches the list, read whole, only while the
-// expander is open.
-GtkWidget* ProblemList(const FolderReport& report) {
+// Lines under bullets in a label that scrolls past the first eight.
+GtkWidget* BulletList(const std::vector<std::string>& lines) {
     std::string text, shown;
-    for (std::size_t i = 0; i < report.problems.size(); ++i) {
-        text += (text.empty() ? "" : "\n") + ("\u2022 " + report.problems[i]);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += (text.empty() ? "" : "\n") + ("\u2022 " + lines[i]);
         if (i + 1 == kShownReasons) shown = text;
     }
     GtkWidget* label = gtk_label_new(text.c_str());
@@ -79,20 +78,38 @@ GtkWidget* ProblemList(const FolderReport& report) {
     gtk_label_set_width_chars(GTK_LABEL(label), kListChars);
     gtk_label_set_max_width_chars(GTK_LABEL(label), kListChars);
     gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_widget_show(label);  // the dialog's show_all stops at the pane
+    gtk_widget_show(label);  // the dialog's show_all stops at a folded pane
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_widget_set_can_focus(scrolled, FALSE);
-    // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
-    gtk_widget_set_no_show_all(scrolled, TRUE);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled),
                                                TextHeight(label, shown.empty() ? text : shown) + 4);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scrolled), TRUE);
     gtk_container_add(GTK_CONTAINER(scrolled), label);
+    return scrolled;
+}
+
+// The reasons that keep a button greyed out, one a line, in a list that scrolls
+// past the first eight. Tab reaches the list, read whole, only while the
+// expander is open.
+GtkWidget* ProblemList(const FolderReport& report) {
+    GtkWidget* scrolled = BulletList(report.problems);
+    // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
+    gtk_widget_set_no_show_all(scrolled, TRUE);
     GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");
     gtk_container_add(GTK_CONTAINER(expander), scrolled);
     g_signal_connect(expander, "notify::expanded", G_CALLBACK(ShowWhileExpanded), scrolled);
     return expander;
+}
+
+// Each rename of a found file that a button makes first, under its heading.
+void AddFoundRenames(GtkWidget* area, const FolderReport& report) {
+    for (const auto& list : vornhaskel::repair::FoundRenames(report)) {
+        GtkWidget* heading = gtk_label_new(list.heading.c_str());
+        gtk_label_set_xalign(GTK_LABEL(heading), 0);
+        gtk_box_pack_start(GTK_BOX(area), heading, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(area), BulletList(list.lines), FALSE, FALSE, 0);
+    }
 }
 
 // What the player chose: kNormalMusic, kModMusic, or anything else for Close.
@@ -102,12 +119,13 @@ gint Ask(const FolderReport& report, bool changed) {
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
     vornhaskel::NameForScreenReaders(dialog, kTitle);
-    const std::string advice = (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
+    const std::string found = vornhaskel::repair::FoundSummary(report);
+    const std::string advice = (found.empty() ? "" : found + "\n\n") +
+                               (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
-    if (!report.problems.empty()) {
-        GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
-        gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
-    }
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    AddFoundRenames(area, report);
+    if (!report.problems.empty()) gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
     if (report.IsGameFolder()) {
         gtk_dialog_add_button(GTK_DIALOG(dialog), "_Normal music", kNormalMusic);
         gtk_dialog_add_button(GTK_DIALOG(dialog), "_Mod music", kModMusic);

@@ -18,6 +18,7 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "process.hpp"
 #include "repair.hpp"
@@ -107,24 +108,33 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
 // 1024 x 768 screen at 150 % scale; the rest are counted.
 constexpr std::size_t kShownReasons = 8;
 
-std::wstring ProblemList(const FolderReport& report) {
-    std::wstring problems;
-    const std::size_t shown = report.problems.size() > kShownReasons ? kShownReasons - 1 : report.problems.size();
-    for (std::size_t i = 0; i < shown; ++i)
-        problems.append(problems.empty() ? L"\u2022 " : L"\n\u2022 ").append(Utf8ToWide(report.problems[i]));
-    if (const std::size_t more = report.problems.size() - shown; more > 0)
-        problems.append(L"\n\u2022 \u2026and ").append(Utf8ToWide(std::to_string(more))).append(L" more like these.");
-    return problems;
+std::wstring BulletList(const std::vector<std::string>& lines) {
+    std::wstring list;
+    const std::size_t shown = lines.size() > kShownReasons ? kShownReasons - 1 : lines.size();
+    for (std::size_t i = 0; i < shown; ++i) list.append(list.empty() ? L"\u2022 " : L"\n\u2022 ").append(Utf8ToWide(lines[i]));
+    if (const std::size_t more = lines.size() - shown; more > 0)
+        list.append(L"\n\u2022 \u2026and ").append(Utf8ToWide(std::to_string(more))).append(L" more like these.");
+    return list;
+}
+
+// The summary, where the mod's files were found, the advice, and the renames
+// of found files that a button makes first.
+std::wstring Content(const FolderReport& report, bool changed) {
+    const std::string found = vornhaskel::repair::FoundSummary(report);
+    std::wstring content = Utf8ToWide(vornhaskel::repair::Summary(report) + (found.empty() ? "" : " " + found) +
+                                      "\n\n" + (changed ? vornhaskel::repair::kFolderChanged : "") +
+                                      vornhaskel::repair::Advice(report));
+    for (const auto& list : vornhaskel::repair::FoundRenames(report))
+        content.append(L"\n\n").append(Utf8ToWide(list.heading)).append(L"\n").append(BulletList(list.lines));
+    return content;
 }
 
 // The button that closed the dialog: kNormalId, kModId, or IDCLOSE or IDCANCEL
 // for none. Close is the default button, so that Enter alone renames nothing.
 // `changed` when the folder was read again after the last choice.
 int AskForTarget(const FolderReport& report, bool changed) {
-    const std::wstring summary = Utf8ToWide(vornhaskel::repair::Summary(report) + "\n\n" +
-                                            (changed ? vornhaskel::repair::kFolderChanged : "") +
-                                            vornhaskel::repair::Advice(report));
-    const std::wstring problems = ProblemList(report);
+    const std::wstring summary = Content(report, changed);
+    const std::wstring problems = BulletList(report.problems);
     const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
 
     TASKDIALOGCONFIG config{};

@@ -534,3 +534,26 @@ class ProgramCases:
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), broken)
+
+    def test_repair_finds_the_mod_unpacked_into_a_folder_of_its_own(self):
+        """The mod's zip unpacked into MyMusicMod: Alt+M moves its 7 files to their names, then switches."""
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(self.folder, stock)
+        unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
+        for name, contents in unpacked.items():
+            (self.folder / "MyMusicMod" / name).parent.mkdir(parents=True, exist_ok=True)
+            (self.folder / "MyMusicMod" / name).write_bytes(contents)
+        window = self.start_repair()
+        self.x.screenshot(window, f"{self.artefact_prefix}-repair-found.png")
+        self.assert_repair_dialog(window, [
+            "The mod's 7 files were found in MyMusicMod/streammusic and MyMusicMod/streamsounds.",
+            "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav will become streamsounds/mus_sbat_acad.mod.wav"],
+            enabled=["Mod music"])
+        self.x.key("alt+m")
+        message = self.wait_repair_message(window)
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(gamefolder.normal_music()))
+        self.assertEqual([p for p in (self.folder / "MyMusicMod").rglob("*") if p.is_file()], [])
+        self.assertIn(self.read_message(message), (None, "The folder now has the mod's music."))
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)

@@ -1,0 +1,33 @@
+// A console reporter that also keeps each benchmark's median, for the ratio
+// that a benchmark program prints last.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    MedianReporter() : ConsoleReporter(OO_Tabular) {}  // no colours: the last line is read by scripts
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.aggregate_name == "median") medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> medians;
+};
+
+// Runs the benchmarks with repetitions interleaved, so that drift in a shared
+// machine's speed hits both sides alike.
+inline void RunInterleaved(int argc, char** argv, MedianReporter& reporter) {
+    std::vector<char*> arguments(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave.data());
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}
