@@ -139,9 +139,16 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
         }
         const std::string_view name = found->d_name;
         if (name == "." || name == "..") continue;
+        // The folder's own record of the entry's type spares a look at each file;
+        // a folder still needs one, for the drive it is on.
         struct stat entry;
         EntryKind kind = EntryKind::kOther;
-        if (::fstatat(fd, found->d_name, &entry, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (found->d_type == DT_REG)
+            kind = EntryKind::kFile;
+        else if (found->d_type == DT_LNK)
+            kind = EntryKind::kLink;
+        else if ((found->d_type == DT_DIR || found->d_type == DT_UNKNOWN) &&
+                 ::fstatat(fd, found->d_name, &entry, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISLNK(entry.st_mode))
                 kind = EntryKind::kLink;
             else if (S_ISREG(entry.st_mode))
