@@ -560,16 +560,6 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
     }
 }
 
-TEST(RepairSearch, SaysWhyNoCandidateStandsIn) {
-    EXPECT_EQ(repair::WhyNoStandIn("streamsounds\\x.mod.wav", {{"A\\x.mod.wav", EntryKind::kFile},
-                                                                {"B\\X.MOD.WAV", EntryKind::kFile}}),
-              "streamsounds\\x.mod.wav is missing, and 2 could be it: A\\x.mod.wav, B\\X.MOD.WAV. Keep the right one "
-              "and move the others out of the game folder");
-    EXPECT_EQ(repair::WhyNoStandIn("streamsounds\\x.mod.wav", {{"A\\x.mod.wav", EntryKind::kLink}}),
-              "streamsounds\\x.mod.wav is missing, and A\\x.mod.wav has its name but is a link: put the file itself "
-              "there");
-}
-
 // A listing made up as it is asked for: 12 folders of 5,000 files each, the mod's
 // file in the first and in the last. The search lists no folder past the limit.
 TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
