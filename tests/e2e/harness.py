@@ -456,7 +456,8 @@ class ProgramCases:
 
     def read_repair_dialog(self, window):
         """What the dialog shows, where the platform lets a test read it: {"texts": [...], "enabled": [button
-        captions, without access keys], "frame": [left, top, right, bottom]}; None where it cannot."""
+        captions, without access keys], "default": [the same], "frame": [left, top, right, bottom]}; None where it
+        cannot."""
         return None
 
     def read_message(self, window):
@@ -470,6 +471,7 @@ class ProgramCases:
         for text in texts:
             self.assertTrue(any(text in line for line in shown["texts"]), f"{text!r} not in {shown['texts']}")
         self.assertEqual(sorted(shown["enabled"]), sorted(enabled + ["Close"]))
+        self.assertEqual(shown["default"], ["Close"], "Enter alone renames nothing")
         left, top, right, bottom = shown["frame"]
         self.assertTrue(0 <= left and 0 <= top and right <= 1024 and bottom <= 768, f"off the screen: {shown['frame']}")
 

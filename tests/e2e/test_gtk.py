@@ -44,9 +44,10 @@ class GtkProgram(ProgramCases, unittest.TestCase):
     def read_repair_dialog(self, window):
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")
+        buttons = access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)
         return {"texts": self.texts(dialog), "frame": self.frame(window),
-                "enabled": [button.name for button in access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)
-                            if button.getState().contains(access.pyatspi.STATE_SENSITIVE)]}
+                "enabled": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_SENSITIVE)],
+                "default": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_IS_DEFAULT)]}
 
     def read_message(self, window):
         return "\n".join(self.texts(self.x.accessible().window(self.repair_title, "OK")))
@@ -66,6 +67,10 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")
         self.assertEqual(dialog.getRoleName(), "alert")
+        # A focused button is the default while it has the focus; away from the buttons, the dialog's own
+        # default shows. It must be Close, so that Enter on the problem list renames nothing.
+        access.tab_stops(lambda: self.x.key("Tab"))  # round once, and so on to the expander
+        self.assertEqual(self.read_repair_dialog(self.x.wait_window(self.repair_title))["default"], ["Close"])
         expander, = access.find(dialog, access.pyatspi.ROLE_TOGGLE_BUTTON, "Why a button is greyed out")
         panes = access.find(dialog, access.pyatspi.ROLE_SCROLL_PANE)
         problems = access.pyatspi.findDescendant(dialog, lambda node: node.name.startswith("\u2022 "))

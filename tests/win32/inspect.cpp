@@ -3,7 +3,8 @@
 //                             caption_fit is [inner width, inner height, text width, text height]
 //   inspect dialog [TITLE]    waits for the message box or task dialog TITLE ("vornhaskel" if
 //                             not given) and prints its text (the last), all its texts, its
-//                             buttons' captions, the enabled ones, whether it shows an icon,
+//                             buttons' captions, the enabled ones, the default one, whether it
+//                             shows an icon,
 //                             and its frame [left, top, right, bottom]
 //   inspect dialog TITLE PRESS  the same, once the button captioned PRESS has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
@@ -161,6 +162,7 @@ struct Dialogs {
     bool pressed = false;
     int count = 0;
     std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
+    std::string default_button;                 // the caption of the default push button
     bool icon = false;
     RECT frame{};
 };
@@ -185,6 +187,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
         if (_wcsicmp(class_name, L"Button") == 0) {
             dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
             if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
+            if ((::GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) dialogs.default_button = text;
         }
         if (_wcsicmp(class_name, L"Static") != 0) continue;
         if (!text.empty()) {
@@ -211,7 +214,7 @@ int InspectDialog(const wchar_t* title, const wchar_t* press) {
     const RECT& frame = dialogs.frame;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
                ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"enabled\": [" +
-               dialogs.enabled + "], \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
+               dialogs.enabled + "], \"default\": " + Json(dialogs.default_button) + ", \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
                std::to_string(frame.left) + ", " + std::to_string(frame.top) + ", " + std::to_string(frame.right) +
                ", " + std::to_string(frame.bottom) + "]}")
                   .c_str());

@@ -49,7 +49,8 @@ class WineProgram(ProgramCases):
     def read_repair_dialog(self, window):
         shown = self.inspect("dialog", self.repair_title, "See details")  # the reasons, below the buttons
         captions = [caption.replace("&", "") for caption in shown["enabled"]]
-        return dict(shown, enabled=[c for c in captions if c in ("Normal music", "Mod music", "Close")])
+        return dict(shown, enabled=[c for c in captions if c in ("Normal music", "Mod music", "Close")],
+                    default=[shown["default"].replace("&", "")])
 
     def read_message(self, window):
         return self.inspect("dialog", self.repair_title)["text"]
