@@ -70,4 +70,10 @@ struct FolderEntry {
 // followed. On failure the result is empty and `error` holds the cause.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error);
 
+// The full path of `folder` as the player gave it ("" for the working directory),
+// in UTF-8 on Windows: on POSIX with every link and ".." resolved (realpath), on
+// Windows made absolute by name (GetFullPathNameW), as each system reads a path.
+// On failure the result is empty and `error` holds the cause.
+std::string FullPath(std::string_view folder, std::error_code& error);
+
 }  // namespace vornhaskel

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -161,6 +162,19 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
     ::closedir(dir);
     if (error) entries.clear();
     return entries;
+}
+
+std::string FullPath(std::string_view folder, std::error_code& error) {
+    error.clear();
+    const std::string given = folder.empty() ? std::string(".") : std::string(folder);
+    char* full = ::realpath(given.c_str(), nullptr);
+    if (full == nullptr) {
+        error.assign(errno, std::system_category());
+        return {};
+    }
+    std::string path(full);
+    std::free(full);
+    return path;
 }
 
 }  // namespace vornhaskel

@@ -22,6 +22,10 @@ std::string Narrow(const wchar_t* text, int length) {
 
 }  // namespace
 
+std::string WideToUtf8(std::wstring_view wide) {
+    return wide.empty() ? std::string() : Narrow(wide.data(), static_cast<int>(wide.size()));
+}
+
 // An empty result makes a rename fail with the system's own complaint about the name.
 std::wstring Utf8ToWide(std::string_view utf8) {
     if (utf8.empty()) return {};
@@ -145,6 +149,24 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
         entries.clear();
     }
     return entries;
+}
+
+std::string FullPath(std::string_view folder, std::error_code& error) {
+    error.clear();
+    const std::wstring given = Utf8ToWide(folder.empty() ? std::string_view(".") : folder);
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            error.assign(static_cast<int>(::GetLastError()), Win32Category());
+            return {};
+        }
+        if (length < full.size()) {
+            full.resize(length);
+            return WideToUtf8(full);
+        }
+        full.resize(length);  // the size it needs, with its terminator
+    }
 }
 
 }  // namespace vornhaskel

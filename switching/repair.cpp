@@ -425,7 +425,7 @@ std::string WhyNot(const FolderReport& report, Target target) {
 
 std::string Advice(const FolderReport& report) {
     if (!report.IsGameFolder())
-        return "Start the repair tool in the folder that holds streammusic and streamsounds, or hand it that folder.";
+        return "Choose the game folder: the one that holds streammusic and streamsounds.";
     std::string text;
     const auto say = [&text](const std::string& sentence) { text += (text.empty() ? "" : " ") + sentence; };
     const bool offered = report.normal.Offered() || report.mod.Offered();

@@ -14,4 +14,7 @@ const std::error_category& Win32Category() noexcept;
 // UTF-8 to UTF-16; empty for text that is not valid UTF-8.
 std::wstring Utf8ToWide(std::string_view utf8);
 
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view wide);
+
 }  // namespace vornhaskel

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "game_folder.hpp"
 #include "rename_file.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
@@ -629,6 +630,102 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     if (!mounted) GTEST_SKIP() << "no private mount namespace here: another file system was not tried";
 }
 #endif
+
+game_folder::Resolution ResolveIn(const FolderTree& tree, const std::string& given) {
+    return game_folder::Resolve(FolderTree::Path(given), [&tree](std::string_view folder, std::error_code& error) {
+        return tree.List(folder, error);
+    });
+}
+
+// Each shape of the folders around a game folder, and where the folder given leads.
+TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
+    const auto game = [](const std::string& at) { return " " + at + "/streammusic/ " + at + "/streamsounds/"; };
+    const std::vector<std::string> both{"streammusic", "streamsounds"}, sounds{"streamsounds"};
+    const struct {
+        const char* shape;
+        std::string tree, given;
+        std::vector<std::string> found, missing;
+    } rows[] = {
+        {"the game folder", game("/top/Game") + " /top/Game/chitin.key", "/top/Game", {"/top/Game"}, {}},
+        {"written with a separator at the end", game("/top/Game"), "/top/Game/", {"/top/Game"}, {}},
+        {"music folders in capitals", "/top/Game/StreamMusic/ /top/Game/STREAMSOUNDS/", "/top/Game", {"/top/Game"}, {}},
+        {"a music folder of it, in another case", "/top/Game/StreamMusic/ /top/Game/STREAMSOUNDS/",
+         "/top/Game/StreamMusic", {"/top/Game"}, both},
+        {"a music folder at the root", "/streammusic/ /streamsounds/", "/streamsounds", {"/"}, both},
+        {"a music folder without the other beside it", "/top/Mod/streammusic/", "/top/Mod/streammusic", {}, both},
+        {"the folder above", game("/top/Game") + " /top/Other/ /top/notes.txt", "/top", {"/top/Game"}, both},
+        {"two levels above", game("/top/Library/Game") + " /top/Library/Other/", "/top", {"/top/Library/Game"}, both},
+        {"three levels above", game("/top/a/Library/Game"), "/top", {}, both},
+        {"one music folder, the game below", "/top/streammusic/" + game("/top/Game"), "/top", {"/top/Game"}, sounds},
+        {"two games below", game("/top/A") + game("/top/B/C"), "/top", {"/top/A", "/top/B/C"}, both},
+        {"a game inside the game folder", game("/top/Game") + game("/top/Game/ModDownload"), "/top", {"/top/Game"},
+         both},
+        {"none", "/top/Game/streammusic/ /top/Game/Music/ /top/Game/readme.txt", "/top/Game", {}, sounds},
+        {"a file named like a music folder", "/top/Game/streammusic/ /top/Game/streamsounds", "/top/Game", {}, sounds},
+        {"a symlink below", game("/far/Game") + " /top/Game->/far/Game", "/top", {}, both},
+        {"a symlink given", game("/far/Game") + " /top/Game->/far/Game", "/top/Game", {"/top/Game"}, {}},
+        {"a linked music folder", "/top/Game/streammusic/ /top/Game/streamsounds->/far/sounds /far/sounds/",
+         "/top/Game", {"/top/Game"}, {}},
+        {"another file system below", "?/top/Mount/" + game("/top/Mount/Game"), "/top", {}, both},
+        {"a folder below that cannot be listed", "!/top/Locked/" + game("/top/Game"), "/top", {"/top/Game"}, both},
+    };
+    for (const auto& row : rows) {
+        const game_folder::Resolution resolution = ResolveIn(FolderTree(row.tree), row.given);
+        std::vector<std::string> found;
+        for (const std::string& path : row.found) found.push_back(FolderTree::Path(path));
+        EXPECT_FALSE(resolution.error) << row.shape;
+        EXPECT_EQ(resolution.found, found) << row.shape;
+        EXPECT_EQ(resolution.missing_folders, row.missing) << row.shape;
+        std::string given = row.given;
+        if (given.size() > 1 && given.ends_with('/')) given.pop_back();
+        EXPECT_EQ(resolution.folder, FolderTree::Path(given)) << row.shape;
+    }
+}
+
+TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
+    const FolderTree tree("/top/A/streammusic/ /top/A/streamsounds/ /top/B/C/streammusic/ /top/B/C/streamsounds/ "
+                          "/top/Empty/streammusic/ !/top/Locked/");
+    const auto path = FolderTree::Path;
+    const auto found = ResolveIn(tree, "/top/A/streammusic");
+    EXPECT_EQ(game_folder::FolderLine(found), "Game folder: " + path("/top/A"));
+    EXPECT_EQ(found.Taken(), path("/top/A"));
+    EXPECT_EQ(game_folder::Findings(found), "");
+
+    const auto several = ResolveIn(tree, "/top");
+    EXPECT_EQ(several.Taken(), path("/top"));
+    EXPECT_EQ(game_folder::FolderLine(several), "Folder: " + path("/top"));
+    EXPECT_EQ(game_folder::Lacks(several),
+              path("/top") + " is not the game folder: it has no streammusic and streamsounds folders.");
+    EXPECT_EQ(game_folder::Findings(several), "2 folders below it hold streammusic and streamsounds:\n\u2022 " +
+                                                  path("/top/A") + "\n\u2022 " + path("/top/B/C"));
+
+    const auto none = ResolveIn(tree, "/top/Empty");
+    EXPECT_EQ(game_folder::Lacks(none), path("/top/Empty") + " is not the game folder: it has no streamsounds folder.");
+    EXPECT_EQ(game_folder::Findings(none), "No folder up to 2 levels below it holds streammusic and streamsounds.");
+
+    const auto locked = ResolveIn(tree, "/top/Locked");
+    EXPECT_EQ(locked.error, std::errc::permission_denied);
+    EXPECT_TRUE(locked.found.empty());
+}
+
+// On disk, through FullPath and ListFolder: the working directory is the folder
+// two levels above the game folder, a link below is passed by, and a link given
+// is followed.
+TEST(RepairOnDisk, FindsTheGameFolderBelowTheWorkingDirectory) {
+    ScratchGameFolder folder;
+    const fs::path game = fs::path("Library") / "Game";
+    fs::create_directories(game / "streammusic");
+    fs::create_directories(game / "StreamSounds");
+    const std::string here = fs::current_path().string();
+#ifndef _WIN32
+    fs::create_directory_symlink(game, "Linked");
+    EXPECT_EQ(game_folder::Resolve("Linked").found, std::vector<std::string>{(fs::current_path() / game).string()});
+#endif
+    const game_folder::Resolution resolution = game_folder::Resolve("");
+    EXPECT_EQ(resolution.folder, here);
+    EXPECT_EQ(resolution.found, std::vector<std::string>{(fs::current_path() / game).string()});
+    EXPECT_EQ(game_folder::Resolve("no such folder").error, std::errc::no_such_file_or_directory);
+}
 
 }  // namespace
 }  // namespace vornhaskel::test

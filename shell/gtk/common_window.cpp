@@ -137,7 +137,9 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name) {
 }
 
 void ShowMessage(GtkMessageType type, const char* title, const char* text) {
-    GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", text);
+    gchar* valid = g_utf8_make_valid(text, -1);  // a path's bytes need not be UTF-8
+    GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", valid);
+    g_free(valid);
     gtk_window_set_title(GTK_WINDOW(message), title);
     NameForScreenReaders(message, title);
     ActOnFreshKeysOnly(message);
@@ -150,6 +152,30 @@ std::string CannotOpenFolder(const char* folder, int error) {
     std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
     g_free(shown);
     return text;
+}
+
+std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start) {
+    for (;;) {
+        GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
+            "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), start.c_str());
+        // The chooser is for finding the game folder, not for making folders. (GTK's
+        // own dialog still makes one from a name typed into its location bar.)
+        gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
+        const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser));
+        gchar* folder =
+            response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
+        gtk_native_dialog_destroy(GTK_NATIVE_DIALOG(chooser));
+        g_object_unref(chooser);
+        gdk_display_flush(gdk_display_get_default());  // gone before the next window appears
+        if (response != GTK_RESPONSE_ACCEPT) return std::nullopt;
+        if (folder != nullptr) {
+            std::string chosen(folder);
+            g_free(folder);
+            return chosen;
+        }
+        ShowMessage(GTK_MESSAGE_ERROR, title, "The chosen folder is not on this computer's file system.");
+    }
 }
 
 }  // namespace vornhaskel

@@ -1,15 +1,16 @@
 // vornhaskel-launch: starts vornhaskel with the game folder as its working
 // directory, as the "Start in" field of a Windows shortcut does.
 //
-//   vornhaskel-launch FOLDER   enters FOLDER and becomes vornhaskel (exec), so
-//                              the exit status is the program's
+//   vornhaskel-launch FOLDER   enters the game folder that FOLDER leads to and
+//                              becomes vornhaskel (exec), so the exit status is
+//                              the program's
 //   vornhaskel-launch          asks for the folder first; Cancel ends with 0
 //   vornhaskel-launch --repair [FOLDER]
 //                              the same for vornhaskel-repair
 //
-// It does not look at what the folder holds: in a wrong folder the program fails
-// cleanly at its first rename, and the repair tool says that this is not the
-// game folder, both with nothing changed.
+// Where the folder leads to no game folder or to several, a message says what it
+// lacks and the chooser asks again, opened there. It only lists folders: nothing
+// is renamed before the program's own window.
 #include <gtk/gtk.h>
 
 #include <cerrno>
@@ -17,11 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
 #include "common_window.hpp"
 #include "desktop_id.hpp"
+#include "game_folder.hpp"
 
 namespace {
 
@@ -49,9 +52,9 @@ std::string Beside(const char* name) {
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-[[noreturn]] void StartIn(const char* folder, const char* name) {
+[[noreturn]] void StartIn(const std::string& folder, const char* name) {
     const std::string program = Beside(name);
-    if (::chdir(folder) != 0) Fail(vornhaskel::CannotOpenFolder(folder, errno));
+    if (::chdir(folder.c_str()) != 0) Fail(vornhaskel::CannotOpenFolder(folder.c_str(), errno));
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
     Fail("Cannot start " + program + ": " + std::strerror(error));
@@ -67,26 +70,29 @@ std::string StartFolder() {
     return home;
 }
 
-// GtkFileChooserNative goes through the desktop portal where one runs; a typed
-// path (Ctrl+L) works in its own dialog as in any other. Its window cannot be
-// given the fresh-key filter: GTK keeps its own dialog to itself, and a portal's
-// belongs to another process. So an Enter held from the start accepts the start
-// folder; the window that follows ignores that Enter until it is pressed afresh.
-[[noreturn]] void ChooseAndStart(const char* name) {
-    gtk_init(nullptr, nullptr);
-    GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
-        "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
-    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), StartFolder().c_str());
-    // The chooser is for finding the game folder, not for making folders. (GTK's
-    // own dialog still makes one from a name typed into its location bar.)
-    gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
-    const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser));
-    gchar* folder = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
-    gtk_native_dialog_destroy(GTK_NATIVE_DIALOG(chooser));
-    if (response != GTK_RESPONSE_ACCEPT) std::exit(EXIT_SUCCESS);
-    if (folder == nullptr) Fail("The chosen folder is not on this computer's file system.");
-    gdk_display_flush(gdk_display_get_default());  // the chooser is gone before the window appears
-    StartIn(folder, name);
+// Starts `name` in the game folder that `folder` leads to, or asks for one with
+// the chooser when no folder is given. A folder that leads to none or to several
+// is named in a message, and the chooser opens there.
+[[noreturn]] void Launch(std::optional<std::string> folder, const char* name) {
+    std::string start = StartFolder();
+    for (;;) {
+        if (!folder) {
+            gtk_init(nullptr, nullptr);
+            vornhaskel::SetApplicationIcon(nullptr);
+            folder = vornhaskel::ChooseGameFolder("vornhaskel", start);
+            if (!folder) std::exit(EXIT_SUCCESS);
+        }
+        const vornhaskel::game_folder::Resolution resolution = vornhaskel::game_folder::Resolve(*folder);
+        if (resolution.error) Fail(vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()));
+        if (resolution.Found()) StartIn(resolution.Taken(), name);
+        const std::string text =
+            vornhaskel::game_folder::Lacks(resolution) + "\n" + vornhaskel::game_folder::Findings(resolution);
+        if (!gtk_init_check(nullptr, nullptr)) Fail(text);
+        vornhaskel::SetApplicationIcon(nullptr);
+        vornhaskel::ShowMessage(GTK_MESSAGE_WARNING, "vornhaskel", text.c_str());
+        start = resolution.folder;
+        folder.reset();
+    }
 }
 
 }  // namespace
@@ -97,6 +103,5 @@ int main(int argc, char** argv) {
     const char* name = repair ? "vornhaskel-repair" : "vornhaskel";
     const int folders = argc - 1 - repair;
     if (folders > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
-    if (folders == 1) StartIn(argv[argc - 1], name);
-    ChooseAndStart(name);
+    Launch(folders == 1 ? std::optional<std::string>(argv[argc - 1]) : std::nullopt, name);
 }

@@ -1,13 +1,15 @@
 // vornhaskel-repair for Linux: brings a folder that a switch left half done to
 // one music, with the program's own renames.
 //
-//   vornhaskel-repair [GAME_FOLDER]   the working directory when no folder is given
+//   vornhaskel-repair [FOLDER]   the working directory when no folder is given
 //
-// It reads which managed names exist, says in one line what the folder holds,
-// and offers "Normal music" and "Mod music" where every track can get there.
-// A choice runs the plan, then the folder is read again and a message says what
-// it now holds. Exit status 0 after a repair or when closed without acting, 1
-// after a failure's message.
+// It enters the game folder that the folder leads to, reads which managed names
+// exist, says in one line what the folder holds, and offers "Normal music" and
+// "Mod music" where every track can get there. Where the folder leads to no game
+// folder or to several, it offers the folder chooser instead. A choice runs the
+// plan, then the folder is read again and a message says what it now holds. Exit
+// status 0 after a repair or when closed without acting, 1 after a failure's
+// message.
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -21,17 +23,20 @@
 
 #include "common_window.hpp"
 #include "desktop_id.hpp"
+#include "game_folder.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
 
 namespace {
 
+using vornhaskel::game_folder::Resolution;
 using vornhaskel::repair::FolderReport;
 using vornhaskel::repair::Target;
 
 constexpr char kTitle[] = "vornhaskel repair";
 constexpr gint kNormalMusic = 1;
 constexpr gint kModMusic = 2;
+constexpr gint kChoose = 3;
 
 // One message, then the end of the tool.
 [[noreturn]] void Finish(GtkMessageType type, const std::string& text, int status) {
@@ -112,9 +117,26 @@ void AddFoundRenames(GtkWidget* area, const FolderReport& report) {
     }
 }
 
-// What the player chose: kNormalMusic, kModMusic, or anything else for Close.
-// `changed` when the folder was read again after the last choice.
-gint Ask(const FolderReport& report, bool changed) {
+// The full path of the folder taken, and what was found below it when it is no
+// game folder, in a label that can be copied from.
+GtkWidget* FolderLabel(const Resolution& resolution) {
+    std::string text = vornhaskel::game_folder::FolderLine(resolution);
+    if (const std::string findings = vornhaskel::game_folder::Findings(resolution); !findings.empty())
+        text += "\n" + findings;
+    gchar* valid = g_utf8_make_valid(text.c_str(), -1);  // a path's bytes need not be UTF-8
+    GtkWidget* label = gtk_label_new(valid);
+    g_free(valid);
+    gtk_label_set_selectable(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);  // a long path breaks anywhere
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_widget_set_can_focus(label, FALSE);
+    return label;
+}
+
+// What the player chose: kNormalMusic, kModMusic, kChoose, or anything else for
+// Close. `changed` when the folder was read again after the last choice.
+gint Ask(const FolderReport& report, const Resolution& resolution, bool changed) {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                "%s", vornhaskel::repair::Summary(report).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
@@ -124,6 +146,7 @@ gint Ask(const FolderReport& report, bool changed) {
                                (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    gtk_box_pack_start(GTK_BOX(area), FolderLabel(resolution), FALSE, FALSE, 0);
     AddFoundRenames(area, report);
     if (!report.problems.empty()) gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
     if (report.IsGameFolder()) {
@@ -131,8 +154,11 @@ gint Ask(const FolderReport& report, bool changed) {
         gtk_dialog_add_button(GTK_DIALOG(dialog), "_Mod music", kModMusic);
         gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kNormalMusic, report.normal.Offered());
         gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kModMusic, report.mod.Offered());
+    } else {
+        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Choose the game folder\u2026", kChoose);
     }
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Close", GTK_RESPONSE_CLOSE);
+    // Beside Choose, whose Alt+C it would take, Close goes without one of its own.
+    gtk_dialog_add_button(GTK_DIALOG(dialog), report.IsGameFolder() ? "_Close" : "Close", GTK_RESPONSE_CLOSE);
     // Enter alone renames nothing: Close is the default and has the focus.
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
     gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
@@ -144,30 +170,42 @@ gint Ask(const FolderReport& report, bool changed) {
     return response;
 }
 
-// `folder` is null for the working directory.
-[[noreturn]] void Repair(const char* folder) {
-    if (folder != nullptr && ::chdir(folder) != 0)
-        Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(folder, errno), EXIT_FAILURE);
-    // The plan runs only on the folder the dialog showed: one that changed
-    // meanwhile is shown again, and asked about afresh.
-    FolderReport report = vornhaskel::repair::ExamineFolder();
-    gint choice = Ask(report, false);
+// Enters the folder that `folder` leads to (the working directory's when empty)
+// and asks what to do there. Cancel in the chooser shows the same folder again.
+[[noreturn]] void Repair(std::string folder) {
     for (;;) {
+        const Resolution resolution = vornhaskel::game_folder::Resolve(folder);
+        if (resolution.error)
+            Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()),
+                   EXIT_FAILURE);
+        if (::chdir(resolution.Taken().c_str()) != 0)
+            Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.Taken().c_str(), errno), EXIT_FAILURE);
+        folder = resolution.folder;  // a full path, whatever the working directory
+        // The plan runs only on the folder the dialog showed: one that changed
+        // meanwhile is shown again, and asked about afresh.
+        FolderReport report = vornhaskel::repair::ExamineFolder();
+        gint choice = Ask(report, resolution, false);
+        while (choice == kNormalMusic || choice == kModMusic) {
+            FolderReport now = vornhaskel::repair::ExamineFolder();
+            if (now == report) break;
+            report = std::move(now);
+            choice = Ask(report, resolution, true);
+        }
+        if (choice == kChoose) {
+            if (auto chosen = vornhaskel::ChooseGameFolder(kTitle, resolution.Taken())) folder = std::move(*chosen);
+            continue;
+        }
         if (choice != kNormalMusic && choice != kModMusic) std::exit(EXIT_SUCCESS);
-        FolderReport now = vornhaskel::repair::ExamineFolder();
-        if (now == report) break;
-        report = std::move(now);
-        choice = Ask(report, true);
+        const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
+        try {
+            vornhaskel::RunSteps(plan.Renames(), vornhaskel::RenameFile);
+        } catch (const std::exception& failure) {
+            Finish(GTK_MESSAGE_ERROR,
+                   vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()), EXIT_FAILURE);
+        }
+        Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder()),
+               EXIT_SUCCESS);
     }
-    const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
-    try {
-        vornhaskel::RunSteps(plan.Renames(), vornhaskel::RenameFile);
-    } catch (const std::exception& failure) {
-        Finish(GTK_MESSAGE_ERROR, vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()),
-               EXIT_FAILURE);
-    }
-    Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder()),
-           EXIT_SUCCESS);
 }
 
 }  // namespace
@@ -179,7 +217,7 @@ int main(int argc, char** argv) {
     vornhaskel::SetApplicationIcon(nullptr);
     try {
         if (argc > 2) Finish(GTK_MESSAGE_ERROR, "usage: vornhaskel-repair [GAME_FOLDER]", EXIT_FAILURE);
-        Repair(argc == 2 ? argv[1] : nullptr);
+        Repair(argc == 2 ? argv[1] : "");
     } catch (const std::exception& failure) {
         Finish(GTK_MESSAGE_ERROR, failure.what(), EXIT_FAILURE);
     }

@@ -1,16 +1,18 @@
 // vornhaskel-repair.exe: brings a half-switched game folder back to one music.
 //
-// The folder is the working directory, or the one argument (a folder dropped
-// onto the exe arrives as that argument). A task dialog says in one line what
-// the folder holds and offers each music that a plan can still reach; choosing
-// one runs that plan, and a message box then says what the folder holds, read
-// afresh. Exit code 0 after a repair or when closed without acting, 1 after an
-// error message.
+// It enters the game folder that its folder leads to: the one argument (a folder
+// dropped onto the exe arrives as that argument), else the working directory. A
+// task dialog names the folder, says in one line what it holds and offers each
+// music that a plan can still reach; choosing one runs that plan, and a message
+// box then says what the folder holds, read afresh. Where the folder leads to no
+// game folder or to several, the dialog offers the folder chooser instead. Exit
+// code 0 after a repair or when closed without acting, 1 after an error message.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "game_folder.hpp"
 #include "process.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
@@ -28,12 +31,14 @@
 namespace {
 
 using vornhaskel::Utf8ToWide;
+using vornhaskel::game_folder::Resolution;
 using vornhaskel::repair::FolderReport;
 using vornhaskel::repair::Target;
 
 constexpr wchar_t kTitle[] = L"vornhaskel repair";
 constexpr int kNormalId = 101;
 constexpr int kModId = 102;
+constexpr int kChooseId = 103;
 
 // The one message box of a run, with no owner, then the end.
 [[noreturn]] void TellAndExit(const std::wstring& text, UINT icon, int exit_code) noexcept {
@@ -41,9 +46,9 @@ constexpr int kModId = 102;
     ::ExitProcess(static_cast<UINT>(exit_code));
 }
 
-// Makes the folder given as the one argument, if any, the working directory.
-void EnterGivenFolder() {
-    if (__argc < 2) return;
+// The one argument in UTF-8, or "" for the working directory.
+std::string GivenFolder() {
+    if (__argc < 2) return {};
     if (__argc > 2) TellAndExit(L"vornhaskel repair takes one game folder, not several.", MB_ICONERROR, 1);
     // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
     // No Windows path holds a quote, so a trailing one stands for the backslash it
@@ -51,12 +56,55 @@ void EnterGivenFolder() {
     // current folder, not its root.)
     std::wstring folder = __wargv[1];
     if (!folder.empty() && folder.back() == L'"') folder.back() = L'\\';
-    if (!::SetCurrentDirectoryW(folder.c_str())) {
-        const DWORD error = ::GetLastError();
-        const std::error_code cause(static_cast<int>(error), vornhaskel::Win32Category());
-        std::wstring text = L"Cannot open the folder ";
-        TellAndExit(text.append(folder).append(L": ").append(Utf8ToWide(cause.message())), MB_ICONERROR, 1);
+    return vornhaskel::WideToUtf8(folder);
+}
+
+[[noreturn]] void CannotOpen(const std::string& folder, const std::error_code& cause) {
+    TellAndExit(Utf8ToWide("Cannot open the folder " + folder + ": " + cause.message()), MB_ICONERROR, 1);
+}
+
+// Releases a COM object at the end of its scope.
+template <typename Interface>
+struct Held {
+    Interface* object = nullptr;
+    ~Held() {
+        if (object) object->Release();
     }
+};
+
+void ThrowIfFailed(HRESULT result, const char* what) {
+    if (FAILED(result)) throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), what);
+}
+
+// The system's folder chooser, titled "Choose the game folder" and opened at
+// `start`. Returns the folder chosen, or "" on Cancel.
+std::wstring ChooseGameFolder(const std::wstring& start) {
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::wstring chosen;
+    HRESULT shown = S_OK;
+    {
+        Held<IFileOpenDialog> dialog;
+        ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
+                      "The folder chooser could not be shown");
+        DWORD options = 0;
+        dialog.object->GetOptions(&options);
+        dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+        dialog.object->SetTitle(L"Choose the game folder");
+        Held<IShellItem> folder;
+        if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
+            dialog.object->SetFolder(folder.object);
+        shown = dialog.object->Show(nullptr);
+        Held<IShellItem> result;
+        wchar_t* path = nullptr;
+        if (SUCCEEDED(shown) && SUCCEEDED(dialog.object->GetResult(&result.object)) &&
+            SUCCEEDED(result.object->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+            chosen = path;
+            ::CoTaskMemFree(path);
+        }
+    }
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
+    return chosen;
 }
 
 HWND task_dialog = nullptr;  // while it is shown
@@ -117,25 +165,31 @@ std::wstring BulletList(const std::vector<std::string>& lines) {
     return list;
 }
 
-// The summary, where the mod's files were found, the advice, and the renames
-// of found files that a button makes first.
-std::wstring Content(const FolderReport& report, bool changed) {
+// The summary, where the mod's files were found, the advice, the folder taken
+// with what was found below it, and the renames of found files that a button
+// makes first.
+std::wstring Content(const FolderReport& report, const Resolution& resolution, bool changed) {
     const std::string found = vornhaskel::repair::FoundSummary(report);
+    const std::string findings = vornhaskel::game_folder::Findings(resolution);
     std::wstring content = Utf8ToWide(vornhaskel::repair::Summary(report) + (found.empty() ? "" : " " + found) +
                                       "\n\n" + (changed ? vornhaskel::repair::kFolderChanged : "") +
-                                      vornhaskel::repair::Advice(report));
+                                      vornhaskel::repair::Advice(report) + "\n\n" +
+                                      vornhaskel::game_folder::FolderLine(resolution) +
+                                      (findings.empty() ? "" : "\n" + findings));
     for (const auto& list : vornhaskel::repair::FoundRenames(report))
         content.append(L"\n\n").append(Utf8ToWide(list.heading)).append(L"\n").append(BulletList(list.lines));
     return content;
 }
 
-// The button that closed the dialog: kNormalId, kModId, or IDCLOSE or IDCANCEL
-// for none. Close is the default button, so that Enter alone renames nothing.
-// `changed` when the folder was read again after the last choice.
-int AskForTarget(const FolderReport& report, bool changed) {
-    const std::wstring summary = Content(report, changed);
+// The button that closed the dialog: kNormalId, kModId, kChooseId, or IDCLOSE or
+// IDCANCEL for none. Close is the default button, so that Enter alone renames
+// nothing. `changed` when the folder was read again after the last choice.
+int AskForTarget(const FolderReport& report, const Resolution& resolution, bool changed) {
+    const std::wstring summary = Content(report, resolution, changed);
     const std::wstring problems = BulletList(report.problems);
     const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
+    // Close as a button of its own there: the common one is "&Close", whose Alt+C would be Choose's.
+    const TASKDIALOG_BUTTON choose[] = {{kChooseId, L"&Choose the game folder\u2026"}, {IDCLOSE, L"Close"}};
 
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
@@ -147,9 +201,13 @@ int AskForTarget(const FolderReport& report, bool changed) {
     config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
     config.pszWindowTitle = kTitle;
     config.pszContent = summary.c_str();
-    if (report.IsGameFolder()) {  // outside a game folder it offers only Close
+    if (report.IsGameFolder()) {
         config.pButtons = targets;
         config.cButtons = sizeof targets / sizeof targets[0];
+    } else {
+        config.dwCommonButtons = 0;
+        config.pButtons = choose;
+        config.cButtons = sizeof choose / sizeof choose[0];
     }
     config.nDefaultButton = IDCLOSE;
     if (!problems.empty()) config.pszExpandedInformation = problems.c_str();
@@ -171,27 +229,43 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vornhaskel::win32::FilterDialogKeys();
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
-        EnterGivenFolder();
-        // The plan runs only on the folder the dialog showed: one that changed
-        // meanwhile is shown again, and asked about afresh.
-        FolderReport report = vornhaskel::repair::ExamineFolder();
-        int chosen = AskForTarget(report, false);
+        std::string folder = GivenFolder();
         for (;;) {
+            const Resolution resolution = vornhaskel::game_folder::Resolve(folder);
+            if (resolution.error) CannotOpen(resolution.folder, resolution.error);
+            if (!::SetCurrentDirectoryW(Utf8ToWide(resolution.Taken()).c_str())) {
+                const DWORD error = ::GetLastError();
+                CannotOpen(resolution.Taken(), std::error_code(static_cast<int>(error), vornhaskel::Win32Category()));
+            }
+            folder = resolution.folder;  // a full path, whatever the working directory
+            // The plan runs only on the folder the dialog showed: one that changed
+            // meanwhile is shown again, and asked about afresh.
+            FolderReport report = vornhaskel::repair::ExamineFolder();
+            int chosen = AskForTarget(report, resolution, false);
+            while (chosen == kNormalId || chosen == kModId) {
+                FolderReport now = vornhaskel::repair::ExamineFolder();
+                if (now == report) break;
+                report = std::move(now);
+                chosen = AskForTarget(report, resolution, true);
+            }
+            if (chosen == kChooseId) {
+                // Cancel shows the same folder again.
+                if (const std::wstring picked = ChooseGameFolder(Utf8ToWide(resolution.Taken())); !picked.empty())
+                    folder = vornhaskel::WideToUtf8(picked);
+                continue;
+            }
             if (chosen != kNormalId && chosen != kModId) return 0;
-            FolderReport now = vornhaskel::repair::ExamineFolder();
-            if (now == report) break;
-            report = std::move(now);
-            chosen = AskForTarget(report, true);
+            const Target target = chosen == kNormalId ? Target::kNormal : Target::kMod;
+            try {
+                vornhaskel::RunSteps(report.Plan(target).Renames(), vornhaskel::RenameFile);
+            } catch (const std::exception& failure) {
+                const std::string text =
+                    vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder());
+                TellAndExit(Utf8ToWide(text), MB_ICONERROR, 1);
+            }
+            const FolderReport after = vornhaskel::repair::ExamineFolder();
+            TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after)), MB_ICONINFORMATION, 0);
         }
-        const Target target = chosen == kNormalId ? Target::kNormal : Target::kMod;
-        try {
-            vornhaskel::RunSteps(report.Plan(target).Renames(), vornhaskel::RenameFile);
-        } catch (const std::exception& failure) {
-            const std::string text = vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder());
-            TellAndExit(Utf8ToWide(text), MB_ICONERROR, 1);
-        }
-        const FolderReport after = vornhaskel::repair::ExamineFolder();
-        TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after)), MB_ICONINFORMATION, 0);
     } catch (const std::exception& failure) {
         TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);
     }

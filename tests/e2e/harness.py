@@ -524,6 +524,26 @@ class ProgramCases:
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), {})
 
+    def shown_path(self, path):
+        """A path as the tool under test writes it."""
+        return str(path)
+
+    def test_repair_handed_the_folder_above_repairs_the_game_folder_in_it(self):
+        game = self.folder / "The Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(game, gamefolder.parked(stock))
+        (self.folder / "Downloads").mkdir()
+        window = self.start(self.folder / "Downloads", command=[*self.repair_command, str(self.folder)],
+                            title=self.repair_title)
+        self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(game)}"], enabled=["Normal music"])
+        self.x.activate(window)
+        self.x.key("alt+n")
+        message = self.wait_repair_message(window)
+        self.assertEqual(gamefolder.read(game), stock)
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
     def test_repair_offers_nothing_for_a_track_with_both_names_and_changes_nothing(self):
         broken = gamefolder.normal_music()
         broken[gamefolder.backup("streammusic", "mus_area_cant1")] = gamefolder.wav(100)

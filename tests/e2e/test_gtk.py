@@ -32,10 +32,19 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         """Starts `command` from a folder that is not the game folder, as the desktop does."""
         return self.start(folder=tempfile.gettempdir(), command=command, title=title)
 
-    def assert_rename_click_switches(self, window, normal):
+    def assert_rename_click_switches(self, window, normal, folder=None):
         self.click_button(window, self.RENAME_CENTRE)
         self.assertEqual(self.exit_status(), 0)
-        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
+        self.assertEqual(gamefolder.read(folder or self.folder), gamefolder.mod_active(normal))
+
+    def type_into_chooser(self, folder):
+        chooser = self.x.wait_window(self.chooser)
+        self.x.activate(chooser)
+        self.x.key("ctrl+l")
+        self.x.run("xdotool", "type", "--delay", "20", str(folder))
+        time.sleep(0.5)
+        self.x.key("Delete", "Return")  # Delete drops the "/" that GTK's inline completion adds
+        return chooser
 
     def start(self, folder=None, command=None, env=None, title=None):
         """Every program runs on the accessibility bus, as on a desktop."""
@@ -110,15 +119,44 @@ class GtkProgram(ProgramCases, unittest.TestCase):
     def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
-        chooser = self.start_elsewhere(self.from_desktop(), title=self.chooser)
-        self.x.screenshot(chooser, "gtk-chooser.png")
-        self.x.activate(chooser)
-        self.x.key("ctrl+l")
-        self.x.run("xdotool", "type", "--delay", "20", str(self.folder))
-        time.sleep(0.5)
-        self.x.key("Delete", "Return")  # Delete drops the "/" that GTK's inline completion adds
+        self.x.screenshot(self.start_elsewhere(self.from_desktop(), title=self.chooser), "gtk-chooser.png")
+        self.type_into_chooser(self.folder)
         window = self.x.wait_window(self.title)
         self.assert_rename_click_switches(window, normal)
+
+    def test_launcher_given_the_folder_above_starts_the_program_in_the_game_folder(self):
+        game = self.folder / "Library" / "The Game"
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        window = self.start_elsewhere(self.from_desktop(self.folder))
+        self.assert_rename_click_switches(window, normal, game)
+
+    def test_launcher_given_a_folder_without_the_game_says_so_then_asks_with_the_chooser(self):
+        (self.folder / "streammusic").mkdir()
+        self.start_elsewhere(self.from_desktop(self.folder), title=self.dialog_title)
+        self.dismiss(self.wait_dialog())
+        self.x.activate(self.x.wait_window(self.chooser))
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(self.x.visible_windows(self.title), [])
+
+    def test_repair_started_elsewhere_repairs_the_folder_typed_into_its_chooser(self):
+        game = self.folder / "The Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(game, gamefolder.parked(stock))
+        (self.folder / "Downloads").mkdir()
+        window = self.start(self.folder / "Downloads", command=self.repair_command, title=self.repair_title)
+        self.x.screenshot(window, "gtk-repair-choose.png")
+        self.x.activate(window)
+        self.x.key("alt+c")
+        self.type_into_chooser(game)
+        window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
+        self.x.activate(window)
+        self.x.key("alt+n")
+        self.x.activate(self.wait_repair_message(window))
+        self.assertEqual(gamefolder.read(game), stock)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
 
     def test_escape_in_the_chooser_starts_nothing(self):
         normal = gamefolder.normal_music()
@@ -142,6 +180,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         probe = subprocess.run([*namespace, "true"], capture_output=True, text=True, timeout=60)
         if probe.returncode != 0:
             self.skipTest(f"this system gives no user and mount namespace: {probe.stderr.strip()}")
+        gamefolder.write(self.folder, gamefolder.normal_music())
         planted = self.folder / "vornhaskel"
         planted.write_text(f"#!/bin/sh\ntouch '{self.folder}/planted-ran'\n")
         planted.chmod(0o755)

@@ -203,7 +203,7 @@ class WindowsZip(unittest.TestCase):
         readme = raw.decode("ascii").replace("\r\n", "\n")
         check_read_me(self, readme, "\\", "vornhaskel-repair.exe")
         for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
-                       "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav"):
+                       "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav", "Choose the game folder"):
             self.assertIn(phrase, readme)
 
 

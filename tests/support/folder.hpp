@@ -1,4 +1,5 @@
-// Test helpers: scratch game folders on disk and an in-memory model of one.
+// Test helpers: scratch game folders on disk, an in-memory model of one, and a
+// model of the folders around it.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <ostream>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -191,6 +193,74 @@ public:
 private:
     fs::path root_;
     fs::path previous_;
+};
+
+// Folders as the game folder's resolution lists them, from one line of full
+// paths written with "/": "/a/" is a folder, "/a" a file, "/a->/b" a link to /b,
+// "?/a/" a folder on another file system, "!/a/" a folder that cannot be listed.
+// The folders above each entry are made for it. On Windows the paths it answers
+// with, and the ones it is asked for, spell "/" as "\\".
+class FolderTree {
+public:
+    explicit FolderTree(std::string_view spec) {
+        std::istringstream items{std::string(spec)};
+        for (std::string item; items >> item;) {
+            EntryKind kind = item.ends_with('/') ? EntryKind::kFolder : EntryKind::kFile;
+            if (item.starts_with('?')) kind = EntryKind::kOther;
+            if (item.starts_with('!')) unreadable_.insert(Path(item.substr(1, item.size() - 2)));
+            if (item.starts_with('?') || item.starts_with('!')) item.erase(0, 1);
+            if (const auto arrow = item.find("->"); arrow != std::string::npos) {
+                links_[Path(item.substr(0, arrow))] = Path(item.substr(arrow + 2));
+                item.resize(arrow);
+                kind = EntryKind::kLink;
+            }
+            if (item.ends_with('/')) item.pop_back();
+            kinds_[Path(item)] = kind;
+        }
+        std::vector<std::string> given;
+        for (const auto& entry : kinds_) given.push_back(entry.first);
+        for (std::string path : given)
+            while ((path = Above(path)) != Path("/")) kinds_.try_emplace(path, EntryKind::kFolder);
+    }
+
+    // "/a/b" as this platform spells it.
+    static std::string Path(std::string path) {
+#ifdef _WIN32
+        std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+        return path;
+    }
+
+    // Lists a folder as ListFolder does: a link given is followed, entries are not.
+    std::vector<FolderEntry> List(std::string_view folder, std::error_code& error) const {
+        error.clear();
+        std::string path(folder);
+        if (const auto link = links_.find(path); link != links_.end()) path = link->second;
+        if (unreadable_.contains(path)) {
+            error = std::make_error_code(std::errc::permission_denied);
+            return {};
+        }
+        const auto kind = kinds_.find(path);
+        if (path != Path("/") && (kind == kinds_.end() || kind->second == EntryKind::kFile)) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return {};
+        }
+        std::vector<FolderEntry> entries;
+        for (const auto& [entry, entry_kind] : kinds_)
+            if (entry != path && Above(entry) == path)
+                entries.push_back({entry.substr(entry.find_last_of(Path("/")) + 1), entry_kind});
+        return entries;
+    }
+
+private:
+    static std::string Above(const std::string& path) {
+        const auto at = path.find_last_of(Path("/"));
+        return at == 0 ? Path("/") : path.substr(0, at);
+    }
+
+    std::map<std::string, EntryKind> kinds_;
+    std::map<std::string, std::string> links_;
+    std::set<std::string> unreadable_;
 };
 
 }  // namespace vornhaskel::test

@@ -22,10 +22,13 @@ def version_strings(name, description=None):
 
 
 # Bytes each exe may take. vornhaskel.exe's budget is 160 KiB; the guard sits
-# lower, at 152 KiB, so that what the size build gained is kept.
-SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 192 * 1024}
+# lower, at 152 KiB, so that what the size build gained is kept. The repair exe's
+# 192 KiB held the planner and its search; finding the game folder and the folder
+# chooser take it to 200 KiB.
+SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 200 * 1024}
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll",
+               "ole32.dll", "shell32.dll"}  # the last two for the repair tool's folder chooser
 
 
 class PeFile:

@@ -1,0 +1,150 @@
+#include "game_folder.hpp"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace vornhaskel::game_folder {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+// "C:\" keeps its backslash: "C:" alone names the drive's current folder.
+bool IsRoot(std::string_view path) {
+    return path.size() == 1 || (path.size() == 3 && path[1] == ':' && IsSeparator(path[2]));
+}
+#else
+constexpr char kSeparator = '/';
+bool IsSeparator(char c) { return c == '/'; }
+bool IsRoot(std::string_view path) { return path == "/"; }
+#endif
+
+constexpr std::array<std::string_view, 2> kMusicFolders{"streammusic", "streamsounds"};
+constexpr int kDepthBelow = 2;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// `music` is in lower case.
+bool SameName(std::string_view name, std::string_view music) {
+    return std::ranges::equal(name, music, [](char a, char b) { return Lower(a) == b; });
+}
+
+bool IsMusicFolderName(std::string_view name) {
+    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return SameName(name, music); });
+}
+
+// Which music folders `entries` lack. Any entry but a regular file counts by its
+// name: a linked music folder is followed by the renames, and what any other
+// entry really is, the planner says once the folder is entered.
+std::vector<std::string> MissingMusicFolders(const std::vector<FolderEntry>& entries) {
+    std::vector<std::string> missing;
+    for (const std::string_view music : kMusicFolders) {
+        const bool present = std::ranges::any_of(entries, [music](const FolderEntry& entry) {
+            return entry.kind != EntryKind::kFile && SameName(entry.name, music);
+        });
+        if (!present) missing.emplace_back(music);
+    }
+    return missing;
+}
+
+std::string WithoutTrailingSeparators(std::string_view path) {
+    while (path.size() > 1 && IsSeparator(path.back()) && !IsRoot(path)) path.remove_suffix(1);
+    return std::string(path);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return IsSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
+}
+
+// Where the name of `path` starts: after its last separator, or at its end for a root.
+std::size_t NameStart(const std::string& path) {
+    std::size_t at = path.size();
+    while (at > 0 && !IsSeparator(path[at - 1])) --at;
+    return at == 0 ? path.size() : at;
+}
+
+// The folder above the one whose name starts at `name`.
+std::string Above(const std::string& path, std::size_t name) {
+    std::string above = path.substr(0, name);
+    if (!IsRoot(above)) above.pop_back();
+    return above;
+}
+
+// Adds to `found`, in name order, each game folder up to `depth` levels below
+// `folder`, whose entries are `entries`. Only plain folders are entered, and
+// nothing below a game folder.
+void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entries, int depth,
+                 const ListFunction& list, std::vector<std::string>& found) {
+    for (const FolderEntry& entry : entries) {
+        if (entry.kind != EntryKind::kFolder) continue;
+        std::string below = Join(folder, entry.name);
+        std::error_code error;
+        const std::vector<FolderEntry> below_entries = list(below, error);
+        if (error) continue;
+        if (MissingMusicFolders(below_entries).empty())
+            found.insert(std::ranges::upper_bound(found, below), std::move(below));
+        else if (depth > 1)
+            SearchBelow(below, below_entries, depth - 1, list, found);
+    }
+}
+
+}  // namespace
+
+Resolution Resolve(std::string_view folder, const ListFunction& list) {
+    Resolution resolution;
+    resolution.folder = WithoutTrailingSeparators(folder);
+    const std::vector<FolderEntry> entries = list(resolution.folder, resolution.error);
+    if (resolution.error) return resolution;
+    resolution.missing_folders = MissingMusicFolders(entries);
+    if (resolution.missing_folders.empty()) {
+        resolution.found = {resolution.folder};
+        return resolution;
+    }
+    if (const std::size_t name = NameStart(resolution.folder);
+        name < resolution.folder.size() && IsMusicFolderName(std::string_view(resolution.folder).substr(name))) {
+        std::string above = Above(resolution.folder, name);
+        std::error_code error;
+        if (MissingMusicFolders(list(above, error)).empty() && !error) {
+            resolution.found = {std::move(above)};
+            return resolution;
+        }
+    }
+    SearchBelow(resolution.folder, entries, kDepthBelow, list, resolution.found);
+    return resolution;
+}
+
+Resolution Resolve(std::string_view folder) {
+    std::error_code error;
+    const std::string full = FullPath(folder, error);
+    if (error) {
+        Resolution resolution;
+        resolution.folder = folder.empty() ? "." : std::string(folder);
+        resolution.error = error;
+        return resolution;
+    }
+    return Resolve(full, ListFolder);
+}
+
+std::string FolderLine(const Resolution& resolution) {
+    return (resolution.Found() ? "Game folder: " : "Folder: ") + resolution.Taken();
+}
+
+std::string Lacks(const Resolution& resolution) {
+    const auto& missing = resolution.missing_folders;
+    std::string text = resolution.folder + " is not the game folder";
+    if (missing.size() == 2) return text + ": it has no streammusic and streamsounds folders.";
+    if (missing.size() == 1) return text + ": it has no " + missing.front() + " folder.";
+    return text + ".";
+}
+
+std::string Findings(const Resolution& resolution) {
+    if (resolution.found.empty()) return "No folder up to 2 levels below it holds streammusic and streamsounds.";
+    if (resolution.Found()) return {};
+    std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
+    for (const std::string& folder : resolution.found) text += "\n\u2022 " + folder;
+    return text;
+}
+
+}  // namespace vornhaskel::game_folder

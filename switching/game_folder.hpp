@@ -1,0 +1,57 @@
+// Finding the game folder from whatever folder a player gives, starts in or
+// chooses. In this order:
+//   1. the folder itself, if it holds both music folders;
+//   2. the folder above it, if it is itself a music folder and that one holds both;
+//   3. the one folder up to 2 levels below it that holds both, if there is exactly one.
+// Music folder names match in any case. The resolution only lists folders: it
+// opens no file and renames nothing.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "rename_file.hpp"
+
+namespace vornhaskel::game_folder {
+
+// ListFolder in the tools; the tests answer from a model.
+using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
+
+struct Resolution {
+    std::string folder;                        // the folder looked at, as a full path
+    std::vector<std::string> found;            // every game folder found, as full paths, in name order
+    std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds", in `folder` itself
+    std::error_code error;                     // why `folder` could not be listed; then nothing was found
+
+    bool Found() const { return found.size() == 1; }
+    // The folder to work in: the game folder found, else the folder looked at.
+    const std::string& Taken() const { return Found() ? found.front() : folder; }
+};
+
+// Resolves `folder`, a full path. A link is followed where it is the folder
+// given, never while looking below: a linked folder there is passed by, though a
+// linked music folder counts by its name, as the planner follows it. Below a game
+// folder nothing more is searched: a mod unpacked inside the game folder has
+// music folders of its own. A folder below that cannot be listed is passed by.
+Resolution Resolve(std::string_view folder, const ListFunction& list);
+
+// The same on disk: `folder` as the player gave it ("" for the working
+// directory), made a full path by FullPath.
+Resolution Resolve(std::string_view folder);
+
+// The dialog's line that names the folder: "Game folder: PATH" once found, else
+// "Folder: PATH".
+std::string FolderLine(const Resolution& resolution);
+
+// For a resolution that found no game folder or several: what the folder lacks,
+// "PATH is not the game folder: it has no streamsounds folder.", and what was
+// found below it, "No folder up to 2 levels below it holds streammusic and
+// streamsounds." or "2 folders below it hold streammusic and streamsounds:" with
+// one bulleted path a line.
+std::string Lacks(const Resolution& resolution);
+std::string Findings(const Resolution& resolution);
+
+}  // namespace vornhaskel::game_folder
