@@ -147,10 +147,13 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         (self.folder / "Downloads").mkdir()
         window = self.start(self.folder / "Downloads", command=self.repair_command, title=self.repair_title)
         self.x.screenshot(window, "gtk-repair-choose.png")
+        self.assert_repair_dialog(window, [f"Folder: {self.folder / 'Downloads'}\nNo folder up to 2 levels below it"],
+                                  enabled=["Choose the game folder\u2026"])
         self.x.activate(window)
         self.x.key("alt+c")
         self.type_into_chooser(game)
         window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
+        self.assert_repair_dialog(window, [f"Game folder: {game}"], enabled=["Normal music"])
         self.x.activate(window)
         self.x.key("alt+n")
         self.x.activate(self.wait_repair_message(window))
