@@ -1,12 +1,18 @@
-// A console reporter that also keeps each benchmark's median, for the ratio
-// that a benchmark program prints last.
+// What both benchmark programs share: a console reporter that also keeps each
+// benchmark's median, for the ratio that a program prints last, and a scratch
+// game folder on tmpfs.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <sys/vfs.h>
 #include <vector>
+
+#include "support/folder.hpp"
 
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -30,4 +36,16 @@ inline void RunInterleaved(int argc, char** argv, MedianReporter& reporter) {
     benchmark::Initialize(&count, arguments.data());
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+}
+
+// A scratch game folder on /dev/shm, so that no disk's speed enters the
+// figures; the program ends with status 2 where /dev/shm is not a tmpfs.
+inline vornhaskel::test::ScratchGameFolder ScratchOnTmpfs() {
+    constexpr long kTmpfsMagic = 0x01021994;
+    struct statfs info {};
+    if (::statfs("/dev/shm", &info) != 0 || info.f_type != kTmpfsMagic) {
+        std::fprintf(stderr, "/dev/shm is not a tmpfs\n");
+        std::exit(2);
+    }
+    return vornhaskel::test::ScratchGameFolder("/dev/shm");
 }

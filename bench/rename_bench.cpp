@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <stdexcept>
-#include <sys/vfs.h>
 
 #include "median.hpp"
 #include "runner.hpp"
@@ -18,8 +17,6 @@
 namespace {
 
 using namespace vornhaskel;
-
-constexpr long kTmpfsMagic = 0x01021994;
 
 void BothSequences(benchmark::State& state) {
     for (auto _ : state) {
@@ -45,13 +42,7 @@ BENCHMARK(RawRenameat2)->Repetitions(15)->ReportAggregatesOnly(true);
 }  // namespace
 
 int main(int argc, char** argv) {
-    const test::fs::path parent = "/dev/shm";
-    struct statfs info {};
-    if (::statfs(parent.c_str(), &info) != 0 || info.f_type != kTmpfsMagic) {
-        std::fprintf(stderr, "/dev/shm is not a tmpfs\n");
-        return 2;
-    }
-    test::ScratchGameFolder folder(parent);
+    const test::ScratchGameFolder folder = ScratchOnTmpfs();
     folder.Write(test::NormalMusic());
 
     MedianReporter reporter;

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/vfs.h>
 
 #include "median.hpp"
 #include "repair.hpp"
@@ -17,8 +16,6 @@
 namespace {
 
 using namespace vornhaskel;
-
-constexpr long kTmpfsMagic = 0x01021994;
 
 // Normal music, nothing missing.
 void MakeBare(const test::fs::path& root) {
@@ -71,13 +68,7 @@ int main(int argc, char** argv) {
         MakeBig(test::fs::path(argv[2]) / "big");
         return 0;
     }
-    const test::fs::path parent = "/dev/shm";
-    struct statfs info {};
-    if (::statfs(parent.c_str(), &info) != 0 || info.f_type != kTmpfsMagic) {
-        std::fprintf(stderr, "/dev/shm is not a tmpfs\n");
-        return 2;
-    }
-    test::ScratchGameFolder folder(parent);
+    const test::ScratchGameFolder folder = ScratchOnTmpfs();
     bare = folder.root() / "bare";
     big = folder.root() / "big";
     MakeBare(bare);

@@ -181,16 +181,10 @@ gint Ask(const FolderReport& report, const Resolution& resolution, bool changed)
         if (::chdir(resolution.Taken().c_str()) != 0)
             Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.Taken().c_str(), errno), EXIT_FAILURE);
         folder = resolution.folder;  // a full path, whatever the working directory
-        // The plan runs only on the folder the dialog showed: one that changed
-        // meanwhile is shown again, and asked about afresh.
         FolderReport report = vornhaskel::repair::ExamineFolder();
-        gint choice = Ask(report, resolution, false);
-        while (choice == kNormalMusic || choice == kModMusic) {
-            FolderReport now = vornhaskel::repair::ExamineFolder();
-            if (now == report) break;
-            report = std::move(now);
-            choice = Ask(report, resolution, true);
-        }
+        const gint choice = vornhaskel::repair::AnswerOnAFreshLook(
+            report, [&](const FolderReport& shown, bool changed) { return Ask(shown, resolution, changed); },
+            [](gint answer) { return answer == kNormalMusic || answer == kModMusic; });
         if (choice == kChoose) {
             if (auto chosen = vornhaskel::ChooseGameFolder(kTitle, resolution.Taken())) folder = std::move(*chosen);
             continue;

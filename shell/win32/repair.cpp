@@ -19,7 +19,6 @@
 #include <exception>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "game_folder.hpp"
@@ -238,16 +237,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                 CannotOpen(resolution.Taken(), std::error_code(static_cast<int>(error), vornhaskel::Win32Category()));
             }
             folder = resolution.folder;  // a full path, whatever the working directory
-            // The plan runs only on the folder the dialog showed: one that changed
-            // meanwhile is shown again, and asked about afresh.
             FolderReport report = vornhaskel::repair::ExamineFolder();
-            int chosen = AskForTarget(report, resolution, false);
-            while (chosen == kNormalId || chosen == kModId) {
-                FolderReport now = vornhaskel::repair::ExamineFolder();
-                if (now == report) break;
-                report = std::move(now);
-                chosen = AskForTarget(report, resolution, true);
-            }
+            const int chosen = vornhaskel::repair::AnswerOnAFreshLook(
+                report, [&](const FolderReport& shown, bool changed) { return AskForTarget(shown, resolution, changed); },
+                [](int answer) { return answer == kNormalId || answer == kModId; });
             if (chosen == kChooseId) {
                 // Cancel shows the same folder again.
                 if (const std::wstring picked = ChooseGameFolder(Utf8ToWide(resolution.Taken())); !picked.empty())

@@ -443,6 +443,16 @@ class ProgramCases:
 
     repair_command = None  # the argv that starts the repair tool
     repair_title = "vornhaskel repair"  # its window, and the message after a repair
+    repair_buttons = ("Normal music", "Mod music", "Choose the game folder\u2026", "Close")
+    chooser = "Choose the game folder"
+
+    def shown_path(self, path):
+        """`path` as the platform's dialogs spell it."""
+        return str(path)
+
+    def type_into_chooser(self, folder):
+        """Types `folder` into the platform's folder chooser, which is up or coming, and accepts it."""
+        raise NotImplementedError
 
     def wait_repair_message(self, dialog):
         """The message that follows the repair dialog: a window of the same title, but another."""
@@ -512,6 +522,27 @@ class ProgramCases:
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
 
+    def test_repair_started_elsewhere_repairs_the_folder_typed_into_its_chooser(self):
+        game = self.folder / "The Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(game, gamefolder.parked(stock))
+        (self.folder / "Downloads").mkdir()
+        window = self.start(self.folder / "Downloads", command=self.repair_command, title=self.repair_title)
+        self.x.screenshot(window, f"{self.artefact_prefix}-repair-choose.png")
+        self.assert_repair_dialog(window, [f"Folder: {self.shown_path(self.folder / 'Downloads')}\nNo folder up to "
+                                           "2 levels below it"], enabled=["Choose the game folder\u2026"])
+        self.x.activate(window)
+        self.x.key("alt+c")
+        self.type_into_chooser(game)
+        window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
+        self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(game)}"], enabled=["Normal music"])
+        self.x.activate(window)
+        self.x.key("alt+n")
+        self.x.activate(self.wait_repair_message(window))
+        self.assertEqual(gamefolder.read(game), stock)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
     def test_repair_of_empty_music_folders_keeps_its_dialog_on_the_screen(self):
         """Every track without a file: 21 reasons against the mod's music, none against the normal music,
         which has nothing to do."""
@@ -523,10 +554,6 @@ class ProgramCases:
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), {})
-
-    def shown_path(self, path):
-        """A path as the tool under test writes it."""
-        return str(path)
 
     def test_repair_handed_the_folder_above_repairs_the_game_folder_in_it(self):
         game = self.folder / "The Game"

@@ -20,7 +20,6 @@ DESKTOP_ID = "org.vornhaskel.vornhaskel"
 
 class GtkProgram(ProgramCases, unittest.TestCase):
     artefact_prefix = "gtk"
-    chooser = "Choose the game folder"
 
     def from_desktop(self, folder=None):
         """The desktop entry's command, with %f filled in as a desktop does: the folder, or nothing."""
@@ -139,27 +138,6 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(self.x.visible_windows(self.title), [])
-
-    def test_repair_started_elsewhere_repairs_the_folder_typed_into_its_chooser(self):
-        game = self.folder / "The Game"
-        stock = gamefolder.normal_music(with_mod=False)
-        gamefolder.write(game, gamefolder.parked(stock))
-        (self.folder / "Downloads").mkdir()
-        window = self.start(self.folder / "Downloads", command=self.repair_command, title=self.repair_title)
-        self.x.screenshot(window, "gtk-repair-choose.png")
-        self.assert_repair_dialog(window, [f"Folder: {self.folder / 'Downloads'}\nNo folder up to 2 levels below it"],
-                                  enabled=["Choose the game folder\u2026"])
-        self.x.activate(window)
-        self.x.key("alt+c")
-        self.type_into_chooser(game)
-        window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
-        self.assert_repair_dialog(window, [f"Game folder: {game}"], enabled=["Normal music"])
-        self.x.activate(window)
-        self.x.key("alt+n")
-        self.x.activate(self.wait_repair_message(window))
-        self.assertEqual(gamefolder.read(game), stock)
-        self.x.key("Return")
-        self.assertEqual(self.exit_status(), 0)
 
     def test_escape_in_the_chooser_starts_nothing(self):
         normal = gamefolder.normal_music()
