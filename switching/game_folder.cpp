@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "tracks.hpp"
+
 namespace vornhaskel::game_folder {
 
 namespace {
@@ -72,9 +74,36 @@ std::string Above(const std::string& path, std::size_t name) {
     return above;
 }
 
+// Whether `name` is one of a track's names, in any case: `mod` for the mod's
+// names, else the game's own (live or backup).
+bool IsTrackFileName(std::string_view name, bool mod) {
+    return std::ranges::any_of(TrackTable, [name, mod](const Track& track) {
+        const std::string base(track.base);
+        if (mod) return track.mod_replacement && SameName(name, base + ".mod.wav");
+        return SameName(name, base + ".wav") || SameName(name, base + ".original.wav");
+    });
+}
+
+// Whether a folder below, with both music folders among its `entries`, is the
+// mod's own download: the mod's names there, and none of the game's. A music
+// folder that cannot be listed gives the benefit of the doubt.
+bool IsModDownload(const std::string& folder, const std::vector<FolderEntry>& entries, const ListFunction& list) {
+    bool mod_files = false;
+    for (const FolderEntry& entry : entries) {
+        if (entry.kind == EntryKind::kFile || !IsMusicFolderName(entry.name)) continue;
+        std::error_code error;
+        for (const FolderEntry& file : list(Join(folder, entry.name), error)) {
+            if (IsTrackFileName(file.name, false)) return false;
+            mod_files = mod_files || IsTrackFileName(file.name, true);
+        }
+        if (error) return false;
+    }
+    return mod_files;
+}
+
 // Adds to `found`, in name order, each game folder up to `depth` levels below
 // `folder`, whose entries are `entries`. Only plain folders are entered, and
-// nothing below a game folder.
+// nothing below a game folder, nor below the mod's own download.
 void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entries, int depth,
                  const ListFunction& list, std::vector<std::string>& found) {
     for (const FolderEntry& entry : entries) {
@@ -83,9 +112,10 @@ void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entr
         std::error_code error;
         const std::vector<FolderEntry> below_entries = list(below, error);
         if (error) continue;
-        if (MissingMusicFolders(below_entries).empty())
-            found.insert(std::ranges::upper_bound(found, below), std::move(below));
-        else if (depth > 1)
+        if (MissingMusicFolders(below_entries).empty()) {
+            if (!IsModDownload(below, below_entries, list))
+                found.insert(std::ranges::upper_bound(found, below), std::move(below));
+        } else if (depth > 1)
             SearchBelow(below, below_entries, depth - 1, list, found);
     }
 }

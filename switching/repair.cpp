@@ -25,6 +25,7 @@ struct TrackVerdict {
     std::vector<Move> to_normal, to_mod;
     std::string normal_problem, mod_problem;  // empty where that target is possible
     bool mod_file_not_in_place = false;       // the mod's file is the one reason against the mod's music
+    bool only_at_mod_name = false;            // the track's one file is at its mod name
 };
 
 // A name that is a folder, or that could not be examined, blocks its track.
@@ -114,7 +115,7 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
         verdict.mod_problem = names.live + " is missing, and so is " + names.backup + ": " + shown.mod +
                               " is the track's only file. Normal music renames it back to " + names.live +
                               "; add the mod's file as " + names.mod + " only after that";
-        verdict.mod_file_not_in_place = true;
+        verdict.only_at_mod_name = true;
     }
     return verdict;
 }
@@ -146,6 +147,7 @@ std::string Count(std::size_t n, const char* what) {
 }
 
 std::string Describe(const FolderReport& report, std::string_view has, std::string_view is) {
+    if (report.only_mod_files) return "This is not the game folder: its music folders hold only the mod's files.";
     if (!report.IsGameFolder()) {
         if (report.missing_folders.size() == 2)
             return "This is not the game folder: it has no streammusic and streamsounds folders.";
@@ -207,6 +209,7 @@ struct TargetVerdict {
     std::vector<FoundRename> found;
     std::string problem;
     bool mod_file_not_in_place = false;
+    bool only_at_mod_name = false;
     bool uses_stand_ins = false;
 };
 
@@ -214,7 +217,7 @@ TargetVerdict For(Target target, const TrackVerdict& verdict) {
     const bool normal = target == Target::kNormal;
     return {verdict.layout, normal ? verdict.to_normal : verdict.to_mod,
             {}, normal ? verdict.normal_problem : verdict.mod_problem,
-            verdict.mod_file_not_in_place, false};
+            verdict.mod_file_not_in_place, verdict.only_at_mod_name, false};
 }
 
 class Planner {
@@ -244,13 +247,23 @@ public:
 
         std::vector<Move> to_normal, to_mod;
         std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
+        bool game_files = false, mod_files = false;
         for (std::size_t i = 0; i < kTrackCount; ++i) {
             TargetVerdict normal = ForTarget(Target::kNormal, TrackTable[i], looks[i], exact[i]);
             TargetVerdict mod = ForTarget(Target::kMod, TrackTable[i], looks[i], exact[i]);
+            const Names names = NamesOf(TrackTable[i]);
+            const auto holds = [&](Role role, const std::string& name) {
+                const auto to_name = [&](const FoundRename& rename) { return rename.new_path == name; };
+                return looks[i].seen[role].kind == NameKind::kFile || std::ranges::any_of(normal.found, to_name) ||
+                       std::ranges::any_of(mod.found, to_name);
+            };
+            game_files = game_files || holds(kLive, names.live) || holds(kBackup, names.backup);
+            mod_files = mod_files || (TrackTable[i].mod_replacement && holds(kMod, names.mod));
             report_.layouts[i] = normal.uses_stand_ins ? normal.layout : mod.uses_stand_ins ? mod.layout
                                                                                            : exact[i].layout;
             report_.tracks_lost += report_.layouts[i] == Layout::kLost;
             report_.mod_files_not_in_place += mod.mod_file_not_in_place;
+            if (mod.only_at_mod_name && !mod.problem.empty()) report_.only_at_mod_name.push_back(names.mod);
             CountModFiles(mod.found);
             to_normal.insert(to_normal.end(), normal.moves.begin(), normal.moves.end());
             to_mod.insert(to_mod.end(), mod.moves.begin(), mod.moves.end());
@@ -263,6 +276,16 @@ public:
                     report_.problems.push_back(std::move(*problem));
         }
         report_.problems.insert(report_.problems.end(), search_.problems.begin(), search_.problems.end());
+        if (mod_files && !game_files) {
+            // The mod's own download holds both music folders too. Its files
+            // must never be taken for the game's, nor renamed to the game's names.
+            report_.only_mod_files = true;
+            report_.problems = {"streammusic and streamsounds hold the mod's files and none of the game's own: this "
+                                "is the mod's folder, not the game folder"};
+            report_.normal = report_.mod = TargetPlan{};
+            report_.normal.reasons = report_.mod.reasons = report_.problems;
+            return std::move(report_);
+        }
         Finish(report_.normal, Target::kNormal, to_normal, std::move(found_normal));
         Finish(report_.mod, Target::kMod, to_mod, std::move(found_mod));
         return std::move(report_);
@@ -405,10 +428,11 @@ std::string Many(std::size_t n, const char* one, const char* several) {
 // game file lost, or else the problems listed.
 std::string WhyNot(const FolderReport& report, Target target) {
     const std::size_t all = report.Plan(target).reasons.size();
-    std::size_t mod_files = 0, lost = 0;
+    std::size_t mod_files = 0, lost = 0, only = 0;
     if (target == Target::kMod) {
         mod_files = report.mod_files_not_in_place;
         lost = report.tracks_lost;
+        only = report.only_at_mod_name.size();
     }
     std::string why;
     const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", and ") + part; };
@@ -417,7 +441,14 @@ std::string WhyNot(const FolderReport& report, Target target) {
     else if (mod_files > 0)
         add(std::to_string(mod_files) + " of the mod's 7 files " + (mod_files == 1 ? "is" : "are") + " not in place");
     if (lost > 0) add(Many(lost, "a track of the game has", " tracks of the game have") + " no file at all");
-    if (all > mod_files + lost) add("a track's files need sorting out first, as listed");
+    if (all > mod_files + lost + only) add("a track's files need sorting out first, as listed");
+    if (only > 0) {
+        // A mod file copied in now would replace a track's only file.
+        std::string names;
+        for (const std::string& name : report.only_at_mod_name) names += (names.empty() ? "" : ", ") + name;
+        add(names + (only == 1 ? " is its track's only file" : " are their tracks' only files") +
+            ", so choose Normal music first, and put no mod file in before then");
+    }
     return why;
 }
 

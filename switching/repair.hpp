@@ -66,17 +66,19 @@ struct TargetPlan {
 };
 
 struct FolderReport {
-
     std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds": absent or unusable
     std::array<Layout, kTrackCount> layouts{};  // kBroken until a track is judged
     TargetPlan normal, mod;
     std::vector<std::string> problems;  // every reason of either target, once each
     std::size_t mod_files_not_in_place = 0;  // tracks whose only reason against the mod's music is its file
     std::size_t tracks_lost = 0;             // tracks with none of their names
+    std::vector<std::string> only_at_mod_name;  // mod names that hold their track's only file
     std::size_t mod_files_found = 0;         // of the mod's files, found away from their names and usable
     std::vector<std::string> mod_files_found_in;  // the folders they were found in, in track order
 
-    bool IsGameFolder() const { return missing_folders.empty(); }
+    bool only_mod_files = false;  // both music folders, but none of the game's files: the mod's own download
+
+    bool IsGameFolder() const { return missing_folders.empty() && !only_mod_files; }
     bool operator==(const FolderReport&) const = default;
     const TargetPlan& Plan(Target target) const { return target == Target::kNormal ? normal : mod; }
 };

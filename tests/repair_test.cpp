@@ -234,7 +234,8 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
              ".mod.wav is the track's only file. Normal music renames it back to " + acad +
              ".wav; add the mod's file as " + acad + ".mod.wav only after that",
          "The folder is mixed: 20 tracks set for the normal music, 1 track half-way between the two.",
-         close_first + "Mod music is not available: 1 of the mod's 7 files is not in place."},
+         close_first + "Mod music is not available: " + acad + ".mod.wav is its track's only file, so choose Normal "
+                       "music first, and put no mod file in before then."},
         {"with mod, all three", {}, {acad + ".original.wav"}, false, {},
          acad + ".wav, " + acad + ".original.wav and " + acad +
              ".mod.wav all exist: move the one that does not belong out of the folder",
@@ -281,6 +282,14 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
               "place.");
     EXPECT_EQ(repair::Advice(Look(stock)),
               "Mod music is not available: the mod's 7 files are not in place.");
+
+    // The mod's own download, with both music folders: never a game folder, and
+    // its files never renamed to the game's names.
+    FolderState download = NormalMusic();
+    std::erase_if(download.files, [](const auto& file) { return !file.first.ends_with(".mod.wav"); });
+    const FolderReport mods_only = Look(download);
+    EXPECT_FALSE(mods_only.IsGameFolder() || mods_only.normal.possible || mods_only.mod.possible);
+    EXPECT_EQ(repair::Summary(mods_only), "This is not the game folder: its music folders hold only the mod's files.");
 
     state.RemoveFolder("streamsounds");
     const FolderReport half = Look(state);
@@ -659,6 +668,11 @@ TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
         {"one music folder, the game below", "/top/streammusic/" + game("/top/Game"), "/top", {"/top/Game"}, sounds},
         {"two games below", game("/top/A") + game("/top/B/C"), "/top", {"/top/A", "/top/B/C"}, both},
         {"a game inside the game folder", game("/top/Game") + game("/top/Game/ModDownload"), "/top", {"/top/Game"},
+         both},
+        {"the mod's download beside the game", game("/top/Game") + " /top/Mod/streammusic/mus_area_ahto.mod.wav " +
+                                                    "/top/Mod/streamsounds/MUS_SBAT_ACAD.MOD.WAV", "/top", {"/top/Game"},
+         both},
+        {"the mod's download alone", "/top/Mod/streammusic/mus_area_ahto.mod.wav /top/Mod/streamsounds/", "/top", {},
          both},
         {"none", "/top/Game/streammusic/ /top/Game/Music/ /top/Game/readme.txt", "/top/Game", {}, sounds},
         {"a file named like a music folder", "/top/Game/streammusic/ /top/Game/streamsounds", "/top/Game", {}, sounds},
