@@ -37,14 +37,17 @@ bool IsMusicFolderName(std::string_view name) {
     return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return SameName(name, music); });
 }
 
-// Which music folders `entries` lack. Any entry but a regular file counts by its
-// name: a linked music folder is followed by the renames, and what any other
-// entry really is, the planner says once the folder is entered.
+// Which music folders `entries` lack, as the planner counts them: any entry but
+// a regular file under the exact name, since a linked music folder is followed
+// by the renames (what it really is, the planner says once the folder is
+// entered), and a plain folder under the name in another case, which the
+// planner renames.
 std::vector<std::string> MissingMusicFolders(const std::vector<FolderEntry>& entries) {
     std::vector<std::string> missing;
     for (const std::string_view music : kMusicFolders) {
         const bool present = std::ranges::any_of(entries, [music](const FolderEntry& entry) {
-            return entry.kind != EntryKind::kFile && SameName(entry.name, music);
+            if (entry.name == music) return entry.kind != EntryKind::kFile;
+            return entry.kind == EntryKind::kFolder && SameName(entry.name, music);
         });
         if (!present) missing.emplace_back(music);
     }

@@ -309,7 +309,12 @@ private:
                     folder_renames_.push_back({on_disk_[f], folder});
                     continue;
                 }
-                if (!candidates.empty()) report_.problems.push_back(WhyNoStandIn(folder, candidates));
+                if (candidates.size() == 1)
+                    report_.problems.push_back(folder + " is missing, and " + candidates.front().path +
+                                               " has its name in another case but is no plain folder of this drive "
+                                               "(a file, a link or another drive), so it is left alone");
+                else if (!candidates.empty())
+                    report_.problems.push_back(WhyNoStandIn(folder, candidates));
             }
             report_.missing_folders.emplace_back(folder);
             if (info.kind == NameKind::kUnknown) report_.problems.push_back(Unusable(folder, info));

@@ -88,24 +88,36 @@ public:
         for (std::size_t i = 0; i < wanted_.size(); ++i)
             anywhere_ok_[i] = wanted_[i].anywhere && PlainFolder(root, wanted_[i].folder);
         Queue queue;
-        if (!Visit("", 0, root, queue, music)) return std::move(result_);
+        if (!Visit("", 0, root, queue, music)) return Stopped();
         for (const std::string& folder : music) {
             std::vector<FolderEntry> entries = Sorted(list_(folder, error));
             if (error) {
                 result_.problems.push_back(folder + " cannot be searched: " + error.message());
                 continue;
             }
-            if (!Visit(folder, 1, entries, queue, {}, PlainFolder(root, folder))) return std::move(result_);
+            if (!Visit(folder, 1, entries, queue, {}, PlainFolder(root, folder))) return Stopped();
         }
         for (std::size_t next = 0; next < queue.size(); ++next) {
             const auto [folder, depth] = queue[next];
             const std::vector<FolderEntry> entries = Sorted(list_(folder, error));
-            if (!error && !Visit(folder, depth, entries, queue, {})) break;  // a folder that cannot be listed adds nothing
+            if (!error && !Visit(folder, depth, entries, queue, {})) return Stopped();  // one that cannot be listed adds nothing
         }
         return std::move(result_);
     }
 
 private:
+    // After a stop, a find away from its own folder may not be the only one:
+    // none of those is used, and the stop is among the problems.
+    SearchResult Stopped() {
+        for (std::size_t i = 0; i < wanted_.size(); ++i)
+            std::erase_if(result_.candidates[i], [&](const Candidate& candidate) {
+                const std::string_view path = candidate.path, folder = wanted_[i].folder;
+                return !(path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '\\' &&
+                         path.find('\\', folder.size() + 1) == std::string_view::npos);
+            });
+        return std::move(result_);
+    }
+
     static bool PlainFolder(const std::vector<FolderEntry>& root, std::string_view name) {
         return std::any_of(root.begin(), root.end(),
                            [&](const FolderEntry& e) { return e.name == name && e.kind == EntryKind::kFolder; });
@@ -129,7 +141,9 @@ private:
             const std::string path = Join(folder, entry.name);
             for (std::size_t i = 0; i < wanted_.size(); ++i) {
                 const bool own = folder == wanted_[i].folder;
-                if ((own || anywhere_ok_[i]) && MayStandFor(entry.name, wanted_[i].name))
+                // Away from its own folder, only through plain folders: a rename from
+                // inside a linked folder could reach outside the game folder's drive.
+                if ((own || (anywhere_ok_[i] && descend)) && MayStandFor(entry.name, wanted_[i].name))
                     result_.candidates[i].push_back({path, entry.kind});
             }
             if (descend && entry.kind == EntryKind::kFolder && depth < kSearchDepth &&
