@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "search.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::game_folder {
@@ -23,18 +24,12 @@ bool IsSeparator(char c) { return c == '/'; }
 bool IsRoot(std::string_view path) { return path == "/"; }
 #endif
 
-constexpr std::array<std::string_view, 2> kMusicFolders{"streammusic", "streamsounds"};
 constexpr int kDepthBelow = 2;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// `music` is in lower case.
-bool SameName(std::string_view name, std::string_view music) {
-    return std::ranges::equal(name, music, [](char a, char b) { return Lower(a) == b; });
-}
 
 bool IsMusicFolderName(std::string_view name) {
-    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return SameName(name, music); });
+    return std::ranges::any_of(kMusicFolders,
+                               [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
 }
 
 // Which music folders `entries` lack, as the planner counts them: any entry but
@@ -47,7 +42,7 @@ std::vector<std::string> MissingMusicFolders(const std::vector<FolderEntry>& ent
     for (const std::string_view music : kMusicFolders) {
         const bool present = std::ranges::any_of(entries, [music](const FolderEntry& entry) {
             if (entry.name == music) return entry.kind != EntryKind::kFile;
-            return entry.kind == EntryKind::kFolder && SameName(entry.name, music);
+            return entry.kind == EntryKind::kFolder && repair::EqualIgnoringCase(entry.name, music);
         });
         if (!present) missing.emplace_back(music);
     }
@@ -82,8 +77,8 @@ std::string Above(const std::string& path, std::size_t name) {
 bool IsTrackFileName(std::string_view name, bool mod) {
     return std::ranges::any_of(TrackTable, [name, mod](const Track& track) {
         const std::string base(track.base);
-        if (mod) return track.mod_replacement && SameName(name, base + ".mod.wav");
-        return SameName(name, base + ".wav") || SameName(name, base + ".original.wav");
+        if (mod) return track.mod_replacement && repair::EqualIgnoringCase(name, base + ".mod.wav");
+        return repair::EqualIgnoringCase(name, base + ".wav") || repair::EqualIgnoringCase(name, base + ".original.wav");
     });
 }
 

@@ -7,7 +7,6 @@
 // opens no file and renames nothing.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -16,9 +15,6 @@
 #include "rename_file.hpp"
 
 namespace vornhaskel::game_folder {
-
-// ListFolder in the tools; the tests answer from a model.
-using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
 
 struct Resolution {
     std::string folder;                        // the folder looked at, as a full path

@@ -5,6 +5,7 @@
 // rename_file_win32.cpp); CMake compiles exactly one of them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -69,6 +70,9 @@ struct FolderEntry {
 // The folder itself may be reached through a link; its entries are never
 // followed. On failure the result is empty and `error` holds the cause.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error);
+
+// ListFolder as the repair tools pass it on; the tests answer from a model.
+using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
 
 // The full path of `folder` as the player gave it ("" for the working directory),
 // in UTF-8 on Windows: on POSIX with every link and ".." resolved (realpath), on

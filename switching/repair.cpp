@@ -179,19 +179,12 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
         separator = ", ";
     }
     text += ".";
-    if (lost > 3)
-        text.append(" ").append(std::to_string(lost)).append(" tracks have no file at all, as listed.");
-    else if (lost > 0)
+    if (lost > 0 && lost <= 3)  // more are named in the list of problems
         text += std::string(lost == 1 ? " This track has" : " These tracks have") + " no file at all: " + lost_names + ".";
     if (lost > 0) text += " Restore the game's own files with the game store's file check (\"verify the game's files\").";
     return text;
 }
 
-}  // namespace
-
-namespace {
-
-constexpr const char* kMusicFolders[] = {"streammusic", "streamsounds"};
 
 // One track as examined: what its exact names hold, and which wanted name of
 // the search stands for each absent one.
@@ -298,7 +291,7 @@ private:
     // folder that has its name in another case, which the plans then rename.
     void FindMusicFolders() {
         for (std::size_t f = 0; f < 2; ++f) {
-            const std::string folder = kMusicFolders[f];
+            const std::string folder(kMusicFolders[f]);
             on_disk_[f] = folder;
             const NameInfo info = examine_(folder);
             if (info.kind == NameKind::kFolder) continue;

@@ -9,8 +9,11 @@
 // rename of that part is one the program makes.
 //
 // Where the exact names cannot get a track to a target, the search (search.hpp)
-// looks for the files players leave under another name or elsewhere, and a plan
-// first renames each one that it needs to its exact name. The normal music never
+// looks for the files players leave under another name or elsewhere. A file
+// found there stands in for a name that is absent, as if it had that name, and
+// a plan first renames each one that it needs to its exact name, even where the
+// exact names alone would reach the target too: a backup named with its
+// extension doubled is the track's backup all the same. The normal music never
 // needs the mod's files, so it leaves them where they are.
 #pragma once
 

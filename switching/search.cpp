@@ -10,12 +10,6 @@ namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
-
 // Valid UTF-8 without U+FFFD, the mark of a name that Windows could not spell
 // in UTF-8: only such a name comes back letter for letter through a path.
 bool SpeltExactly(std::string_view name) {
@@ -161,6 +155,12 @@ private:
 };
 
 }  // namespace
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return Lower(x) == Lower(y);
+           });
+}
 
 bool MayStandFor(std::string_view found, std::string_view wanted) {
     if (EqualIgnoringCase(found, wanted)) return true;

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,11 +17,12 @@
 
 namespace vornhaskel::repair {
 
-// ListFolder in the tool; the tests answer from a model of the folder.
-using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
-
 inline constexpr std::size_t kSearchDepth = 4;  // folders this many levels below the game folder are still listed
 inline constexpr std::size_t kSearchEntryLimit = 50'000;
+
+// Whether two names are the same but for the case of ASCII letters, as Windows
+// compares names.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 // Whether a name found on disk may stand for `wanted`, a file or folder name
 // of the table: the same ignoring ASCII case, or so once a doubled ".wav" is

@@ -26,6 +26,9 @@ struct RenameStep {
     bool operator==(const RenameStep&) const = default;
 };
 
+// The two music folders, directly under the working directory.
+inline constexpr std::array<std::string_view, 2> kMusicFolders{"streammusic", "streamsounds"};
+
 inline constexpr std::size_t kTrackCount = 21;
 inline constexpr std::size_t kStepCount = 28;
 

@@ -41,7 +41,7 @@ repair::ExamineFunction Examine(const FolderState& state) {
     };
 }
 
-repair::ListFunction List(const FolderState& state) {
+ListFunction List(const FolderState& state) {
     return [&state](std::string_view folder, std::error_code& error) {
         std::vector<FolderEntry> entries;
         error.clear();
@@ -580,7 +580,7 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
 // and uses nothing it found away from the file's own folder.
 TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
     std::size_t listed = 0, calls_after_the_limit = 0;
-    const repair::ListFunction list = [&](std::string_view folder, std::error_code& error) {
+    const ListFunction list = [&](std::string_view folder, std::error_code& error) {
         error.clear();
         calls_after_the_limit += listed >= repair::kSearchEntryLimit;
         std::vector<FolderEntry> entries;
