@@ -536,10 +536,14 @@ class ProgramCases:
         self.type_into_chooser(game)
         window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
         self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(game)}"], enabled=["Normal music"])
+        self.choose_normal_music(window, game, stock)
+
+    def choose_normal_music(self, window, folder, expected):
+        """Alt+N in the repair dialog: `folder` then holds `expected`, and Return on the message ends the tool."""
         self.x.activate(window)
         self.x.key("alt+n")
         self.x.activate(self.wait_repair_message(window))
-        self.assertEqual(gamefolder.read(game), stock)
+        self.assertEqual(gamefolder.read(folder), expected)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
 

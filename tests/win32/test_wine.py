@@ -172,12 +172,7 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         exe = "Z:" + REPAIR_EXE.replace("/", "\\")
         (self.folder / "repair.bat").write_bytes(f'@"{exe}" "{windows}\\"\r\n'.encode())
         window = self.start(command=["wine", "cmd", "/c", "repair.bat"], title=self.repair_title)
-        self.x.activate(window)
-        self.x.key("alt+n")
-        self.x.activate(self.wait_repair_message(window))
-        self.assertEqual(gamefolder.read(folder), stock)
-        self.x.key("Return")
-        self.assertEqual(self.exit_status(), 0)
+        self.choose_normal_music(window, folder, stock)
 
     def test_repair_ignores_enter_held_from_its_launch(self):
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
