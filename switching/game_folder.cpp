@@ -127,14 +127,16 @@ Resolution Resolve(std::string_view folder, const ListFunction& list) {
     if (resolution.error) return resolution;
     resolution.missing_folders = MissingMusicFolders(entries);
     if (resolution.missing_folders.empty()) {
-        resolution.found = {resolution.folder};
+        resolution.mod_download = IsModDownload(resolution.folder, entries, list);
+        if (!resolution.mod_download) resolution.found = {resolution.folder};
         return resolution;
     }
     if (const std::size_t name = NameStart(resolution.folder);
         name < resolution.folder.size() && IsMusicFolderName(std::string_view(resolution.folder).substr(name))) {
         std::string above = Above(resolution.folder, name);
         std::error_code error;
-        if (MissingMusicFolders(list(above, error)).empty() && !error) {
+        const std::vector<FolderEntry> above_entries = list(above, error);
+        if (!error && MissingMusicFolders(above_entries).empty() && !IsModDownload(above, above_entries, list)) {
             resolution.found = {std::move(above)};
             return resolution;
         }
@@ -162,6 +164,7 @@ std::string FolderLine(const Resolution& resolution) {
 std::string Lacks(const Resolution& resolution) {
     const auto& missing = resolution.missing_folders;
     std::string text = resolution.folder + " is not the game folder";
+    if (resolution.mod_download) return text + ": its music folders hold only the mod's files.";
     if (missing.size() == 2) return text + ": it has no streammusic and streamsounds folders.";
     if (missing.size() == 1) return text + ": it has no " + missing.front() + " folder.";
     return text + ".";

@@ -3,6 +3,8 @@
 //   1. the folder itself, if it holds both music folders;
 //   2. the folder above it, if it is itself a music folder and that one holds both;
 //   3. the one folder up to 2 levels below it that holds both, if there is exactly one.
+// A folder whose music folders hold the mod's files and none of the game's is
+// the mod's own download, never the game folder.
 // Music folder names match in any case. The resolution only lists folders: it
 // opens no file and renames nothing.
 #pragma once
@@ -21,6 +23,7 @@ struct Resolution {
     std::vector<std::string> found;            // every game folder found, as full paths, in name order
     std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds", in `folder` itself
     std::error_code error;                     // why `folder` could not be listed; then nothing was found
+    bool mod_download = false;                 // `folder` holds both music folders, but only the mod's files
 
     bool Found() const { return found.size() == 1; }
     // The folder to work in: the game folder found, else the folder looked at.

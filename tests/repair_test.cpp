@@ -692,6 +692,8 @@ TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
          both},
         {"the mod's download alone", "/top/Mod/streammusic/mus_area_ahto.mod.wav /top/Mod/streamsounds/", "/top", {},
          both},
+        {"the mod's download given", "/top/Mod/streammusic/mus_area_ahto.mod.wav /top/Mod/streamsounds/", "/top/Mod",
+         {}, {}},
         {"none", "/top/Game/streammusic/ /top/Game/Music/ /top/Game/readme.txt", "/top/Game", {}, sounds},
         {"a file named like a music folder", "/top/Game/streammusic/ /top/Game/streamsounds", "/top/Game", {}, sounds},
         {"a symlink below", game("/far/Game") + " /top/Game->/far/Game", "/top", {}, both},
@@ -740,6 +742,10 @@ TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
     const auto locked = ResolveIn(tree, "/top/Locked");
     EXPECT_EQ(locked.error, std::errc::permission_denied);
     EXPECT_TRUE(locked.found.empty());
+
+    const auto download = ResolveIn(FolderTree("/Mod/streammusic/ /Mod/streamsounds/MUS_SBAT_ACAD.MOD.WAV"), "/Mod");
+    EXPECT_EQ(game_folder::Lacks(download), path("/Mod") + " is not the game folder: its music folders hold only the "
+                                                           "mod's files.");
 }
 
 // On disk, through FullPath and ListFolder: the working directory is the folder
