@@ -202,8 +202,8 @@ private:
 // with, and the ones it is asked for, spell "/" as "\\".
 class FolderTree {
 public:
-    explicit FolderTree(std::string_view spec) {
-        std::istringstream items{std::string(spec)};
+    explicit FolderTree(std::string_view listing) {
+        std::istringstream items{std::string(listing)};
         for (std::string item; items >> item;) {
             EntryKind kind = item.ends_with('/') ? EntryKind::kFolder : EntryKind::kFile;
             if (item.starts_with('?')) kind = EntryKind::kOther;
