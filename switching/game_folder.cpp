@@ -4,6 +4,11 @@
 #include <array>
 #include <utility>
 
+#ifndef _WIN32
+#include <filesystem>
+#endif
+
+#include "music_folders.hpp"
 #include "search.hpp"
 #include "tracks.hpp"
 
@@ -32,23 +37,6 @@ bool IsMusicFolderName(std::string_view name) {
                                [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
 }
 
-// Which music folders `entries` lack, as the planner counts them: any entry but
-// a regular file under the exact name, since a linked music folder is followed
-// by the renames (what it really is, the planner says once the folder is
-// entered), and a plain folder under the name in another case, which the
-// planner renames.
-std::vector<std::string> MissingMusicFolders(const std::vector<FolderEntry>& entries) {
-    std::vector<std::string> missing;
-    for (const std::string_view music : kMusicFolders) {
-        const bool present = std::ranges::any_of(entries, [music](const FolderEntry& entry) {
-            if (entry.name == music) return entry.kind != EntryKind::kFile;
-            return entry.kind == EntryKind::kFolder && repair::EqualIgnoringCase(entry.name, music);
-        });
-        if (!present) missing.emplace_back(music);
-    }
-    return missing;
-}
-
 std::string WithoutTrailingSeparators(std::string_view path) {
     while (path.size() > 1 && IsSeparator(path.back()) && !IsRoot(path)) path.remove_suffix(1);
     return std::string(path);
@@ -72,36 +60,19 @@ std::string Above(const std::string& path, std::size_t name) {
     return above;
 }
 
-// Whether `name` is one of a track's names, in any case: `mod` for the mod's
-// names, else the game's own (live or backup).
-bool IsTrackFileName(std::string_view name, bool mod) {
-    return std::ranges::any_of(TrackTable, [name, mod](const Track& track) {
-        const std::string base(track.base);
-        if (mod) return track.mod_replacement && repair::EqualIgnoringCase(name, base + ".mod.wav");
-        return repair::EqualIgnoringCase(name, base + ".wav") || repair::EqualIgnoringCase(name, base + ".original.wav");
+MusicFolders MusicFoldersOf(const std::string& folder, const std::vector<FolderEntry>& entries,
+                            const ListFunction& list) {
+    return FindMusicFolders(entries, [&](std::string_view name, std::error_code& error) {
+        return list(Join(folder, std::string(name)), error);
     });
 }
 
-// Whether a folder below, with both music folders among its `entries`, is the
-// mod's own download: the mod's names there, and none of the game's. A music
-// folder that cannot be listed gives the benefit of the doubt.
-bool IsModDownload(const std::string& folder, const std::vector<FolderEntry>& entries, const ListFunction& list) {
-    bool mod_files = false;
-    for (const FolderEntry& entry : entries) {
-        if (entry.kind == EntryKind::kFile || !IsMusicFolderName(entry.name)) continue;
-        std::error_code error;
-        for (const FolderEntry& file : list(Join(folder, entry.name), error)) {
-            if (IsTrackFileName(file.name, false)) return false;
-            mod_files = mod_files || IsTrackFileName(file.name, true);
-        }
-        if (error) return false;
-    }
-    return mod_files;
-}
+bool IsGameFolder(const MusicFolders& music) { return music.Missing().empty() && !music.ModDownload(); }
 
 // Adds to `found`, in name order, each game folder up to `depth` levels below
 // `folder`, whose entries are `entries`. Only plain folders are entered, and
-// nothing below a game folder, nor below the mod's own download.
+// nothing below a game folder; below the mod's own download, as below any other
+// folder, the search goes on.
 void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entries, int depth,
                  const ListFunction& list, std::vector<std::string>& found) {
     for (const FolderEntry& entry : entries) {
@@ -110,12 +81,28 @@ void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entr
         std::error_code error;
         const std::vector<FolderEntry> below_entries = list(below, error);
         if (error) continue;
-        if (MissingMusicFolders(below_entries).empty()) {
-            if (!IsModDownload(below, below_entries, list))
-                found.insert(std::ranges::upper_bound(found, below), std::move(below));
-        } else if (depth > 1)
+        if (IsGameFolder(MusicFoldersOf(below, below_entries, list)))
+            found.insert(std::ranges::upper_bound(found, below), std::move(below));
+        else if (depth > 1)
             SearchBelow(below, below_entries, depth - 1, list, found);
     }
+}
+
+// The folder as the player named it, made absolute by name: a link in it is
+// kept, so that a music folder given through a link leads to the folder that
+// holds the link, not to the one that holds its target.
+std::string AbsoluteAsGiven(std::string_view folder, std::error_code& error) {
+#ifdef _WIN32
+    return FullPath(folder, error);
+#else
+    std::string path(folder);
+    if (!path.starts_with('/')) {
+        const std::string here = FullPath("", error);
+        if (error) return {};
+        path = path.empty() ? here : here + "/" + path;
+    }
+    return std::filesystem::path(path).lexically_normal().string();
+#endif
 }
 
 }  // namespace
@@ -125,18 +112,20 @@ Resolution Resolve(std::string_view folder, const ListFunction& list) {
     resolution.folder = WithoutTrailingSeparators(folder);
     const std::vector<FolderEntry> entries = list(resolution.folder, resolution.error);
     if (resolution.error) return resolution;
-    resolution.missing_folders = MissingMusicFolders(entries);
+    const MusicFolders music = MusicFoldersOf(resolution.folder, entries, list);
+    resolution.missing_folders = music.Missing();
     if (resolution.missing_folders.empty()) {
-        resolution.mod_download = IsModDownload(resolution.folder, entries, list);
-        if (!resolution.mod_download) resolution.found = {resolution.folder};
-        return resolution;
-    }
-    if (const std::size_t name = NameStart(resolution.folder);
-        name < resolution.folder.size() && IsMusicFolderName(std::string_view(resolution.folder).substr(name))) {
+        resolution.mod_download = music.ModDownload();
+        if (!resolution.mod_download) {
+            resolution.found = {resolution.folder};
+            return resolution;
+        }
+    } else if (const std::size_t name = NameStart(resolution.folder);
+               name < resolution.folder.size() && IsMusicFolderName(std::string_view(resolution.folder).substr(name))) {
         std::string above = Above(resolution.folder, name);
         std::error_code error;
         const std::vector<FolderEntry> above_entries = list(above, error);
-        if (!error && MissingMusicFolders(above_entries).empty() && !IsModDownload(above, above_entries, list)) {
+        if (!error && IsGameFolder(MusicFoldersOf(above, above_entries, list))) {
             resolution.found = {std::move(above)};
             return resolution;
         }
@@ -147,7 +136,7 @@ Resolution Resolve(std::string_view folder, const ListFunction& list) {
 
 Resolution Resolve(std::string_view folder) {
     std::error_code error;
-    const std::string full = FullPath(folder, error);
+    const std::string full = AbsoluteAsGiven(folder, error);
     if (error) {
         Resolution resolution;
         resolution.folder = folder.empty() ? "." : std::string(folder);

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "music_folders.hpp"
+#include "names.hpp"
+
 namespace vornhaskel::repair {
 
 namespace {
@@ -45,9 +48,10 @@ std::string Lost(const std::string& live) {
 using Seen = std::array<NameInfo, 3>;
 enum Role : std::size_t { kLive, kBackup, kMod };
 
-// `shown` names the files in the reasons: a name's stand-in where one is taken
-// for it. The moves are always between the exact names.
-TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
+// `spelt` are the track's names as the folder spells them, and `shown` names
+// the files in the reasons: a name's stand-in where one is taken for it. The
+// moves are always between the table's names.
+TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown, const Names& spelt) {
     const Names names = NamesOf(track);
     TrackVerdict verdict;
     const auto blocked = [&](std::string problem) {
@@ -62,7 +66,7 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
     const bool l = live.kind == NameKind::kFile, o = backup.kind == NameKind::kFile, d = mod.kind == NameKind::kFile;
     if (!l && !o && !d) {
         verdict.layout = Layout::kLost;
-        verdict.mod_problem = Lost(names.live);
+        verdict.mod_problem = Lost(spelt.live);
         return verdict;
     }
     if (!track.mod_replacement) {
@@ -79,7 +83,7 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
     }
 
     const std::string mod_missing =
-        names.mod + " is missing: put the mod's file there before you switch to the mod's music";
+        spelt.mod + " is missing: put the mod's file there before you switch to the mod's music";
     if (l && o && d)
         return blocked(shown.live + ", " + shown.backup + " and " + shown.mod +
                        " all exist: move the one that does not belong out of the folder");
@@ -112,9 +116,9 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown) {
         // be put at the mod name before then.
         verdict.layout = Layout::kBetween;
         verdict.to_normal = {{names.mod, names.live}};
-        verdict.mod_problem = names.live + " is missing, and so is " + names.backup + ": " + shown.mod +
-                              " is the track's only file. Normal music renames it back to " + names.live +
-                              "; add the mod's file as " + names.mod + " only after that";
+        verdict.mod_problem = spelt.live + " is missing, and so is " + spelt.backup + ": " + shown.mod +
+                              " is the track's only file. Normal music renames it back to " + spelt.live +
+                              "; add the mod's file as " + spelt.mod + " only after that";
         verdict.only_at_mod_name = true;
     }
     return verdict;
@@ -148,6 +152,9 @@ std::string Count(std::size_t n, const char* what) {
 
 std::string Describe(const FolderReport& report, std::string_view has, std::string_view is) {
     if (report.only_mod_files) return "This is not the game folder: its music folders hold only the mod's files.";
+    if (report.music_folders_clash)
+        return "The folder has two music folders of one name that both hold the game's files, so nothing can be "
+               "switched.";
     if (!report.IsGameFolder()) {
         if (report.missing_folders.size() == 2)
             return "This is not the game folder: it has no streammusic and streamsounds folders.";
@@ -204,13 +211,41 @@ struct TargetVerdict {
     bool mod_file_not_in_place = false;
     bool only_at_mod_name = false;
     bool uses_stand_ins = false;
+    std::string look_alikes;  // where several files could be a name the target needs: that name, and them
 };
 
 TargetVerdict For(Target target, const TrackVerdict& verdict) {
     const bool normal = target == Target::kNormal;
     return {verdict.layout, normal ? verdict.to_normal : verdict.to_mod,
             {}, normal ? verdict.normal_problem : verdict.mod_problem,
-            verdict.mod_file_not_in_place, verdict.only_at_mod_name, false};
+            verdict.mod_file_not_in_place, verdict.only_at_mod_name, false, {}};
+}
+
+bool IsFile(const NameInfo& info) { return info.kind == NameKind::kFile; }
+
+// A path of a plan as the player reads it in the window: "MyMusicMod/streamsounds".
+std::string Shown(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return Printable(path);
+}
+
+// In a few words, which files could be `name`: "2 files could be
+// streamsounds/x.mod.wav: A and B", or why the one there cannot.
+std::string CouldBe(const std::string& name, const std::vector<Candidate>& candidates) {
+    if (candidates.size() == 1) return WhyNoStandIn(name, candidates);
+    std::string text = std::to_string(candidates.size()) + " files could be " + name + ":";
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        text += (i == 0 ? " " : i + 1 == candidates.size() ? " and " : ", ") + candidates[i].path;
+    return text;
+}
+
+// Parts of a folder's path that name a copy kept aside rather than a download.
+bool NamedLikeABackup(std::string_view folder) {
+    std::string lower(folder);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lower.find("backup") != std::string::npos || lower.find("bak") != std::string::npos ||
+           lower.find("orig") != std::string::npos || lower.find("copy") != std::string::npos;
 }
 
 class Planner {
@@ -219,7 +254,7 @@ public:
 
     FolderReport Run() && {
         FindMusicFolders();
-        if (!report_.IsGameFolder()) {
+        if (!report_.IsGameFolder() || report_.music_folders_clash) {
             report_.normal.reasons = report_.mod.reasons = report_.problems;
             return std::move(report_);
         }
@@ -227,7 +262,8 @@ public:
         std::array<TrackVerdict, kTrackCount> exact;
         std::vector<Wanted> wanted;
         for (std::size_t i = 0; i < kTrackCount; ++i) {
-            exact[i] = Judge(TrackTable[i], Look(TrackTable[i], looks[i]), NamesOf(TrackTable[i]));
+            const Names spelt = Spelt(NamesOf(TrackTable[i]));
+            exact[i] = Judge(TrackTable[i], Look(TrackTable[i], looks[i]), spelt, spelt);
             const bool stuck = !exact[i].normal_problem.empty() || !exact[i].mod_problem.empty() ||
                                exact[i].layout == Layout::kLost;
             for (std::size_t role = 0; stuck && role < 3; ++role) {
@@ -240,23 +276,18 @@ public:
 
         std::vector<Move> to_normal, to_mod;
         std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
-        bool game_files = false, mod_files = false;
+        std::vector<std::string> held_back;  // reasons that invite a copy onto a name, while a track's only file is at one
         for (std::size_t i = 0; i < kTrackCount; ++i) {
             TargetVerdict normal = ForTarget(Target::kNormal, TrackTable[i], looks[i], exact[i]);
             TargetVerdict mod = ForTarget(Target::kMod, TrackTable[i], looks[i], exact[i]);
-            const Names names = NamesOf(TrackTable[i]);
-            const auto holds = [&](Role role, const std::string& name) {
-                const auto to_name = [&](const FoundRename& rename) { return rename.new_path == name; };
-                return looks[i].seen[role].kind == NameKind::kFile || std::ranges::any_of(normal.found, to_name) ||
-                       std::ranges::any_of(mod.found, to_name);
-            };
-            game_files = game_files || holds(kLive, names.live) || holds(kBackup, names.backup);
-            mod_files = mod_files || (TrackTable[i].mod_replacement && holds(kMod, names.mod));
             report_.layouts[i] = normal.uses_stand_ins ? normal.layout : mod.uses_stand_ins ? mod.layout
                                                                                            : exact[i].layout;
             report_.tracks_lost += report_.layouts[i] == Layout::kLost;
             report_.mod_files_not_in_place += mod.mod_file_not_in_place;
-            if (mod.only_at_mod_name && !mod.problem.empty()) report_.only_at_mod_name.push_back(names.mod);
+            if (mod.only_at_mod_name && !mod.problem.empty())
+                report_.only_at_mod_name.push_back(Spelt(NamesOf(TrackTable[i])).mod);
+            if (!mod.look_alikes.empty()) report_.look_alikes.push_back(mod.look_alikes);
+            if (mod.mod_file_not_in_place) held_back.push_back(mod.problem);
             CountModFiles(mod.found);
             to_normal.insert(to_normal.end(), normal.moves.begin(), normal.moves.end());
             to_mod.insert(to_mod.end(), mod.moves.begin(), mod.moves.end());
@@ -269,16 +300,19 @@ public:
                     report_.problems.push_back(std::move(*problem));
         }
         report_.problems.insert(report_.problems.end(), search_.problems.begin(), search_.problems.end());
-        if (mod_files && !game_files) {
-            // The mod's own download holds both music folders too. Its files
-            // must never be taken for the game's, nor renamed to the game's names.
-            report_.only_mod_files = true;
-            report_.problems = {"streammusic and streamsounds hold the mod's files and none of the game's own: this "
-                                "is the mod's folder, not the game folder"};
-            report_.normal = report_.mod = TargetPlan{};
-            report_.normal.reasons = report_.mod.reasons = report_.problems;
-            return std::move(report_);
+        if (!report_.only_at_mod_name.empty()) {
+            // A mod file put in now would meet a track's only file at its name:
+            // until the normal music has taken that one back, nothing asks for one.
+            for (const std::string& reason : held_back) {
+                std::erase(report_.problems, reason);
+                std::erase(report_.mod.reasons, reason);
+            }
+            report_.mod_files_not_in_place = 0;
+            report_.mod_files_found = 0;
+            report_.mod_files_found_in.clear();
         }
+        for (std::string& problem : report_.problems) problem = Printable(problem);
+        FlagBackupsAmongFinds();
         Finish(report_.normal, Target::kNormal, to_normal, std::move(found_normal));
         Finish(report_.mod, Target::kMod, to_mod, std::move(found_mod));
         return std::move(report_);
@@ -287,31 +321,46 @@ public:
 private:
     static std::size_t IndexOf(std::string_view folder) { return folder == kMusicFolders[0] ? 0 : 1; }
 
-    // Each music folder by its exact name, or else by the one entry of the game
-    // folder that has its name in another case, which the plans then rename.
+    // The music folders as music_folders.hpp finds them. One spelt otherwise is
+    // renamed to the table's name first, unless another entry holds that name:
+    // then the plans keep its spelling.
     void FindMusicFolders() {
-        for (std::size_t f = 0; f < 2; ++f) {
-            const std::string folder(kMusicFolders[f]);
-            on_disk_[f] = folder;
-            const NameInfo info = examine_(folder);
-            if (info.kind == NameKind::kFolder) continue;
-            if (info.kind == NameKind::kAbsent) {
-                const std::vector<Candidate> candidates = FolderCandidates(folder, list_);
-                if (candidates.size() == 1 && candidates.front().kind == EntryKind::kFolder) {
-                    on_disk_[f] = candidates.front().path;
-                    folder_renames_.push_back({on_disk_[f], folder});
-                    continue;
-                }
-                if (candidates.size() == 1)
-                    report_.problems.push_back(folder + " is missing, and " + candidates.front().path +
-                                               " has its name in another case but is no plain folder of this drive "
-                                               "(a file, a link or another drive), so it is left alone");
-                else if (!candidates.empty())
-                    report_.problems.push_back(WhyNoStandIn(folder, candidates));
-            }
-            report_.missing_folders.emplace_back(folder);
-            if (info.kind == NameKind::kUnknown) report_.problems.push_back(Unusable(folder, info));
+        std::error_code error;
+        const std::vector<FolderEntry> root = list_("", error);
+        if (error) {
+            report_.missing_folders = {std::string(kMusicFolders[0]), std::string(kMusicFolders[1])};
+            report_.problems.push_back("The game folder cannot be listed: " + error.message());
+            return;
         }
+        const MusicFolders music = vornhaskel::FindMusicFolders(
+            root, [this](std::string_view name, std::error_code& e) { return list_(name, e); });
+        for (std::size_t f = 0; f < 2; ++f) {
+            const MusicFolder& folder = music.folders[f];
+            on_disk_[f] = folder.Found() ? folder.entry : folder.name;
+            if (folder.NeedsRename(root))
+                folder_renames_.push_back({folder.entry, folder.name});
+            else
+                spelt_as_found_[f] = folder.Found() && folder.entry != folder.name;
+            if (!folder.problem.empty()) report_.problems.push_back(Printable(folder.problem));
+            report_.music_folders_clash = report_.music_folders_clash || folder.clash;
+        }
+        report_.missing_folders = music.Missing();
+        report_.only_mod_files = report_.missing_folders.empty() && music.ModDownload();
+        if (report_.only_mod_files)
+            report_.problems = {"streammusic and streamsounds hold the mod's files and none of the game's own: this "
+                                "is the mod's folder, not the game folder"};
+    }
+
+    // A path of the table ("streamsounds\\x.wav") as the plans spell it.
+    std::string Spelt(std::string_view path) const {
+        const auto split = path.find('\\');
+        const std::size_t f = IndexOf(path.substr(0, split));
+        if (!spelt_as_found_[f]) return std::string(path);
+        return on_disk_[f] + std::string(path.substr(split));
+    }
+
+    Names Spelt(const Names& names) const {
+        return {Spelt(names.live), Spelt(names.backup), names.mod.empty() ? std::string() : Spelt(names.mod)};
     }
 
     Seen Look(const Track& track, TrackLook& look) const {
@@ -330,43 +379,60 @@ private:
         return path;
     }
 
-    // The stand-ins this target may take where they get the track there, else
-    // the exact names. The normal music never takes the mod's file, and the
-    // mod's takes it only for a track whose game file is there under some name.
-    // A name with candidates but no stand-in refuses a target that the exact
-    // names cannot reach.
+    // A find stands in only for a name that is missing and that the target
+    // needs as a source: the game's file (live or backup name) for the normal
+    // music, the mod's file for the mod's, and the game's file for the mod's
+    // only where none of the track's names holds one. Where the exact names
+    // already settle a track for the target, no find changes it, before or after
+    // a run: a stray copy beside it stays where it is. A name with look-alikes
+    // but no stand-in refuses a target only where no other find gets it there.
     TargetVerdict ForTarget(Target target, const Track& track, const TrackLook& look, const TrackVerdict& exact) const {
         TargetVerdict fallback = For(target, exact);
-        const bool exact_will_do = fallback.problem.empty();
+        if (exact.layout == Layout::kBroken && exact.normal_problem == exact.mod_problem) return fallback;
+        // The file alone at a mod name may be the game's or the mod's: a find
+        // of the game's own tells, and is taken back rather than that file.
+        const bool unsure = exact.only_at_mod_name || exact.layout == Layout::kLost;
+        if (fallback.problem.empty() && !(target == Target::kNormal && unsure)) return fallback;
+        const bool game_file = IsFile(look.seen[kLive]) || IsFile(look.seen[kBackup]);
+        const std::array<bool, 3> sources = target == Target::kNormal ? std::array{true, true, false}
+                                                                       : std::array{!game_file, !game_file, true};
         Seen seen = look.seen;
-        Names shown = NamesOf(track);
-        const Names managed = NamesOf(track);
+        const Names spelt = Spelt(NamesOf(track));
+        Names shown = spelt;
         std::string* shown_names[] = {&shown.live, &shown.backup, &shown.mod};
-        const std::string* managed_names[] = {&managed.live, &managed.backup, &managed.mod};
+        const std::string* spelt_names[] = {&spelt.live, &spelt.backup, &spelt.mod};
         std::vector<FoundRename> found;
-        std::string unsettled;
+        std::string unsettled, look_alikes;
         for (std::size_t role = 0; role < 3; ++role) {
             const std::size_t i = look.wanted[role];
-            if (i == SIZE_MAX || (target == Target::kNormal && role == kMod) || search_.candidates[i].empty()) continue;
+            if (i == SIZE_MAX || !sources[role] || search_.candidates[i].empty()) continue;
             const Candidate* stand_in = StandIn(search_, i);
             if (stand_in == nullptr) {
-                unsettled += (unsettled.empty() ? "" : "; ") + WhyNoStandIn(*managed_names[role], search_.candidates[i]);
+                unsettled += (unsettled.empty() ? "" : "; ") + WhyNoStandIn(*spelt_names[role], search_.candidates[i]);
+                look_alikes += (look_alikes.empty() ? "" : ", and ") + CouldBe(*spelt_names[role], search_.candidates[i]);
                 continue;
             }
             seen[role] = {NameKind::kFile, {}};
             *shown_names[role] = stand_in->path;
-            found.push_back({AfterFolderRenames(stand_in->path), *managed_names[role]});
+            found.push_back({AfterFolderRenames(stand_in->path), *spelt_names[role]});
         }
-        if (!unsettled.empty()) {
-            if (!exact_will_do) fallback.problem = std::move(unsettled);
-            return fallback;
+        const auto refused = [&](TargetVerdict verdict) {
+            if (!unsettled.empty()) {
+                verdict.problem = std::move(unsettled);
+                verdict.look_alikes = std::move(look_alikes);
+                verdict.mod_file_not_in_place = false;
+            }
+            return verdict;
+        };
+        if (found.empty())
+            return fallback.problem.empty() || fallback.only_at_mod_name ? fallback : refused(std::move(fallback));
+        TargetVerdict verdict = For(target, Judge(track, seen, shown, spelt));
+        if (!verdict.problem.empty()) {
+            // A find alone at the mod name is no track's only file: the exact names say why.
+            if (fallback.problem.empty() || verdict.only_at_mod_name) return refused(std::move(fallback));
+            return refused(std::move(verdict));
         }
-        if (found.empty()) return fallback;
-        if (target == Target::kMod && seen[kLive].kind != NameKind::kFile && seen[kBackup].kind != NameKind::kFile)
-            return fallback;
-        TargetVerdict verdict = For(target, Judge(track, seen, shown));
-        if (!verdict.problem.empty() && exact_will_do) return fallback;
-        if (verdict.problem.empty()) verdict.found = std::move(found);
+        verdict.found = std::move(found);
         verdict.uses_stand_ins = true;
         return verdict;
     }
@@ -383,18 +449,36 @@ private:
         }
     }
 
-    static void Finish(TargetPlan& plan, Target target, const std::vector<Move>& moves,
-                       std::vector<FoundRename> found) {
+    // Names cannot tell the mod's file from a copy of the game's kept under the
+    // mod's name: a folder of finds that looks like a backup is named, so the
+    // player can look before choosing. The music folders are the files' own.
+    void FlagBackupsAmongFinds() {
+        for (const std::string& folder : report_.mod_files_found_in) {
+            if (folder.empty()) continue;
+            const std::string top = folder.substr(0, folder.find('\\'));
+            if (top == on_disk_[0] || top == on_disk_[1]) continue;
+            std::error_code error;
+            const std::vector<FolderEntry> entries = list_(folder, error);
+            if (NamedLikeABackup(folder) || (!error && ManagedNamesIn(entries).game))
+                report_.mod_files_from_backups.push_back(folder);
+        }
+    }
+
+    void Finish(TargetPlan& plan, Target target, const std::vector<Move>& moves,
+                std::vector<FoundRename> found) const {
         plan.possible = plan.reasons.empty();
         if (!plan.possible) return;
         plan.found = std::move(found);
         plan.steps = StepsFor(target, moves);
+        plan.in_order = plan.found;
+        for (const RenameStep& step : plan.steps) plan.in_order.push_back({Spelt(step.old_path), Spelt(step.new_path)});
     }
 
     const ExamineFunction& examine_;
     const ListFunction& list_;
     FolderReport report_;
-    std::array<std::string, 2> on_disk_;  // the music folders as the game folder spells them
+    std::array<std::string, 2> on_disk_;        // the music folders as the game folder spells them
+    std::array<bool, 2> spelt_as_found_{};      // kept so by the plans, as the table's name is taken
     std::vector<FoundRename> folder_renames_;
     SearchResult search_;
 };
@@ -403,8 +487,7 @@ private:
 
 std::vector<RenameStep> TargetPlan::Renames() const {
     std::vector<RenameStep> renames;
-    for (const FoundRename& rename : found) renames.push_back({rename.old_path, rename.new_path});
-    renames.insert(renames.end(), steps.begin(), steps.end());
+    for (const FoundRename& rename : in_order) renames.push_back({rename.old_path, rename.new_path});
     return renames;
 }
 
@@ -426,27 +509,32 @@ std::string Many(std::size_t n, const char* one, const char* several) {
 // game file lost, or else the problems listed.
 std::string WhyNot(const FolderReport& report, Target target) {
     const std::size_t all = report.Plan(target).reasons.size();
-    std::size_t mod_files = 0, lost = 0, only = 0;
+    std::string why;
+    const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", and ") + part; };
+    if (target == Target::kMod && !report.only_at_mod_name.empty()) {
+        // A mod file copied in now would replace a track's only file: nothing
+        // else is asked for until the normal music has taken it back.
+        std::string names;
+        for (const std::string& name : report.only_at_mod_name) names += (names.empty() ? "" : ", ") + name;
+        add(names + (report.only_at_mod_name.size() == 1 ? " is its track's only file"
+                                                         : " are their tracks' only files") +
+            ", so choose Normal music first, and put no mod file in before then");
+        return why;
+    }
+    std::size_t mod_files = 0, lost = 0, look_alikes = 0;
     if (target == Target::kMod) {
         mod_files = report.mod_files_not_in_place;
         lost = report.tracks_lost;
-        only = report.only_at_mod_name.size();
+        look_alikes = report.look_alikes.size();
     }
-    std::string why;
-    const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", and ") + part; };
     if (mod_files == 7)
         add("the mod's 7 files are not in place");
     else if (mod_files > 0)
         add(std::to_string(mod_files) + " of the mod's 7 files " + (mod_files == 1 ? "is" : "are") + " not in place");
+    if (target == Target::kMod)
+        for (const std::string& which : report.look_alikes) add(which);
     if (lost > 0) add(Many(lost, "a track of the game has", " tracks of the game have") + " no file at all");
-    if (all > mod_files + lost + only) add("a track's files need sorting out first, as listed");
-    if (only > 0) {
-        // A mod file copied in now would replace a track's only file.
-        std::string names;
-        for (const std::string& name : report.only_at_mod_name) names += (names.empty() ? "" : ", ") + name;
-        add(names + (only == 1 ? " is its track's only file" : " are their tracks' only files") +
-            ", so choose Normal music first, and put no mod file in before then");
-    }
+    if (all > mod_files + lost + look_alikes) add("a track's files need sorting out first, as listed");
     return why;
 }
 
@@ -465,6 +553,14 @@ std::string Advice(const FolderReport& report) {
     else if (offered)
         say("Close the game first. A button renames only the files that are out of place, with the same renames as "
             "vornhaskel, and never replaces a file.");
+    if (report.mod.Offered() && !report.mod_files_from_backups.empty()) {
+        std::string folders;
+        for (std::size_t i = 0; i < report.mod_files_from_backups.size(); ++i)
+            folders += (i == 0 ? "" : i + 1 == report.mod_files_from_backups.size() ? " and " : ", ") +
+                       Shown(report.mod_files_from_backups[i]);
+        say("Mod music takes the mod's files from " + folders +
+            ", which looks like a copy of the game's files: before you choose it, check that they are the mod's.");
+    }
     for (const Target target : {Target::kNormal, Target::kMod})
         if (!report.Plan(target).possible)
             say(std::string(NameOf(target)) + " is not available: " + WhyNot(report, target) + ".");
@@ -473,16 +569,6 @@ std::string Advice(const FolderReport& report) {
             "again.");
     return text.empty() ? "Nothing needs repairing." : text;
 }
-
-namespace {
-
-// A path of a plan as the player reads it in the window: "MyMusicMod/streamsounds".
-std::string Shown(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
-}  // namespace
 
 std::string FoundSummary(const FolderReport& report) {
     const std::size_t n = report.mod_files_found;
@@ -499,27 +585,44 @@ std::string FoundSummary(const FolderReport& report) {
 }
 
 std::vector<RenameList> FoundRenames(const FolderReport& report) {
-    std::vector<RenameList> lists;
-    const auto lines_of = [](const TargetPlan& plan) {
-        std::vector<std::string> lines;
-        for (const FoundRename& rename : plan.found)
-            lines.push_back(Shown(rename.old_path) + " will become " + Shown(rename.new_path));
-        return lines;
+    const std::vector<FoundRename> none;
+    const auto& normal = report.normal.Offered() ? report.normal.found : none;
+    const auto& mod = report.mod.Offered() ? report.mod.found : none;
+    // A rename that both buttons make first is said once.
+    const auto in = [](const std::vector<FoundRename>& renames, const FoundRename& rename) {
+        return std::ranges::find(renames, rename) != renames.end();
     };
-    const bool normal = report.normal.Offered() && !report.normal.found.empty();
-    const bool mod = report.mod.Offered() && !report.mod.found.empty();
-    if (normal && mod && report.normal.found == report.mod.found) {
-        lists.push_back({"Normal music and Mod music first rename:", lines_of(report.normal)});
-        return lists;
+    RenameList both{"Normal music and Mod music first rename:", {}};
+    RenameList normal_only{"Normal music first renames:", {}}, mod_only{"Mod music first renames:", {}};
+    const auto line = [](const FoundRename& rename) {
+        return Shown(rename.old_path) + " will become " + Shown(rename.new_path);
+    };
+    for (const FoundRename& rename : normal) (in(mod, rename) ? both : normal_only).lines.push_back(line(rename));
+    for (const FoundRename& rename : mod)
+        if (!in(normal, rename)) mod_only.lines.push_back(line(rename));
+    if (!both.lines.empty()) {
+        normal_only.heading = "Normal music also first renames:";
+        mod_only.heading = "Mod music also first renames:";
     }
-    if (normal) lists.push_back({"Normal music first renames:", lines_of(report.normal)});
-    if (mod) lists.push_back({"Mod music first renames:", lines_of(report.mod)});
+    std::vector<RenameList> lists;
+    for (RenameList* list : {&both, &normal_only, &mod_only})
+        if (!list->lines.empty()) lists.push_back(std::move(*list));
     return lists;
 }
 
 std::string Summary(const FolderReport& report) { return Describe(report, "has", "is"); }
 
 std::string SummaryAfterRepair(const FolderReport& report) { return Describe(report, "now has", "is now"); }
+
+std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
+    std::string text = SummaryAfterRepair(report);
+    const TargetPlan& plan = report.Plan(chosen);
+    if (plan.Reached()) return text;
+    text += std::string(" ") + NameOf(chosen) + " is not reached yet: ";
+    if (!plan.possible) return text + WhyNot(report, chosen) + ".";
+    return text + std::to_string(plan.in_order.size()) + (plan.in_order.size() == 1 ? " file is" : " files are") +
+           " still out of place. Start the repair tool again to finish.";
+}
 
 std::string AfterFailure(std::string_view failure, const FolderReport& now) {
     return std::string(failure) + "\n\n" + SummaryAfterRepair(now) +

@@ -59,6 +59,9 @@ struct TargetPlan {
     std::vector<FoundRename> found;    // run first, in this order
     std::vector<RenameStep> steps;     // then these; both are empty once the target is reached
     std::vector<std::string> reasons;  // why it is not possible, in track order
+    // Both, as the folder spells their paths: a music folder that cannot take
+    // the table's name (another entry holds it) keeps its own spelling.
+    std::vector<FoundRename> in_order;
 
     bool Reached() const { return possible && found.empty() && steps.empty(); }
     bool Offered() const { return possible && !Reached(); }
@@ -79,7 +82,11 @@ struct FolderReport {
     std::size_t mod_files_found = 0;         // of the mod's files, found away from their names and usable
     std::vector<std::string> mod_files_found_in;  // the folders they were found in, in track order
 
+    std::vector<std::string> look_alikes;  // of the mod's names with several files that could be it: why, each
+    std::vector<std::string> mod_files_from_backups;  // folders of finds that look like a backup of the game's files
+
     bool only_mod_files = false;  // both music folders, but none of the game's files: the mod's own download
+    bool music_folders_clash = false;  // two entries spell one music folder, and both hold the game's files
 
     bool IsGameFolder() const { return missing_folders.empty() && !only_mod_files; }
     bool operator==(const FolderReport&) const = default;
@@ -115,6 +122,9 @@ std::string Summary(const FolderReport& report);
 
 // The same after a repair, read afresh from the folder: "The folder now has ...".
 std::string SummaryAfterRepair(const FolderReport& report);
+// The same after a repair towards `chosen`: where the folder, read afresh, has
+// not reached it, what is still out of place follows.
+std::string SummaryAfterRepair(const FolderReport& report, Target chosen);
 
 // What the player can do next, for the window's second line.
 std::string Advice(const FolderReport& report);

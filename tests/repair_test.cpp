@@ -759,12 +759,22 @@ TEST(RepairOnDisk, FindsTheGameFolderBelowTheWorkingDirectory) {
     const std::string here = fs::current_path().string();
 #ifndef _WIN32
     fs::create_directory_symlink(game, "Linked");
-    EXPECT_EQ(game_folder::Resolve("Linked").found, std::vector<std::string>{(fs::current_path() / game).string()});
+    EXPECT_EQ(game_folder::Resolve("Linked").found, std::vector<std::string>{(fs::current_path() / "Linked").string()})
+        << "a link given is listed through, and named as given";
 #endif
     const game_folder::Resolution resolution = game_folder::Resolve("");
     EXPECT_EQ(resolution.folder, here);
     EXPECT_EQ(resolution.found, std::vector<std::string>{(fs::current_path() / game).string()});
     EXPECT_EQ(game_folder::Resolve("no such folder").error, std::errc::no_such_file_or_directory);
+#ifndef _WIN32
+    fs::create_directory_symlink(fs::current_path() / game / "streammusic", "music");
+    fs::create_directories(fs::path("Elsewhere") / "Game");
+    fs::create_directory_symlink(fs::current_path() / "music", fs::path("Elsewhere") / "Game" / "streammusic");
+    fs::create_directory(fs::path("Elsewhere") / "Game" / "streamsounds");
+    EXPECT_EQ(game_folder::Resolve("Elsewhere/Game/streammusic").found,
+              std::vector<std::string>{(fs::current_path() / "Elsewhere" / "Game").string()})
+        << "a music folder given through a link leads to the folder that holds the link";
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+#include "music_folders.hpp"
+
+#include <algorithm>
+
+#include "search.hpp"
+#include "tracks.hpp"
+
+namespace vornhaskel {
+
+namespace {
+
+bool StandsForTrackName(std::string_view name, bool mod) {
+    return std::ranges::any_of(TrackTable, [name, mod](const Track& track) {
+        const std::string base(track.base);
+        if (mod) return track.mod_replacement && repair::MayStandFor(name, base + ".mod.wav");
+        return repair::MayStandFor(name, base + ".wav") || repair::MayStandFor(name, base + ".original.wav");
+    });
+}
+
+// An entry that may be a music folder: a folder of this drive under the name in
+// any case, or a link under the exact name, which the renames follow.
+bool Usable(const FolderEntry& entry, std::string_view name) {
+    return entry.kind == EntryKind::kFolder || (entry.kind == EntryKind::kLink && entry.name == name);
+}
+
+MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries, const ListEntryFunction& list) {
+    MusicFolder folder{std::string(name), {}, {}, {}, false, {}};
+    std::vector<repair::Candidate> unusable;
+    struct Listed {
+        std::string entry;
+        ManagedNames holds;
+    };
+    std::vector<Listed> usable;
+    for (const FolderEntry& entry : entries) {
+        // A file under the exact name is no folder at all, and no look-alike of one either.
+        if (!repair::EqualIgnoringCase(entry.name, name) || (entry.kind == EntryKind::kFile && entry.name == name))
+            continue;
+        if (!Usable(entry, name)) {
+            unusable.push_back({entry.name, entry.kind});
+            continue;
+        }
+        std::error_code error;
+        const std::vector<FolderEntry> inside = list(entry.name, error);
+        if (error && entry.kind == EntryKind::kLink) {
+            folder.problem = entry.name + " is a link that leads to no folder (" + error.message() +
+                             "), so it is left alone";
+            continue;
+        }
+        // What cannot be listed may hold anything: it counts as holding the game's files.
+        usable.push_back({entry.name, error ? ManagedNames{true, false} : ManagedNamesIn(inside)});
+    }
+    std::ranges::sort(usable, {}, &Listed::entry);
+    const auto games = std::ranges::count_if(usable, [](const Listed& l) { return l.holds.game; });
+    const auto exact = std::ranges::find(usable, name, &Listed::entry);
+    const Listed* taken = nullptr;
+    if (usable.size() == 1)
+        taken = &usable.front();
+    else if (games == 1)
+        taken = &*std::ranges::find_if(usable, [](const Listed& l) { return l.holds.game; });
+    else if (games == 0 && exact != usable.end())
+        taken = &*exact;
+    if (taken != nullptr) {
+        folder.entry = taken->entry;
+        folder.holds = taken->holds;
+        folder.problem.clear();
+        for (const Listed& other : usable)
+            if (&other != taken) folder.others.push_back(other.entry);
+        return folder;
+    }
+    if (games > 1) {
+        folder.clash = true;
+        std::vector<std::string> holding;
+        for (const Listed& listed : usable)
+            if (listed.holds.game) holding.push_back(listed.entry);
+        std::string names;
+        for (std::size_t i = 0; i < holding.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == holding.size() ? " and " : ", ") + holding[i];
+        folder.problem = names + (holding.size() == 2 ? " both" : " all") +
+                         " hold the game's music files, but only one can be its " + folder.name +
+                         " folder: move the one that the game does not use out of the game folder";
+    } else if (!usable.empty()) {
+        std::vector<repair::Candidate> candidates;
+        for (const Listed& listed : usable) candidates.push_back({listed.entry, EntryKind::kFolder});
+        folder.problem = repair::WhyNoStandIn(name, candidates);
+    } else if (unusable.size() == 1) {
+        folder.problem = folder.name + " is missing, and " + unusable.front().path +
+                         " has its name in another case but is no plain folder of this drive (a file, a link or "
+                         "another drive), so it is left alone";
+    } else if (!unusable.empty()) {
+        folder.problem = repair::WhyNoStandIn(name, unusable);
+    }
+    return folder;
+}
+
+}  // namespace
+
+ManagedNames ManagedNamesIn(const std::vector<FolderEntry>& entries) {
+    ManagedNames names;
+    for (const FolderEntry& entry : entries) {
+        names.game = names.game || StandsForTrackName(entry.name, false);
+        names.mod = names.mod || StandsForTrackName(entry.name, true);
+    }
+    return names;
+}
+
+bool MusicFolder::NeedsRename(const std::vector<FolderEntry>& entries) const {
+    return Found() && entry != name &&
+           std::ranges::none_of(entries, [this](const FolderEntry& e) { return e.name == name; });
+}
+
+std::vector<std::string> MusicFolders::Missing() const {
+    std::vector<std::string> missing;
+    for (const MusicFolder& folder : folders)
+        if (!folder.Found() && !folder.clash) missing.push_back(folder.name);
+    return missing;
+}
+
+bool MusicFolders::ModDownload() const {
+    bool mod = false;
+    for (const MusicFolder& folder : folders) {
+        if (!folder.Found() || folder.holds.game) return false;
+        mod = mod || folder.holds.mod;
+    }
+    return mod;
+}
+
+MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list) {
+    MusicFolders found;
+    for (std::size_t i = 0; i < kMusicFolders.size(); ++i) found.folders[i] = Find(kMusicFolders[i], entries, list);
+    return found;
+}
+
+}  // namespace vornhaskel

@@ -1,0 +1,60 @@
+// Which entries of a folder are its two music folders, and whether that folder
+// is the mod's own download rather than a game folder. The folder resolution and
+// the repair planner both ask this, so that they never disagree on either.
+//
+// A music folder's name matches in any case. Where two entries spell one name
+// (possible on a case-sensitive drive: the game's "StreamSounds" and a
+// "streamsounds" that unzipping the mod made), the music folder is the one
+// that holds the game's own names; one that holds none of them is a place where
+// the mod's files were left. Only lists folders: nothing is opened or renamed.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "rename_file.hpp"
+
+namespace vornhaskel {
+
+// Lists an entry of the folder looked at, by its name there.
+using ListEntryFunction = std::function<std::vector<FolderEntry>(std::string_view name, std::error_code& error)>;
+
+// What a folder's entries hold of the 21 tracks' names, in any case, a doubled
+// ".wav" allowed: the game's own (live or backup) and the mod's.
+struct ManagedNames {
+    bool game = false;
+    bool mod = false;
+};
+ManagedNames ManagedNamesIn(const std::vector<FolderEntry>& entries);
+
+struct MusicFolder {
+    std::string name;                 // the table's: "streammusic" or "streamsounds"
+    std::string entry;                // the entry taken for it, as the folder spells it; "" where none is
+    std::vector<std::string> others;  // entries spelling its name that hold none of the game's names
+    std::string problem;              // why no entry was taken, where some entry spells its name
+    bool clash = false;               // several entries spelling its name hold the game's names
+    ManagedNames holds;               // what the entry taken holds; a folder that cannot be listed holds the game's
+
+    bool Found() const { return !entry.empty(); }
+    // The entry taken is renamed to the table's name first, where nothing else holds that name.
+    bool NeedsRename(const std::vector<FolderEntry>& entries) const;
+};
+
+struct MusicFolders {
+    std::array<MusicFolder, 2> folders;  // in the order of kMusicFolders
+
+    // The table's names of the music folders that no entry stands for; a clash
+    // is no missing folder, but a problem of its own.
+    std::vector<std::string> Missing() const;
+    // Both music folders, holding the mod's names and none of the game's.
+    bool ModDownload() const;
+};
+
+// `entries` are the folder's own; `list` lists one of them by name.
+MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list);
+
+}  // namespace vornhaskel
