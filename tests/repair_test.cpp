@@ -63,7 +63,7 @@ ListFunction List(const FolderState& state) {
 FolderReport Look(const FolderState& state) { return repair::ExamineFolder(Examine(state), List(state)); }
 
 // Runs a plan on the model; every step must find its file and a free name.
-void ExpectPlanRunsCleanly(FolderState& state, const std::vector<RenameStep>& plan, const std::string& where) {
+void ExpectPlanRunsCleanly(FolderState& state, std::span<const RenameStep> plan, const std::string& where) {
     for (const RenameStep& step : plan) ASSERT_TRUE(state.Apply(step)) << where << ": " << step.old_path;
 }
 
@@ -198,6 +198,125 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
             }
         }
     }
+}
+
+// What lies about a half-done state: the mod's files found once, twice, in a
+// lower-case twin of the game's "StreamSounds", or a player's copy of a stock
+// track beside its names.
+struct Surroundings {
+    const char* what;
+    std::vector<std::string> mod_folders;  // each gets a copy of the mod's 7 files
+    bool twin = false;                     // the game's streamsounds spelt "StreamSounds", the mod's six in "streamsounds"
+    bool stray = false;                    // "streamsounds\mus_sbat_acad.original.wav.wav", a copy of the stock track
+};
+
+constexpr char kStray[] = "streamsounds\\mus_sbat_acad.original.wav.wav";
+
+FolderState Around(FolderState state, const Surroundings& around) {
+    const auto add = [&state](const std::string& path, const std::string& contents) {
+        for (std::string folder = ParentOf(path); !folder.empty(); folder = ParentOf(folder)) state.folders.insert(folder);
+        state.files[path] = contents;
+    };
+    if (around.twin) {
+        state.Apply({"streamsounds", "StreamSounds"});
+        state.folders.insert("streamsounds");
+    }
+    for (const Track& track : TrackTable) {
+        if (!track.mod_replacement) continue;
+        const std::string name = std::string(track.base) + ".mod.wav", contents = "mod " + std::string(track.base);
+        for (std::size_t i = 0; i < around.mod_folders.size(); ++i)
+            add(around.mod_folders[i] + "\\" + std::string(track.folder) + "\\" + name, contents + (i ? " again" : ""));
+        if (around.twin && track.folder == "streamsounds") add("streamsounds\\" + name, contents);
+    }
+    if (around.stray) add(kStray, "stock copy mus_sbat_acad");
+    return state;
+}
+
+// Checks a folder against what a run towards `target` must leave: the target
+// reached on a fresh look, no game file at a mod name for the normal music, the
+// mod's own files on the live names for the mod's, and the stray copy untouched.
+void ExpectReached(const FolderState& after, Target target, const Surroundings& around, const std::string& where) {
+    const FolderReport again = Look(after);
+    EXPECT_TRUE(again.Plan(target).Reached()) << where << ": " << testing::PrintToString(again.Plan(target).reasons);
+    const std::string music = around.twin ? "StreamSounds" : "streamsounds";
+    for (const Track& track : TrackTable) {
+        const std::string stem = (track.folder == "streamsounds" ? music : std::string(track.folder)) + "\\" +
+                                 std::string(track.base);
+        const auto live = after.files.find(stem + ".wav"), mod = after.files.find(stem + ".mod.wav");
+        if (target == Target::kNormal) {
+            EXPECT_TRUE(mod == after.files.end() || mod->second.starts_with("mod ")) << where << ": " << stem;
+        } else if (track.mod_replacement) {
+            EXPECT_TRUE(live != after.files.end() && live->second.starts_with("mod ")) << where << ": " << stem;
+        }
+    }
+    if (around.stray) {
+        EXPECT_EQ(after.files.count(kStray), 1u) << where << ": the stray copy was moved";
+    }
+}
+
+// Every state a switch can leave, amid each of the surroundings: each target
+// offered is run, and run again with a failure after each of its renames and a
+// fresh plan from there. No rename may fail in the model (none replaces a file),
+// every run must end where the fresh look says the target is reached, and while
+// the game's file sits at a mod name no line asks for the mod's file.
+TEST(RepairPlanner, EveryLeftStateAmidStrayFilesReachesTheTargetChosenAfterAnyFailure) {
+    FolderState stock_only = NormalMusic();
+    std::erase_if(stock_only.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    FolderState parked = stock_only;
+    parked.Run(RenameSequence);
+    FolderState no_ahto = NormalMusic();
+    no_ahto.files.erase("streammusic\\mus_area_ahto.mod.wav");
+    FolderState ahto_parked = no_ahto;
+    ahto_parked.Run(RenameSequence);
+    const std::vector<Variant> variants{{"all files", NormalMusic(), ModActive()},
+                                        {"no mod files", stock_only, parked},
+                                        {"no ahto mod file", no_ahto, ahto_parked}};
+    const std::vector<Surroundings> surroundings{
+        {"as left", {}},
+        {"the mod in MyMod", {"MyMod"}},
+        {"the mod twice", {"MyMod", "Mod Copy"}},
+        {"the mod in a twin folder", {"MyMod"}, true},
+        {"a stray copy", {}, false, true},
+        {"a stray copy and the mod in MyMod", {"MyMod"}, false, true},
+    };
+    std::size_t runs = 0;
+    for (const Variant& variant : variants) {
+        for (const auto& [state_name, left] : HalfDoneStates(variant)) {
+            for (const Surroundings& around : surroundings) {
+                const FolderState state = Around(left, around);
+                const std::string where = state_name + ", " + around.what;
+                const FolderReport report = Look(state);
+                ASSERT_TRUE(report.IsGameFolder()) << where;
+                const bool game_file_at_a_mod_name = std::ranges::any_of(state.files, [](const auto& file) {
+                    return file.first.ends_with(".mod.wav") && file.second.starts_with("stock ");
+                });
+                if (game_file_at_a_mod_name) {
+                    std::string words = repair::Advice(report);
+                    for (const std::string& problem : report.problems) words += "\n" + problem;
+                    EXPECT_EQ(words.find("put the mod's file there"), std::string::npos) << where << ": " << words;
+                }
+                for (const Target target : {Target::kNormal, Target::kMod}) {
+                    const auto& plan = report.Plan(target);
+                    if (!plan.Offered()) continue;
+                    const std::vector<RenameStep> renames = plan.Renames();
+                    for (std::size_t failed_at = 0; failed_at <= renames.size(); ++failed_at) {
+                        const std::string run = where + (target == Target::kNormal ? ", normal" : ", mod") +
+                                                ", failed after " + std::to_string(failed_at);
+                        FolderState after = state;
+                        ExpectPlanRunsCleanly(after, std::span(renames).first(failed_at), run);
+                        if (failed_at < renames.size()) {
+                            const FolderReport again = Look(after);
+                            ASSERT_TRUE(again.Plan(target).possible) << run;
+                            ExpectPlanRunsCleanly(after, again.Plan(target).Renames(), run + ", again");
+                        }
+                        ExpectReached(after, target, around, run);
+                        ++runs;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(runs, 10'000u);
 }
 
 // Each layout of one track off the normal music, once: what each target makes of
@@ -428,6 +547,142 @@ TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
             EXPECT_EQ(after, expected) << where;
             EXPECT_TRUE(Look(after).Plan(target).Reached()) << where;
         }
+    }
+}
+
+// Shapes that finds alone could get wrong, and what the planner makes of each:
+// the plan for the normal music (its renames, old -> new), whether the mod's
+// music is offered, and words that the summary, the advice or the problems
+// must hold.
+TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
+    const std::string cant1 = "streammusic\\mus_area_cant1", ahto = "streammusic\\mus_area_ahto",
+                      acad = "streamsounds\\mus_sbat_acad";
+    const auto mod_in = [](FolderState& state, const std::string& folder) {
+        for (const std::string& path : AllPaths()) {
+            if (!path.ends_with(".mod.wav") || !state.files.contains(path)) continue;
+            AddFolders(state, folder + "\\" + FolderOf(path));
+            state.Apply({path, folder + "\\" + path});
+        }
+    };
+    const struct {
+        const char* shape;
+        std::function<void(FolderState&)> make;
+        std::vector<std::string> normal;  // "old -> new", every rename of the plan; "reached" where none is needed
+        bool mod_offered;
+        std::vector<std::string> words;
+    } rows[] = {
+        {"a look-alike folder beside the game's file in capitals",
+         [&](FolderState& s) {
+             s.Apply({cant1 + ".wav", "streammusic\\MUS_AREA_CANT1.ORIGINAL.WAV"});
+             s.folders.insert("streammusic\\Mus_area_cant1.wav");
+         },
+         {"streammusic\\MUS_AREA_CANT1.ORIGINAL.WAV -> " + cant1 + ".original.wav",
+          cant1 + ".original.wav -> " + cant1 + ".wav"},
+         true, {"1 track set for the mod's music"}},
+        {"the mod's file alone at its name, the game's in capitals",
+         [&](FolderState& s) { s.Apply({ahto + ".wav", "streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV"}); },
+         {"streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV -> " + ahto + ".original.wav",
+          ahto + ".original.wav -> " + ahto + ".wav"},
+         true, {}},
+        {"a stray copy of a stock track, the mod in its own folder",
+         [&](FolderState& s) {
+             mod_in(s, "MyMod");
+             s.files[acad + ".original.wav.wav"] = "stock copy";
+         },
+         {"reached"}, true, {"The folder has the normal music.", "The mod's 7 files were found in MyMod"}},
+        {"a stray copy of a stock track, no mod",
+         [&](FolderState& s) {
+             std::erase_if(s.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+             s.files[acad + ".original.wav.wav"] = "stock copy";
+         },
+         {"reached"}, false, {"the mod's 7 files are not in place"}},
+        {"two files that could be one mod file",
+         [&](FolderState& s) {
+             mod_in(s, "MyMod");
+             s.files["Mod Copy\\mus_sbat_acad.mod.wav"] = "mod again";
+             s.folders.insert("Mod Copy");
+         },
+         {"reached"}, false,
+         {"Mod music is not available: 2 files could be " + acad +
+          ".mod.wav: Mod Copy\\mus_sbat_acad.mod.wav and MyMod\\streamsounds\\mus_sbat_acad.mod.wav."}},
+        {"the game's file alone at its mod name, the mod in its own folder",
+         [&](FolderState& s) {
+             std::erase_if(s.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+             s.Run(std::span(UnrenameSequence).first(1));
+             s.files.erase(ahto + ".original.wav");
+             s.Apply({ahto + ".wav", ahto + ".mod.wav"});
+             for (const std::string& path : AllPaths())
+                 if (path.ends_with(".mod.wav")) {
+                     AddFolders(s, "MyMod\\" + FolderOf(path));
+                     s.files["MyMod\\" + path] = "mod";
+                 }
+         },
+         {ahto + ".mod.wav -> " + ahto + ".wav"}, false,
+         {"Mod music is not available: " + ahto + ".mod.wav is its track's only file, so choose Normal music first, "
+          "and put no mod file in before then."}},
+        {"a file under the music folder's name beside the folder in capitals",
+         [&](FolderState& s) {
+             s.Apply({"streammusic", "StreamMusic"});
+             s.files["streammusic"] = "a file";
+         },
+         {"reached"}, true, {"The folder has the normal music."}},
+        {"a link under the music folder's name that leads nowhere",
+         [&](FolderState& s) {
+             s.RemoveFolder("streammusic");
+             s.files["streammusic"] = "";
+             s.listed_as["streammusic"] = EntryKind::kLink;
+         },
+         {}, false, {"streammusic is a link that leads to no folder"}},
+        {"the game's music folders in capitals, the mod unzipped beside them in lower case",
+         [&](FolderState& s) {
+             std::map<std::string, std::string> mods;
+             for (const auto& [path, contents] : s.files)
+                 if (path.ends_with(".mod.wav")) mods[path] = contents;
+             for (const auto& [path, contents] : mods) s.files.erase(path);
+             s.Apply({"streammusic", "StreamMusic"});
+             s.Apply({"streamsounds", "StreamSounds"});
+             s.folders.insert({"streammusic", "streamsounds"});
+             s.files.insert(mods.begin(), mods.end());
+         },
+         {"reached"}, true,
+         {"The folder has the normal music.",
+          "streammusic/mus_area_ahto.mod.wav will become StreamMusic/mus_area_ahto.mod.wav"}},
+        {"twins that both hold the game's files",
+         [&](FolderState& s) {
+             s.folders.insert("StreamSounds");
+             s.files["StreamSounds\\mus_sbat_acad.wav"] = "stock copy";
+         },
+         {}, false,
+         {"StreamSounds and streamsounds both hold the game's music files, but only one can be its streamsounds folder",
+          "two music folders of one name"}},
+        {"the mod's files in a folder that looks like a backup",
+         [&](FolderState& s) {
+             mod_in(s, "Backup");
+             s.files["Backup\\streammusic\\mus_area_cant1.wav"] = "stock copy";
+         },
+         {"reached"}, true,
+         {"Mod music takes the mod's files from Backup/streammusic and Backup/streamsounds, which looks like a copy "
+          "of the game's files: before you choose it, check that they are the mod's."}},
+        {"a folder name that holds a line break",
+         [&](FolderState& s) { mod_in(s, "My\nMod \u2022 fake line"); },
+         {"reached"}, true, {"My\\nMod \u2022 fake line/streamsounds"}},
+    };
+    for (const auto& row : rows) {
+        FolderState state = NormalMusic();
+        row.make(state);
+        const FolderReport report = Look(state);
+        std::vector<std::string> normal;
+        if (report.normal.Reached()) normal.push_back("reached");
+        if (report.normal.Offered())
+            for (const RenameStep& step : report.normal.Renames())
+                normal.push_back(std::string(step.old_path) + " -> " + std::string(step.new_path));
+        EXPECT_EQ(normal, row.normal) << row.shape;
+        EXPECT_EQ(report.mod.Offered(), row.mod_offered) << row.shape;
+        std::string words = repair::Summary(report) + "\n" + repair::Advice(report) + "\n" + repair::FoundSummary(report);
+        for (const auto& list : repair::FoundRenames(report))
+            for (const std::string& line : list.lines) words += "\n" + line;
+        for (const std::string& problem : report.problems) words += "\n" + problem;
+        for (const std::string& expected : row.words) EXPECT_NE(words.find(expected), std::string::npos) << row.shape << ":\n" << words;
     }
 }
 
@@ -694,6 +949,12 @@ TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
          both},
         {"the mod's download given", "/top/Mod/streammusic/mus_area_ahto.mod.wav /top/Mod/streamsounds/", "/top/Mod",
          {}, {}},
+        {"the mod's download given, the game below it", "/top/Mod/streammusic/mus_area_ahto.mod.wav /top/Mod/streamsounds/" +
+                                                          game("/top/Mod/Game"), "/top/Mod", {"/top/Mod/Game"}, {}},
+        {"twins: the game's in capitals, the mod's in lower case",
+         "/top/Game/StreamMusic/mus_area_ahto.wav /top/Game/StreamSounds/MUS_SBAT_ACAD.WAV.WAV "
+         "/top/Game/streammusic/mus_area_ahto.mod.wav /top/Game/streamsounds/mus_sbat_acad.mod.wav", "/top/Game",
+         {"/top/Game"}, {}},
         {"none", "/top/Game/streammusic/ /top/Game/Music/ /top/Game/readme.txt", "/top/Game", {}, sounds},
         {"a file named like a music folder", "/top/Game/streammusic/ /top/Game/streamsounds", "/top/Game", {}, sounds},
         {"a symlink below", game("/far/Game") + " /top/Game->/far/Game", "/top", {}, both},

@@ -197,7 +197,7 @@ gint Ask(const FolderReport& report, const Resolution& resolution, bool changed)
             Finish(GTK_MESSAGE_ERROR,
                    vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()), EXIT_FAILURE);
         }
-        Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder()),
+        Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder(), choice == kNormalMusic ? Target::kNormal : Target::kMod),
                EXIT_SUCCESS);
     }
 }

@@ -257,7 +257,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                 TellAndExit(Utf8ToWide(text), MB_ICONERROR, 1);
             }
             const FolderReport after = vornhaskel::repair::ExamineFolder();
-            TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after)), MB_ICONINFORMATION, 0);
+            TellAndExit(Utf8ToWide(vornhaskel::repair::SummaryAfterRepair(after, target)), MB_ICONINFORMATION, 0);
         }
     } catch (const std::exception& failure) {
         TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);

@@ -610,3 +610,26 @@ class ProgramCases:
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_leaves_a_stray_copy_of_a_stock_track_where_it_is(self):
+        """The player's own copy of a stock track beside the normal music, the mod in MyMod: Mod music parks
+        the stock track under its exact backup name and never takes the copy for it."""
+        stock = gamefolder.normal_music(with_mod=False)
+        stray = "streamsounds/mus_sbat_acad.original.wav.wav"
+        gamefolder.write(self.folder, dict(stock, **{stray: gamefolder.wav(555)}))
+        for name, contents in gamefolder.normal_music().items():
+            if name not in stock:
+                (self.folder / "MyMod" / name).parent.mkdir(parents=True, exist_ok=True)
+                (self.folder / "MyMod" / name).write_bytes(contents)
+        window = self.start_repair()
+        self.assert_repair_dialog(window, ["The folder has the normal music.",
+                                           "The mod's 7 files were found in MyMod/streammusic and MyMod/streamsounds."],
+                                  enabled=["Mod music"])
+        self.x.key("alt+m")
+        message = self.wait_repair_message(window)
+        self.assertEqual(gamefolder.read(self.folder),
+                         dict(gamefolder.mod_active(gamefolder.normal_music()), **{stray: gamefolder.wav(555)}))
+        self.assertIn(self.read_message(message), (None, "The folder now has the mod's music."))
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)

@@ -281,6 +281,33 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(normal))
 
+    def test_repair_takes_the_music_folder_spelt_as_the_game_spells_it_beside_the_mods_twin(self):
+        """The game's own streamsounds spelt "StreamSounds"; unzipping the mod made a second, lower-case
+        streamsounds holding only its six files. The game's folder is the music folder: Mod music moves the
+        six into it and switches there, and the twin is left empty."""
+        normal = gamefolder.normal_music()
+        game = {name.replace("streamsounds/", "StreamSounds/"): contents
+                for name, contents in normal.items() if not (name.startswith("streamsounds/") and ".mod." in name)}
+        gamefolder.write(self.folder, game, folders=("streammusic", "StreamSounds", "streamsounds"))
+        for name, contents in normal.items():
+            if name.startswith("streamsounds/") and ".mod." in name:
+                (self.folder / name).write_bytes(contents)
+        window = self.start_repair()
+        self.assert_repair_dialog(window, ["The folder has the normal music.",
+                                           "streamsounds/mus_sbat_acad.mod.wav will become "
+                                           "StreamSounds/mus_sbat_acad.mod.wav"], enabled=["Mod music"])
+        self.x.key("alt+m")
+        message = self.wait_repair_message(window)
+        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
+        switched = {name.replace("streamsounds/", "StreamSounds/"): contents
+                    for name, contents in gamefolder.mod_active(normal).items()}
+        self.assertEqual({**gamefolder.read(self.folder), **{f"StreamSounds/{p.name}": gamefolder.Contents(
+            p.read_bytes()) for p in (self.folder / "StreamSounds").iterdir()}}, switched)
+        self.assertEqual(list((self.folder / "streamsounds").iterdir()), [], "the twin is left empty, and kept")
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
 
 if __name__ == "__main__":
     GtkProgram.command = [os.path.abspath(sys.argv.pop(1))]
