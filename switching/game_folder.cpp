@@ -9,6 +9,7 @@
 #endif
 
 #include "music_folders.hpp"
+#include "names.hpp"
 #include "search.hpp"
 #include "tracks.hpp"
 
@@ -147,12 +148,12 @@ Resolution Resolve(std::string_view folder) {
 }
 
 std::string FolderLine(const Resolution& resolution) {
-    return (resolution.Found() ? "Game folder: " : "Folder: ") + resolution.Taken();
+    return (resolution.Found() ? "Game folder: " : "Folder: ") + Printable(resolution.Taken());
 }
 
 std::string Lacks(const Resolution& resolution) {
     const auto& missing = resolution.missing_folders;
-    std::string text = resolution.folder + " is not the game folder";
+    std::string text = Printable(resolution.folder) + " is not the game folder";
     if (resolution.mod_download) return text + ": its music folders hold only the mod's files.";
     if (missing.size() == 2) return text + ": it has no streammusic and streamsounds folders.";
     if (missing.size() == 1) return text + ": it has no " + missing.front() + " folder.";
@@ -163,7 +164,7 @@ std::string Findings(const Resolution& resolution) {
     if (resolution.found.empty()) return "No folder up to 2 levels below it holds streammusic and streamsounds.";
     if (resolution.Found()) return {};
     std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
-    for (const std::string& folder : resolution.found) text += "\n\u2022 " + folder;
+    for (const std::string& folder : resolution.found) text += "\n\u2022 " + Printable(folder);
     return text;
 }
 
