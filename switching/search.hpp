@@ -2,9 +2,10 @@
 // folder: a managed name that is absent may be stood in for by a file found
 // this way, which a plan first renames to the exact name.
 //
-// It only lists folders, through a ListFolder function: nothing is opened,
-// read or renamed. Paths it returns are relative to the game folder, parts
-// joined by backslashes, spelt as the file system spells them.
+// It only lists folders, through a ListFolder function, and asks an
+// OnAnotherMount function about the files it finds: nothing is read or
+// renamed. Paths it returns are relative to the game folder, parts joined by
+// backslashes, spelt as the file system spells them.
 #pragma once
 
 #include <cstddef>

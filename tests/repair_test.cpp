@@ -703,6 +703,7 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     fs::create_directory("bound");
     fs::create_directory("MyMod");
     WriteFile("MyMod/mus_sbat_valsith.mod.wav", "the file below the bound one");
+    WriteFile("streamsounds/MUS_SBAT_SITHBS.MOD.WAV", "mod");  // in its own folder, on every mount it is on
     std::vector<std::string> mounts;
     const auto mount = [&mounts](const char* source, const std::string& target, const char* type, unsigned long flags) {
         if (::mount(source, target.c_str(), type, flags, nullptr) != 0) return false;
@@ -719,7 +720,8 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     const std::vector<repair::Wanted> wanted{{"streamsounds", "mus_sbat_acad.mod.wav", true},
                                              {"streamsounds", "mus_sbat_desert.mod.wav", true},
                                              {"streamsounds", "mus_sbat_sforge.mod.wav", true},
-                                             {"streamsounds", "mus_sbat_valsith.mod.wav", true}};
+                                             {"streamsounds", "mus_sbat_valsith.mod.wav", true},
+                                             {"streamsounds", "mus_sbat_sithbs.mod.wav", true}};
     const repair::SearchResult result = repair::Search(wanted, ListFolder, OnAnotherMount);
     fs::create_directory("odd\\name");
     const repair::SearchResult unreadable = repair::Search(wanted, ListFolder, OnAnotherMount);
@@ -733,14 +735,15 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
 
     const repair::Candidate desert{"odd\\name\\mus_sbat_desert.mod.wav", EntryKind::kFile};
     const repair::Candidate valsith{"MyMod\\mus_sbat_valsith.mod.wav", mounted ? EntryKind::kOther : EntryKind::kFile};
-    EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {desert}, {}, {valsith}}));
+    const std::vector<repair::Candidate> sithbs{{"streamsounds\\MUS_SBAT_SITHBS.MOD.WAV", EntryKind::kFile}};
+    EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {desert}, {}, {valsith}, sithbs}));
     EXPECT_TRUE(result.problems.empty());
-    EXPECT_EQ(unreadable.candidates, (std::vector<std::vector<repair::Candidate>>(4)));
+    EXPECT_EQ(unreadable.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
     EXPECT_EQ(unreadable.problems, std::vector<std::string>{"odd\\name was not read: its name holds a backslash, so no "
                                                             "file found away from its own folder is used"});
     if (!music_bound) GTEST_SKIP() << "no private mount namespace here: no other mount was tried";
     EXPECT_TRUE(std::ranges::find(root, FolderEntry{"streamsounds", EntryKind::kOther}) != root.end());
-    EXPECT_EQ(into_bound.candidates, (std::vector<std::vector<repair::Candidate>>(4)));
+    EXPECT_EQ(into_bound.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
     EXPECT_TRUE(into_bound.problems.empty());
 }
 #endif
