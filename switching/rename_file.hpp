@@ -52,10 +52,10 @@ NameInfo ExamineName(std::string_view path);
 
 // One entry of a folder, as the folder itself records it: nothing is followed.
 enum class EntryKind {
-    kFile,    // a regular file
-    kFolder,  // a folder on the listed folder's own file system
+    kFile,    // a regular file (one where another file is mounted too: see OnAnotherMount)
+    kFolder,  // a folder on the listed folder's own mount
     kLink,    // a symbolic link, junction or other reparse point, wherever it leads
-    kOther,   // anything else: a device, a pipe, a folder where another file system is mounted
+    kOther,   // anything else: a device, a pipe, a folder where another file system or a bind mount is mounted
 };
 
 struct FolderEntry {
@@ -73,6 +73,17 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
 
 // ListFolder as the repair tools pass it on; the tests answer from a model.
 using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
+
+// Whether the file at `path` is on another mount than `folder`, both in the
+// form above, so that no rename can move it there: a file where another is
+// mounted (a bind mount), or one on another file system. A listing tells this
+// of its folders but not of its files, short of a look at each one; this is
+// that look, for the few files a plan would rename. False where it cannot
+// tell: a rename that then fails changes nothing.
+bool OnAnotherMount(std::string_view path, std::string_view folder);
+
+// OnAnotherMount as the repair tools pass it on; the tests answer from a model.
+using MountFunction = std::function<bool(std::string_view path, std::string_view folder)>;
 
 // The full path of `folder` as the player gave it ("" for the working directory),
 // in UTF-8 on Windows: on POSIX with every link and ".." resolved (realpath), on

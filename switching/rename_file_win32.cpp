@@ -151,6 +151,11 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
     return entries;
 }
 
+// A Windows file is never a mount point, and a folder that is one is a reparse
+// point, which the search does not enter: a file it finds in a plain folder is
+// on the game folder's volume.
+bool OnAnotherMount(std::string_view, std::string_view) { return false; }
+
 std::string FullPath(std::string_view folder, std::error_code& error) {
     error.clear();
     const std::wstring given = Utf8ToWide(folder.empty() ? std::string_view(".") : folder);

@@ -250,7 +250,8 @@ bool NamedLikeABackup(std::string_view folder) {
 
 class Planner {
 public:
-    Planner(const ExamineFunction& examine, const ListFunction& list) : examine_(examine), list_(list) {}
+    Planner(const ExamineFunction& examine, const ListFunction& list, const MountFunction& another_mount)
+        : examine_(examine), list_(list), another_mount_(another_mount) {}
 
     FolderReport Run() && {
         FindMusicFolders();
@@ -272,7 +273,7 @@ public:
                 wanted.push_back({on_disk_[IndexOf(TrackTable[i].folder)], looks[i].files[role], role == kMod});
             }
         }
-        if (!wanted.empty()) search_ = Search(wanted, list_);
+        if (!wanted.empty()) search_ = Search(wanted, list_, another_mount_);
 
         std::vector<Move> to_normal, to_mod;
         std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
@@ -476,6 +477,7 @@ private:
 
     const ExamineFunction& examine_;
     const ListFunction& list_;
+    const MountFunction& another_mount_;
     FolderReport report_;
     std::array<std::string, 2> on_disk_;        // the music folders as the game folder spells them
     std::array<bool, 2> spelt_as_found_{};      // kept so by the plans, as the table's name is taken
@@ -491,11 +493,12 @@ std::vector<RenameStep> TargetPlan::Renames() const {
     return renames;
 }
 
-FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list) {
-    return Planner(examine, list).Run();
+FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list,
+                           const MountFunction& another_mount) {
+    return Planner(examine, list, another_mount).Run();
 }
 
-FolderReport ExamineFolder() { return ExamineFolder(ExamineName, ListFolder); }
+FolderReport ExamineFolder() { return ExamineFolder(ExamineName, ListFolder, OnAnotherMount); }
 
 namespace {
 

@@ -96,8 +96,9 @@ struct FolderReport {
 // Looks at each managed name once and renames nothing. Without both folders no
 // name is examined and nothing is possible. Lists folders only where an exact
 // name is wanting: a music folder, or a name that keeps a track from a target.
-FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list);
-FolderReport ExamineFolder();  // the working directory, through ExamineName and ListFolder
+FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list,
+                           const MountFunction& another_mount = {});
+FolderReport ExamineFolder();  // the working directory, through ExamineName, ListFolder and OnAnotherMount
 
 // The player's answer to a dialog on the working directory, given on the folder
 // as it is when it is given: `ask(report, changed)` shows `report` and returns

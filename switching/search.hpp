@@ -2,9 +2,10 @@
 // folder: a managed name that is absent may be stood in for by a file found
 // this way, which a plan first renames to the exact name.
 //
-// It only lists folders, through a ListFolder function: nothing is opened,
-// read or renamed. Paths it returns are relative to the game folder, parts
-// joined by backslashes, spelt as the file system spells them.
+// It only lists folders, through a ListFolder function, and asks an
+// OnAnotherMount function about the files it finds: nothing is read or
+// renamed. Paths it returns are relative to the game folder, parts joined by
+// backslashes, spelt as the file system spells them.
 #pragma once
 
 #include <cstddef>
@@ -51,19 +52,29 @@ struct Wanted {
 
 struct SearchResult {
     std::vector<std::vector<Candidate>> candidates;  // for each wanted name, nearest first
-    std::vector<std::string> problems;               // music folders that could not be listed, and a stop
+    std::vector<std::string> problems;               // folders that were not read, each in a line of its own
     bool stopped = false;                            // kSearchEntryLimit entries were reached
 };
 
 // Looks for each wanted name: in its own music folder, and for one that is
 // `anywhere`, in every other folder up to kSearchDepth levels below the game
 // folder. Breadth first, the music folders first at their level, each
-// folder's entries by name. Never enters a link or a folder on another file
-// system, and looks no further below a music folder that is one, where a
-// rename from elsewhere could fail. A name holding a backslash, or that is no
-// valid UTF-8, cannot be spelt in a path here and is passed over. Stops after
-// kSearchEntryLimit entries and says so in `problems`.
-SearchResult Search(const std::vector<Wanted>& wanted, const ListFunction& list);
+// folder's entries by name. Never enters a link or a folder on another mount,
+// and looks no further below a music folder that is one, where a rename from
+// elsewhere could fail. A name holding a backslash, or that is no valid UTF-8,
+// cannot be spelt in a path here and is passed over.
+//
+// The music folders are read whole, so that every look-alike of a name in its
+// own folder is seen; kSearchEntryLimit counts the entries of every other
+// folder, and the search stops there. A find away from its own folder counts
+// only where the search read every folder it set out to: after a stop, or
+// where a folder could not be listed or its name cannot be spelt, there may be
+// another, and none is used. `problems` then names the folder not read.
+//
+// A file found is asked about with `another_mount` (where given) against the
+// music folder it would go to, and is kOther where it is on another mount.
+SearchResult Search(const std::vector<Wanted>& wanted, const ListFunction& list,
+                    const MountFunction& another_mount = {});
 
 // The candidate that stands in for wanted name `i`, or null: it must be a
 // regular file, the only candidate for that name, and no other name's.

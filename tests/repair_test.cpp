@@ -771,6 +771,15 @@ TEST(RepairOnDisk, ListsAFolderWithoutFollowingAnything) {
     EXPECT_EQ(ListFolder("", error).size(), 1u);
     EXPECT_TRUE(ListFolder("no such folder", error).empty());
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+#ifndef _WIN32
+    // A full path is the system's own: a backslash there is part of a name.
+    fs::create_directories("Games\\2/Game/streammusic");
+    fs::create_directories("Games\\2/Game/streamsounds");
+    const std::string games = (fs::current_path() / "Games\\2").string();
+    EXPECT_EQ(ListFolder(games, error), (std::vector<FolderEntry>{{"Game", EntryKind::kFolder}}));
+    EXPECT_FALSE(error);
+    EXPECT_EQ(game_folder::Resolve(games).found, std::vector<std::string>{games + "/Game"});
+#endif
 }
 
 // Every managed name wanted, the 7 mod names anywhere: the search sees only
@@ -787,6 +796,7 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
     state.files.clear();
     const struct {
         std::string path, stands_for;  // stands_for is empty where the file must not be found
+        EntryKind kind = EntryKind::kFile;
     } rows[] = {
         {"streammusic\\MUS_AREA_CANT1.WAV", "streammusic\\mus_area_cant1.wav"},  // the game's own, in capitals
         {"streammusic\\mus_area_desert.original.wav.wav", "streammusic\\mus_area_desert.original.wav"},
@@ -804,6 +814,9 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
         {"mounted\\mus_sbat_valsith.mod.wav", ""},
         {"streamsounds\\mus_sbat_valsith.mod.wave", ""},
         {"streamsounds\\mus_sbat_valsith.wav.mod.wav", ""},
+        // A file where another is mounted: no rename can move it, so it can be no stand-in.
+        {"MyMusicMod\\streamsounds\\mus_sbat_valsith.mod.wav", "streamsounds\\mus_sbat_valsith.mod.wav",
+         EntryKind::kOther},
     };
     for (const auto& row : rows) {
         for (std::string folder = ParentOf(row.path); !folder.empty(); folder = ParentOf(folder))
@@ -814,14 +827,17 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
     state.listed_as = {{"linked", EntryKind::kLink}, {"mounted", EntryKind::kOther}};
 
     const std::vector<repair::Wanted> wanted = EveryName();
-    const repair::SearchResult result = repair::Search(wanted, List(state));
+    const auto bound = [](std::string_view path, std::string_view folder) {
+        return path == "MyMusicMod\\streamsounds\\mus_sbat_valsith.mod.wav" && folder == "streamsounds";
+    };
+    const repair::SearchResult result = repair::Search(wanted, List(state), bound);
     EXPECT_FALSE(result.stopped);
     EXPECT_TRUE(result.problems.empty());
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         const std::string managed = wanted[i].folder + "\\" + wanted[i].name;
         std::vector<repair::Candidate> expected;
         for (const auto& row : rows)
-            if (row.stands_for == managed) expected.push_back({row.path, EntryKind::kFile});
+            if (row.stands_for == managed) expected.push_back({row.path, row.kind});
         if (managed == "streamsounds\\mus_sbat_slehey.mod.wav")
             expected.push_back({"streamsounds\\MUS_SBAT_SLEHEY.MOD.WAV", EntryKind::kFolder});
         EXPECT_EQ(result.candidates[i], expected) << managed;  // nearest first: a music folder's own before others
@@ -830,32 +846,73 @@ TEST(RepairSearch, FindsWhatPlayersMisplacedWhereTheRulesAllow) {
     }
 }
 
-// A listing made up as it is asked for: 12 folders of 5,000 files each, the mod's
-// file in the first and in the last. The search lists no folder past the limit,
-// and uses nothing it found away from the file's own folder.
+// A listing made up as it is asked for: streamsounds holds two look-alikes of
+// one name with 50,010 files sorting between them, and 12 folders beside it
+// hold 5,000 files each in the row that reaches the limit, the mod's desert
+// file in the first. The music folder is read whole whatever the limit. Where
+// the search did not read every other folder it set out to, it names the one,
+// and uses nothing it found away from a file's own folder.
 TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
-    std::size_t listed = 0, calls_after_the_limit = 0;
-    const ListFunction list = [&](std::string_view folder, std::error_code& error) {
-        error.clear();
-        calls_after_the_limit += listed >= repair::kSearchEntryLimit;
-        std::vector<FolderEntry> entries;
-        if (folder.empty()) {
-            entries = {{"streammusic", EntryKind::kFolder}, {"streamsounds", EntryKind::kFolder}};
-            for (int i = 0; i < 12; ++i) entries.push_back({"data" + std::to_string(i + 10), EntryKind::kFolder});
-        } else if (folder.starts_with("data")) {
-            for (int i = 0; i < 5000; ++i) entries.push_back({"file" + std::to_string(i), EntryKind::kFile});
-            if (folder == "data10" || folder == "data21") entries.push_back({"mus_sbat_acad.mod.wav", EntryKind::kFile});
-        }
-        listed += entries.size();
-        return entries;
+    const std::string none_from_away = ", so no file found away from its own folder is used";
+    const struct {
+        const char* what;
+        int files;             // in each data folder, besides the entries below
+        FolderEntry in_data12;  // beside the folder data12\sub
+        bool sub_unreadable;
+        std::string problem;  // empty where every folder was read
+    } rows[] = {
+        {"every folder read", 0, {"notes.txt", EntryKind::kFile}, false, ""},
+        {"a file name that is not UTF-8, no look-alike of any", 0, {"caf\xE9.wav", EntryKind::kFile}, false, ""},
+        {"the entry limit", 5000, {"notes.txt", EntryKind::kFile}, false,
+         "The search read the music folders in full but stopped after 50,000 other entries" + none_from_away +
+             ": data19 was read only in part, and 4 more folders not at all"},
+        {"a folder that cannot be listed", 0, {"notes.txt", EntryKind::kFile}, true,
+         "data12/sub could not be read: Permission denied" + none_from_away},
+        {"a folder name that is not UTF-8", 0, {"caf\xE9", EntryKind::kFolder}, false,
+         "data12/caf\\xE9 was not read: its name is not valid UTF-8" + none_from_away},
+        {"a folder name with a backslash", 0, {"odd\\name", EntryKind::kFolder}, false,
+         "data12/odd\\name was not read: its name holds a backslash" + none_from_away},
     };
-    const repair::SearchResult result = repair::Search({{"streamsounds", "mus_sbat_acad.mod.wav", true}}, list);
-    EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.problems, std::vector<std::string>{"The search stopped after 50,000 entries: folders further "
-                                                        "below the game folder were not looked at"});
-    EXPECT_TRUE(result.candidates[0].empty()) << "a find before the stop may not be the only one";
-    EXPECT_EQ(calls_after_the_limit, 0u) << "no folder is listed once the limit is reached";
-    EXPECT_LE(listed, repair::kSearchEntryLimit + 5001);
+    for (const auto& row : rows) {
+        std::size_t listed = 0, calls_after_the_limit = 0;
+        const ListFunction list = [&](std::string_view folder, std::error_code& error) {
+            error.clear();
+            std::vector<FolderEntry> entries;
+            if (folder == "streamsounds") {
+                entries.push_back({"MUS_SBAT_ACAD.MOD.WAV", EntryKind::kFile});
+                for (int i = 0; i < 50'010; ++i) entries.push_back({"filler" + std::to_string(i), EntryKind::kFile});
+                entries.push_back({"mus_sbat_acad.mod.wav.wav", EntryKind::kFile});
+                return entries;
+            }
+            calls_after_the_limit += listed >= repair::kSearchEntryLimit;
+            if (folder.empty()) {
+                entries = {{"streammusic", EntryKind::kFolder}, {"streamsounds", EntryKind::kFolder}};
+                for (int i = 0; i < 12; ++i) entries.push_back({"data" + std::to_string(i + 10), EntryKind::kFolder});
+            } else if (folder == "data12\\sub" && row.sub_unreadable) {
+                error = std::make_error_code(std::errc::permission_denied);
+            } else if (folder.starts_with("data") && folder.size() == 6) {
+                for (int i = 0; i < row.files; ++i) entries.push_back({"file" + std::to_string(i), EntryKind::kFile});
+                if (folder == "data10") entries.push_back({"mus_sbat_desert.mod.wav", EntryKind::kFile});
+                if (folder == "data12") entries.insert(entries.end(), {{"sub", EntryKind::kFolder}, row.in_data12});
+            }
+            listed += entries.size();
+            return entries;
+        };
+        const repair::SearchResult result = repair::Search(
+            {{"streamsounds", "mus_sbat_acad.mod.wav", true}, {"streamsounds", "mus_sbat_desert.mod.wav", true}}, list);
+        EXPECT_EQ(result.stopped, row.files > 0) << row.what;
+        EXPECT_EQ(result.problems, std::vector<std::string>(!row.problem.empty(), row.problem)) << row.what;
+        EXPECT_EQ(result.candidates[0], (std::vector<repair::Candidate>{
+                                            {"streamsounds\\MUS_SBAT_ACAD.MOD.WAV", EntryKind::kFile},
+                                            {"streamsounds\\mus_sbat_acad.mod.wav.wav", EntryKind::kFile}}))
+            << row.what;
+        EXPECT_EQ(repair::StandIn(result, 0), nullptr) << row.what << ": two files could be it";
+        std::vector<repair::Candidate> desert;
+        if (row.problem.empty()) desert.push_back({"data10\\mus_sbat_desert.mod.wav", EntryKind::kFile});
+        EXPECT_EQ(result.candidates[1], desert) << row.what << ": a find away from its own folder may not be the only one";
+        EXPECT_EQ(calls_after_the_limit, 0u) << row.what << ": no folder is listed once the limit is reached";
+        EXPECT_LE(listed, repair::kSearchEntryLimit + 5002) << row.what;
+    }
 }
 
 // Inside a linked music folder, only that folder's own names count: a file moved
@@ -880,36 +937,69 @@ TEST(RepairSearch, MusicFoldersCountInAnyCase) {
 }
 
 #ifndef _WIN32
-// On disk, through ListFolder: a link to a folder is not entered, nor a folder
-// where another file system is mounted. A folder named "odd\\name" is passed
-// over: its path would name odd/name, whose file is found once, through odd.
+// On disk, through ListFolder and OnAnotherMount: a link to a folder is not
+// entered, nor a folder where another file system or a bind mount of this one
+// is mounted; a file bound onto another is found but can stand in for no name;
+// a music folder that is a bind mount itself takes no file from elsewhere. A
+// folder named "odd\\name" cannot be read: its path would name odd/name.
 TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     ScratchGameFolder folder;
     FolderState stock_only = NormalMusic();
     std::erase_if(stock_only.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
     folder.Write(stock_only);
-    const fs::path elsewhere = folder.root().string() + "-elsewhere";
+    const fs::path elsewhere = folder.root().string() + "-elsewhere";  // on the same file system
     fs::create_directories(elsewhere / "streamsounds");
     WriteFile(elsewhere / "streamsounds" / "mus_sbat_acad.mod.wav", "mod");
+    WriteFile(elsewhere / "mus_sbat_valsith.mod.wav", "mod");
     fs::create_directory_symlink(elsewhere, "linked");
     fs::create_directories("odd/name");
     WriteFile("odd/name/mus_sbat_desert.mod.wav", "mod");
-    fs::create_directory("odd\\name");
     fs::create_directory("mounted");
+    fs::create_directory("bound");
+    fs::create_directory("MyMod");
+    WriteFile("MyMod/mus_sbat_valsith.mod.wav", "the file below the bound one");
+    WriteFile("streamsounds/MUS_SBAT_SITHBS.MOD.WAV", "mod");  // in its own folder, on every mount it is on
+    std::vector<std::string> mounts;
+    const auto mount = [&mounts](const char* source, const std::string& target, const char* type, unsigned long flags) {
+        if (::mount(source, target.c_str(), type, flags, nullptr) != 0) return false;
+        mounts.push_back(target);
+        return true;
+    };
     const bool mounted = ::unshare(CLONE_NEWNS) == 0 &&
                          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                         ::mount("none", "mounted", "tmpfs", 0, nullptr) == 0;
+                         mount("none", "mounted", "tmpfs", 0) &&
+                         mount((elsewhere / "streamsounds").c_str(), "bound", nullptr, MS_BIND) &&
+                         mount((elsewhere / "mus_sbat_valsith.mod.wav").c_str(), "MyMod/mus_sbat_valsith.mod.wav",
+                               nullptr, MS_BIND);
     if (mounted) WriteFile("mounted/mus_sbat_sforge.mod.wav", "mod");
     const std::vector<repair::Wanted> wanted{{"streamsounds", "mus_sbat_acad.mod.wav", true},
                                              {"streamsounds", "mus_sbat_desert.mod.wav", true},
-                                             {"streamsounds", "mus_sbat_sforge.mod.wav", true}};
-    const repair::SearchResult result = repair::Search(wanted, ListFolder);
-    if (mounted) ::umount2("mounted", MNT_DETACH);
+                                             {"streamsounds", "mus_sbat_sforge.mod.wav", true},
+                                             {"streamsounds", "mus_sbat_valsith.mod.wav", true},
+                                             {"streamsounds", "mus_sbat_sithbs.mod.wav", true}};
+    const repair::SearchResult result = repair::Search(wanted, ListFolder, OnAnotherMount);
+    fs::create_directory("odd\\name");
+    const repair::SearchResult unreadable = repair::Search(wanted, ListFolder, OnAnotherMount);
+    fs::remove("odd\\name");
+    const bool music_bound = mounted && mount("streamsounds", "streamsounds", nullptr, MS_BIND);
+    std::error_code error;
+    const std::vector<FolderEntry> root = ListFolder("", error);
+    const repair::SearchResult into_bound = repair::Search(wanted, ListFolder, OnAnotherMount);
+    for (auto target = mounts.rbegin(); target != mounts.rend(); ++target) ::umount2(target->c_str(), MNT_DETACH);
     fs::remove_all(elsewhere);
-    EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{
-                                     {}, {{"odd\\name\\mus_sbat_desert.mod.wav", EntryKind::kFile}}, {}}));
+
+    const repair::Candidate desert{"odd\\name\\mus_sbat_desert.mod.wav", EntryKind::kFile};
+    const repair::Candidate valsith{"MyMod\\mus_sbat_valsith.mod.wav", mounted ? EntryKind::kOther : EntryKind::kFile};
+    const std::vector<repair::Candidate> sithbs{{"streamsounds\\MUS_SBAT_SITHBS.MOD.WAV", EntryKind::kFile}};
+    EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {desert}, {}, {valsith}, sithbs}));
     EXPECT_TRUE(result.problems.empty());
-    if (!mounted) GTEST_SKIP() << "no private mount namespace here: another file system was not tried";
+    EXPECT_EQ(unreadable.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
+    EXPECT_EQ(unreadable.problems, std::vector<std::string>{"odd\\name was not read: its name holds a backslash, so no "
+                                                            "file found away from its own folder is used"});
+    if (!music_bound) GTEST_SKIP() << "no private mount namespace here: no other mount was tried";
+    EXPECT_TRUE(std::ranges::find(root, FolderEntry{"streamsounds", EntryKind::kOther}) != root.end());
+    EXPECT_EQ(into_bound.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
+    EXPECT_TRUE(into_bound.problems.empty());
 }
 #endif
 

@@ -1,8 +1,14 @@
 // The POSIX rename with its system calls wrapped at link time (-Wl,--wrap=...),
 // so that a test decides what unlink(), link(), rename() and renameat2() answer.
-// Each fault fires once; every other call goes to the real function.
+// Each fault fires once; every other call goes to the real function. statx()
+// is wrapped too, to answer as older kernels and container filters do.
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <utility>
@@ -16,6 +22,7 @@ int __real_unlink(const char* path);
 int __real_link(const char* from, const char* to);
 int __real_rename(const char* from, const char* to);
 int __real_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
+int __real_statx(int dir, const char* path, int flags, unsigned mask, struct statx* found);
 }
 
 namespace {
@@ -24,6 +31,14 @@ enum class UnlinkFault { kNone, kFails, kRemovesButReportsENOENT };
 UnlinkFault unlink_fault = UnlinkFault::kNone;
 bool no_replace_refused = false;  // renameat2(RENAME_NOREPLACE) answers EINVAL, as on FUSE drives and NFS
 const char* competitor = nullptr;   // created at the target just before link() or rename() acts
+
+// How statx() answers, for as long as it is set.
+enum class StatxFault {
+    kNone,
+    kNoMountId,  // as before Linux 5.8
+    kRefused,    // as under a system-call filter that predates statx
+};
+StatxFault statx_fault = StatxFault::kNone;
 
 void CompeteFor(const char* to) {
     if (competitor == nullptr || std::string(to) != competitor) return;
@@ -57,6 +72,16 @@ extern "C" int __wrap_rename(const char* from, const char* to) {
     return __real_rename(from, to);
 }
 
+extern "C" int __wrap_statx(int dir, const char* path, int flags, unsigned mask, struct statx* found) {
+    if (statx_fault == StatxFault::kRefused) {
+        errno = EPERM;
+        return -1;
+    }
+    const int rc = __real_statx(dir, path, flags, mask, found);
+    if (rc == 0 && statx_fault == StatxFault::kNoMountId) found->stx_mask &= ~STATX_MNT_ID;
+    return rc;
+}
+
 extern "C" int __wrap_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
     if (no_replace_refused) {
         errno = EINVAL;
@@ -78,6 +103,7 @@ protected:
         unlink_fault = UnlinkFault::kNone;
         no_replace_refused = false;
         competitor = nullptr;
+        statx_fault = StatxFault::kNone;
     }
     // Through RenameFile, as the program calls it; the error code, or 0.
     static int RenameThroughFallback(const char* from, const char* to) {
@@ -122,6 +148,38 @@ TEST_F(SystemCallFaults, CompetitorCreatingTheNewNameAtTheLastMomentIsNeverRepla
     EXPECT_EQ(RenameThroughFallback("streammusic\\a.wav", "streammusic\\b.wav"), EEXIST);
     EXPECT_EQ(ReadFile("streammusic/a.wav"), "A");
     EXPECT_EQ(ReadFile("streammusic/b.wav"), "competitor");
+}
+
+// A folder and a file of the same file system bound below the game folder
+// (the folder's name with a space, which the mount table writes as "\040"):
+// told apart by mount id, else by the mount table, whatever statx can say.
+TEST_F(SystemCallFaults, TellsBindMountsApartWithOrWithoutMountIds) {
+    fs::create_directories("elsewhere/sounds");
+    WriteFile("elsewhere/sounds/b.wav", "B");
+    WriteFile("elsewhere/c.wav", "C");
+    fs::create_directory("bound folder");
+    WriteFile("streammusic/c.wav", "the file below the bound one");
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("elsewhere/sounds", "bound folder", nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no private mount namespace here";
+    const bool file_bound = ::mount("elsewhere/c.wav", "streammusic/c.wav", nullptr, MS_BIND, nullptr) == 0;
+    for (const StatxFault fault : {StatxFault::kNone, StatxFault::kNoMountId, StatxFault::kRefused}) {
+        statx_fault = fault;
+        std::error_code error;
+        std::vector<FolderEntry> entries = ListFolder("", error);
+        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+        EXPECT_EQ(entries, (std::vector<FolderEntry>{{"bound folder", EntryKind::kOther},
+                                                     {"elsewhere", EntryKind::kFolder},
+                                                     {"streammusic", EntryKind::kFolder}}))
+            << int(fault);
+        EXPECT_TRUE(OnAnotherMount("bound folder\\b.wav", "streammusic")) << int(fault);
+        EXPECT_FALSE(OnAnotherMount("elsewhere\\c.wav", "streammusic")) << int(fault);
+        EXPECT_FALSE(OnAnotherMount("bound folder\\b.wav", "bound folder")) << int(fault);
+        EXPECT_EQ(OnAnotherMount("streammusic\\c.wav", "streammusic"), file_bound) << int(fault);
+    }
+    statx_fault = StatxFault::kNone;
+    if (file_bound) ::umount2("streammusic/c.wav", MNT_DETACH);
+    ::umount2("bound folder", MNT_DETACH);
 }
 
 }  // namespace
