@@ -35,7 +35,7 @@ constexpr int kDepthBelow = 2;
 
 bool IsMusicFolderName(std::string_view name) {
     return std::ranges::any_of(kMusicFolders,
-                               [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
+                               [name](std::string_view music) { return EqualIgnoringCase(name, music); });
 }
 
 std::string WithoutTrailingSeparators(std::string_view path) {
@@ -145,27 +145,6 @@ Resolution Resolve(std::string_view folder) {
         return resolution;
     }
     return Resolve(full, ListFolder);
-}
-
-std::string FolderLine(const Resolution& resolution) {
-    return (resolution.Found() ? "Game folder: " : "Folder: ") + Printable(resolution.Taken());
-}
-
-std::string Lacks(const Resolution& resolution) {
-    const auto& missing = resolution.missing_folders;
-    std::string text = Printable(resolution.folder) + " is not the game folder";
-    if (resolution.mod_download) return text + ": its music folders hold only the mod's files.";
-    if (missing.size() == 2) return text + ": it has no streammusic and streamsounds folders.";
-    if (missing.size() == 1) return text + ": it has no " + missing.front() + " folder.";
-    return text + ".";
-}
-
-std::string Findings(const Resolution& resolution) {
-    if (resolution.found.empty()) return "No folder up to 2 levels below it holds streammusic and streamsounds.";
-    if (resolution.Found()) return {};
-    std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
-    for (const std::string& folder : resolution.found) text += "\n\u2022 " + Printable(folder);
-    return text;
 }
 
 }  // namespace vornhaskel::game_folder

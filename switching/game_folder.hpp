@@ -41,16 +41,6 @@ Resolution Resolve(std::string_view folder, const ListFunction& list);
 // directory), made a full path by FullPath.
 Resolution Resolve(std::string_view folder);
 
-// The dialog's line that names the folder: "Game folder: PATH" once found, else
-// "Folder: PATH".
-std::string FolderLine(const Resolution& resolution);
-
-// For a resolution that found no game folder or several: what the folder lacks,
-// "PATH is not the game folder: it has no streamsounds folder.", and what was
-// found below it, "No folder up to 2 levels below it holds streammusic and
-// streamsounds." or "2 folders below it hold streammusic and streamsounds:" with
-// one bulleted path a line.
-std::string Lacks(const Resolution& resolution);
-std::string Findings(const Resolution& resolution);
+// Its words (FolderLine, Lacks, Findings) are in repair_words.hpp.
 
 }  // namespace vornhaskel::game_folder

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "names.hpp"
 #include "search.hpp"
 #include "tracks.hpp"
 
@@ -12,8 +13,8 @@ namespace {
 bool StandsForTrackName(std::string_view name, bool mod) {
     return std::ranges::any_of(TrackTable, [name, mod](const Track& track) {
         const std::string base(track.base);
-        if (mod) return track.mod_replacement && repair::MayStandFor(name, base + ".mod.wav");
-        return repair::MayStandFor(name, base + ".wav") || repair::MayStandFor(name, base + ".original.wav");
+        if (mod) return track.mod_replacement && MayStandFor(name, base + ".mod.wav");
+        return MayStandFor(name, base + ".wav") || MayStandFor(name, base + ".original.wav");
     });
 }
 
@@ -33,7 +34,7 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
     std::vector<Listed> usable;
     for (const FolderEntry& entry : entries) {
         // A file under the exact name is no folder at all, and no look-alike of one either.
-        if (!repair::EqualIgnoringCase(entry.name, name) || (entry.kind == EntryKind::kFile && entry.name == name))
+        if (!EqualIgnoringCase(entry.name, name) || (entry.kind == EntryKind::kFile && entry.name == name))
             continue;
         if (!Usable(entry, name)) {
             unusable.push_back({entry.name, entry.kind});
@@ -42,8 +43,7 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         std::error_code error;
         const std::vector<FolderEntry> inside = list(entry.name, error);
         if (error && entry.kind == EntryKind::kLink) {
-            folder.problem = entry.name + " is a link that leads to no folder (" + error.message() +
-                             "), so it is left alone";
+            folder.problem = repair::Reason{repair::Reason::Kind::kMusicFolderLinkNowhere, {entry.name}, error};
             continue;
         }
         // What cannot be listed may hold anything: it counts as holding the game's files.
@@ -62,7 +62,7 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
     if (taken != nullptr) {
         folder.entry = taken->entry;
         folder.holds = taken->holds;
-        folder.problem.clear();
+        folder.problem.reset();
         for (const Listed& other : usable)
             if (&other != taken) folder.others.push_back(other.entry);
         return folder;
@@ -72,22 +72,16 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         std::vector<std::string> holding;
         for (const Listed& listed : usable)
             if (listed.holds.game) holding.push_back(listed.entry);
-        std::string names;
-        for (std::size_t i = 0; i < holding.size(); ++i)
-            names += (i == 0 ? "" : i + 1 == holding.size() ? " and " : ", ") + holding[i];
-        folder.problem = names + (holding.size() == 2 ? " both" : " all") +
-                         " hold the game's music files, but only one can be its " + folder.name +
-                         " folder: move the one that the game does not use out of the game folder";
+        holding.insert(holding.begin(), folder.name);
+        folder.problem = repair::Reason{repair::Reason::Kind::kMusicFoldersClash, std::move(holding)};
     } else if (!usable.empty()) {
         std::vector<repair::Candidate> candidates;
         for (const Listed& listed : usable) candidates.push_back({listed.entry, EntryKind::kFolder});
-        folder.problem = repair::WhyNoStandIn(name, candidates);
+        folder.problem = repair::LookAlikes(name, candidates);
     } else if (unusable.size() == 1) {
-        folder.problem = folder.name + " is missing, and " + unusable.front().path +
-                         " has its name in another case but is no plain folder of this drive (a file, a link or "
-                         "another drive), so it is left alone";
+        folder.problem = repair::Reason{repair::Reason::Kind::kMusicFolderNotPlain, {folder.name, unusable.front().path}};
     } else if (!unusable.empty()) {
-        folder.problem = repair::WhyNoStandIn(name, unusable);
+        folder.problem = repair::LookAlikes(name, unusable);
     }
     return folder;
 }

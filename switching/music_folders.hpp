@@ -11,11 +11,13 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "reasons.hpp"
 #include "rename_file.hpp"
 
 namespace vornhaskel {
@@ -35,7 +37,7 @@ struct MusicFolder {
     std::string name;                 // the table's: "streammusic" or "streamsounds"
     std::string entry;                // the entry taken for it, as the folder spells it; "" where none is
     std::vector<std::string> others;  // entries spelling its name that hold none of the game's names
-    std::string problem;              // why no entry was taken, where some entry spells its name
+    std::optional<repair::Reason> problem;  // why no entry was taken, where some entry spells its name
     bool clash = false;               // several entries spelling its name hold the game's names
     ManagedNames holds;               // what the entry taken holds; a folder that cannot be listed holds the game's
 

@@ -1,4 +1,5 @@
-// Names as the player reads them in a window.
+// Names as the file systems spell them, as the table spells them, and as the
+// player reads them.
 #pragma once
 
 #include <string>
@@ -6,8 +7,30 @@
 
 namespace vornhaskel {
 
-// `text` with each control character written out ("\n", "\t", "\x1b"), so that
-// a name holding a line break cannot add lines of its own to a list.
+// Whether two names are the same but for the case of ASCII letters, as Windows
+// compares names.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether a name found on disk may stand for `wanted`, a file or folder name
+// of the table: the same ignoring ASCII case, or so once a doubled ".wav" is
+// taken off its end ("x.mod.wav.wav" for "x.mod.wav", as Windows makes it when
+// it hides extensions).
+bool MayStandFor(std::string_view found, std::string_view wanted);
+
+// Why a name found on disk does not come back letter for letter through a
+// path of the table's form: only valid UTF-8 without U+FFFD (the mark of a
+// name that Windows could not spell in UTF-8) and without a backslash does.
+enum class Unspelt { kNo, kBackslash, kReplacementCharacter, kNotUtf8 };
+Unspelt WhyNotSpelt(std::string_view name);
+inline bool SpeltExactly(std::string_view name) { return WhyNotSpelt(name) == Unspelt::kNo; }
+
+// `text` with each control character, and each byte that is no UTF-8
+// character, written as "\xNN", so that nothing in a name can start a line of
+// its own in a list.
 std::string Printable(std::string_view text);
+
+// A path of the table's form ("MyMod\streamsounds") with this platform's
+// separator, printable: as the dialogs show it.
+std::string ShownPath(std::string_view path);
 
 }  // namespace vornhaskel

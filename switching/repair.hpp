@@ -1,6 +1,7 @@
 // The repair planner: reads which music a game folder holds from which of the
 // 49 managed names exist, and plans the renames that bring a half-switched
-// folder to either music.
+// folder to either music. What it decides comes back as data and reasons;
+// repair_words.hpp says it in words.
 //
 // A plan is a target's own sequence (UnrenameSequence for the normal music,
 // RenameSequence for the mod's) with only the steps that the folder still needs,
@@ -10,11 +11,10 @@
 //
 // Where the exact names cannot get a track to a target, the search (search.hpp)
 // looks for the files players leave under another name or elsewhere. A file
-// found there stands in for a name that is absent, as if it had that name, and
-// a plan first renames each one that it needs to its exact name, even where the
-// exact names alone would reach the target too: a backup named with its
-// extension doubled is the track's backup all the same. The normal music never
-// needs the mod's files, so it leaves them where they are.
+// found there stands in only for a name that is absent and that the target
+// needs as a source (the game's file for the normal music, the mod's for the
+// mod's), as if it had that name, and a plan first renames it to that name.
+// Where the exact names settle a track, no find changes it.
 #pragma once
 
 #include <array>
@@ -24,8 +24,10 @@
 #include <utility>
 #include <vector>
 
+#include "reasons.hpp"
 #include "rename_file.hpp"
 #include "search.hpp"
+#include "track_verdict.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::repair {
@@ -34,17 +36,6 @@ namespace vornhaskel::repair {
 using ExamineFunction = std::function<NameInfo(std::string_view path)>;
 
 enum class Target { kNormal, kMod };
-
-// Where one track stands, from its names: the live name L, the backup name O
-// and, for the 7 tracks with a mod replacement, the mod name D.
-enum class Layout {
-    kBroken,   // no target can be reached from here; see the problems. First, so that a
-               // track not yet judged counts as broken
-    kNormal,   // L (and D): the game's own file plays
-    kMod,      // O, and L for a track the mod replaces
-    kBetween,  // O and D, O alone, or D alone: parked, and nothing plays
-    kLost,     // none of its names: the game's own file is gone, and only the normal music can do without it
-};
 
 // A rename of a plan's first part: a file or music folder that was found under
 // another name or in another folder, to the exact name of the table.
@@ -58,7 +49,7 @@ struct TargetPlan {
     bool possible = false;
     std::vector<FoundRename> found;    // run first, in this order
     std::vector<RenameStep> steps;     // then these; both are empty once the target is reached
-    std::vector<std::string> reasons;  // why it is not possible, in track order
+    std::vector<Reason> reasons;       // why it is not possible, in track order
     // Both, as the folder spells their paths: a music folder that cannot take
     // the table's name (another entry holds it) keeps its own spelling.
     std::vector<FoundRename> in_order;
@@ -75,15 +66,11 @@ struct FolderReport {
     std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds": absent or unusable
     std::array<Layout, kTrackCount> layouts{};  // kBroken until a track is judged
     TargetPlan normal, mod;
-    std::vector<std::string> problems;  // every reason of either target, once each
-    std::size_t mod_files_not_in_place = 0;  // tracks whose only reason against the mod's music is its file
-    std::size_t tracks_lost = 0;             // tracks with none of their names
-    std::vector<std::string> only_at_mod_name;  // mod names that hold their track's only file
-    std::size_t mod_files_found = 0;         // of the mod's files, found away from their names and usable
-    std::vector<std::string> mod_files_found_in;  // the folders they were found in, in track order
-
-    std::vector<std::string> look_alikes;  // of the mod's names with several files that could be it: why, each
-    std::vector<std::string> mod_files_from_backups;  // folders of finds that look like a backup of the game's files
+    std::vector<Reason> problems;  // every reason of either target, once each, then what was not read
+    // The finds that the mod's music takes for the mod's names, or would take
+    // were it possible: where the mod's files were found.
+    std::vector<FoundRename> mod_finds;
+    std::vector<std::string> finds_from_backups;  // folders among theirs that look like a backup of the game's files
 
     bool only_mod_files = false;  // both music folders, but none of the game's files: the mod's own download
     bool music_folders_clash = false;  // two entries spell one music folder, and both hold the game's files
@@ -94,8 +81,8 @@ struct FolderReport {
 };
 
 // Looks at each managed name once and renames nothing. Without both folders no
-// name is examined and nothing is possible. Lists folders only where an exact
-// name is wanting: a music folder, or a name that keeps a track from a target.
+// name is examined and nothing is possible. Lists the game folder and its music
+// folders, and searches further only where an exact name is wanting.
 FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list,
                            const MountFunction& another_mount = {});
 FolderReport ExamineFolder();  // the working directory, through ExamineName, ListFolder and OnAnotherMount
@@ -116,41 +103,5 @@ auto AnswerOnAFreshLook(FolderReport& report, Ask ask, Runs runs) {
     }
     return answer;
 }
-
-// One line for the window on what the folder holds, such as "The folder has the
-// normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
-std::string Summary(const FolderReport& report);
-
-// The same after a repair, read afresh from the folder: "The folder now has ...".
-std::string SummaryAfterRepair(const FolderReport& report);
-// The same after a repair towards `chosen`: where the folder, read afresh, has
-// not reached it, what is still out of place follows.
-std::string SummaryAfterRepair(const FolderReport& report, Target chosen);
-
-// What the player can do next, for the window's second line.
-std::string Advice(const FolderReport& report);
-
-// One line on the mod's files that were found away from their names, such as
-// "The mod's 7 files were found in MyMusicMod/streamsounds and MyMusicMod/streammusic.";
-// empty where none were.
-std::string FoundSummary(const FolderReport& report);
-
-// The renames that the offered plans make first, under a heading such as
-// "Mod music first renames:", one line each: "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav
-// will become streamsounds/mus_sbat_acad.mod.wav". Empty where no plan makes any.
-struct RenameList {
-    std::string heading;
-    std::vector<std::string> lines;
-};
-std::vector<RenameList> FoundRenames(const FolderReport& report);
-
-// Leads the advice when the folder was read again after a button was chosen and
-// no longer matched what the window showed: it is asked about afresh.
-inline constexpr char kFolderChanged[] =
-    "The folder changed while this window was open, so it has been read again. ";
-
-// The message after a rename of the plan failed: the failure, then what the
-// folder holds now, read afresh.
-std::string AfterFailure(std::string_view failure, const FolderReport& now);
 
 }  // namespace vornhaskel::repair

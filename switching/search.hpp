@@ -14,6 +14,8 @@
 #include <system_error>
 #include <vector>
 
+#include "names.hpp"
+#include "reasons.hpp"
 #include "rename_file.hpp"
 
 namespace vornhaskel::repair {
@@ -21,27 +23,12 @@ namespace vornhaskel::repair {
 inline constexpr std::size_t kSearchDepth = 4;  // folders this many levels below the game folder are still listed
 inline constexpr std::size_t kSearchEntryLimit = 50'000;
 
-// Whether two names are the same but for the case of ASCII letters, as Windows
-// compares names.
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
-
-// Whether a name found on disk may stand for `wanted`, a file or folder name
-// of the table: the same ignoring ASCII case, or so once a doubled ".wav" is
-// taken off its end ("x.mod.wav.wav" for "x.mod.wav", as Windows makes it when
-// it hides extensions).
-bool MayStandFor(std::string_view found, std::string_view wanted);
-
 struct Candidate {
     std::string path;  // "MyMusicMod\streamsounds\mus_sbat_acad.mod.wav"
     EntryKind kind = EntryKind::kOther;
 
     bool operator==(const Candidate&) const = default;
 };
-
-// The entries of the game folder itself that may stand for the music folder
-// `name` ("StreamMusic" for "streammusic"). A failure to list the folder
-// yields none.
-std::vector<Candidate> FolderCandidates(std::string_view name, const ListFunction& list);
 
 // A managed file name to look for.
 struct Wanted {
@@ -52,7 +39,7 @@ struct Wanted {
 
 struct SearchResult {
     std::vector<std::vector<Candidate>> candidates;  // for each wanted name, nearest first
-    std::vector<std::string> problems;               // folders that were not read, each in a line of its own
+    std::vector<Reason> problems;                    // the folders that were not read
     bool stopped = false;                            // kSearchEntryLimit entries were reached
 };
 
@@ -80,8 +67,8 @@ SearchResult Search(const std::vector<Wanted>& wanted, const ListFunction& list,
 // regular file, the only candidate for that name, and no other name's.
 const Candidate* StandIn(const SearchResult& result, std::size_t i);
 
-// Why the candidates for the managed path `missing` cannot stand in for it,
-// naming each of them; for a name whose StandIn is null and that has any.
-std::string WhyNoStandIn(std::string_view missing, const std::vector<Candidate>& candidates);
+// Why the candidates for the managed path `missing` cannot stand in for it;
+// for a name whose StandIn is null and that has any.
+Reason LookAlikes(std::string_view missing, const std::vector<Candidate>& candidates);
 
 }  // namespace vornhaskel::repair

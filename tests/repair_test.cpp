@@ -14,7 +14,10 @@
 
 #include "game_folder.hpp"
 #include "rename_file.hpp"
+#include "music_folders.hpp"
+#include "names.hpp"
 #include "repair.hpp"
+#include "repair_words.hpp"
 #include "runner.hpp"
 #include "search.hpp"
 #include "support/folder.hpp"
@@ -27,6 +30,10 @@ namespace vornhaskel::test {
 namespace {
 
 using repair::FolderReport;
+
+// Reasons as the dialogs say them, and a path of the table's form as they show it.
+std::vector<std::string> Words(const std::vector<repair::Reason>& reasons) { return repair::Sentences(reasons); }
+std::string Shown(std::string_view path) { return ShownPath(path); }
 using repair::Layout;
 using repair::Target;
 
@@ -186,9 +193,10 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
                 EXPECT_FALSE(report.mod.possible) << where;
                 for (const Track& track : TrackTable) {
                     if (!track.mod_replacement) continue;
-                    const std::string mod = std::string(track.folder) + "\\" + std::string(track.base) + ".mod.wav";
+                    const std::string mod = Shown(std::string(track.folder) + "\\" + std::string(track.base) + ".mod.wav");
+                    const std::vector<std::string> reasons = Words(report.mod.reasons);
                     // The file at a mod name may be the game's own here: no reason calls it the mod's.
-                    EXPECT_TRUE(std::any_of(report.mod.reasons.begin(), report.mod.reasons.end(),
+                    EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(),
                                             [&](const std::string& r) {
                                                 return r.starts_with(mod + " is missing") ||
                                                        r.find(mod + " is the track's only file") != r.npos;
@@ -237,7 +245,7 @@ FolderState Around(FolderState state, const Surroundings& around) {
 // mod's own files on the live names for the mod's, and the stray copy untouched.
 void ExpectReached(const FolderState& after, Target target, const Surroundings& around, const std::string& where) {
     const FolderReport again = Look(after);
-    EXPECT_TRUE(again.Plan(target).Reached()) << where << ": " << testing::PrintToString(again.Plan(target).reasons);
+    EXPECT_TRUE(again.Plan(target).Reached()) << where << ": " << testing::PrintToString(Words(again.Plan(target).reasons));
     const std::string music = around.twin ? "StreamSounds" : "streamsounds";
     for (const Track& track : TrackTable) {
         const std::string stem = (track.folder == "streamsounds" ? music : std::string(track.folder)) + "\\" +
@@ -292,7 +300,7 @@ TEST(RepairPlanner, EveryLeftStateAmidStrayFilesReachesTheTargetChosenAfterAnyFa
                 });
                 if (game_file_at_a_mod_name) {
                     std::string words = repair::Advice(report);
-                    for (const std::string& problem : report.problems) words += "\n" + problem;
+                    for (const std::string& problem : Words(report.problems)) words += "\n" + problem;
                     EXPECT_EQ(words.find("put the mod's file there"), std::string::npos) << where << ": " << words;
                 }
                 for (const Target target : {Target::kNormal, Target::kMod}) {
@@ -367,15 +375,15 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
         const FolderReport report = Look(state);
         EXPECT_EQ(report.normal.possible, row.normal_possible) << row.layout;
         EXPECT_FALSE(report.mod.possible) << row.layout;
-        EXPECT_EQ(report.problems, std::vector<std::string>{row.reason}) << row.layout;
+        EXPECT_EQ(Words(report.problems), std::vector<std::string>{Shown(row.reason)}) << row.layout;
         std::vector<std::string> steps;
         for (const RenameStep& step : report.normal.steps) steps.emplace_back(step.old_path);
         EXPECT_EQ(steps, row.normal_steps) << row.layout;
         if (!row.summary.empty()) {
-            EXPECT_EQ(repair::Summary(report), row.summary) << row.layout;
+            EXPECT_EQ(repair::Summary(report), Shown(row.summary)) << row.layout;
         }
         if (!row.advice.empty()) {
-            EXPECT_EQ(repair::Advice(report), row.advice) << row.layout;
+            EXPECT_EQ(repair::Advice(report), Shown(row.advice)) << row.layout;
         }
     }
 }
@@ -423,7 +431,7 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
               "This is not the game folder: it has no streammusic folder.");
     state.files.erase("streammusic");
     state.files["StreamMusic"] = "a file under the folder's name in another case";
-    EXPECT_EQ(Look(state).problems, std::vector<std::string>{"streammusic is missing, and StreamMusic has its name in "
+    EXPECT_EQ(Words(Look(state).problems), std::vector<std::string>{"streammusic is missing, and StreamMusic has its name in "
                                                              "another case but is no plain folder of this drive (a "
                                                              "file, a link or another drive), so it is left alone"});
 }
@@ -526,13 +534,15 @@ TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
             const auto& plan = report.Plan(target);
             if (target == Target::kMod && !mistake.mod_candidates.empty()) {
                 EXPECT_FALSE(plan.possible) << where;
+                const std::vector<std::string> reasons = Words(plan.reasons);
                 for (const std::string& candidate : mistake.mod_candidates)
-                    EXPECT_TRUE(std::any_of(plan.reasons.begin(), plan.reasons.end(), [&](const std::string& reason) {
-                        return reason.find(candidate + ",") != reason.npos || reason.find(candidate + ".") != reason.npos;
+                    EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(), [&](const std::string& reason) {
+                        return reason.find(Shown(candidate) + ",") != reason.npos ||
+                               reason.find(Shown(candidate) + ".") != reason.npos;
                     })) << where << ": " << candidate;
                 continue;
             }
-            ASSERT_TRUE(plan.possible) << where << ": " << testing::PrintToString(plan.reasons);
+            ASSERT_TRUE(plan.possible) << where << ": " << testing::PrintToString(Words(plan.reasons));
             ExpectStepsOfTheSequence(plan.steps, target);
             FolderState after = state;
             ExpectPlanRunsCleanly(after, plan.Renames(), where);
@@ -646,7 +656,7 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          },
          {"reached"}, true,
          {"The folder has the normal music.",
-          "streammusic/mus_area_ahto.mod.wav will become StreamMusic/mus_area_ahto.mod.wav"}},
+          "streammusic\\mus_area_ahto.mod.wav will become StreamMusic\\mus_area_ahto.mod.wav"}},
         {"twins that both hold the game's files",
          [&](FolderState& s) {
              s.folders.insert("StreamSounds");
@@ -661,11 +671,11 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
              s.files["Backup\\streammusic\\mus_area_cant1.wav"] = "stock copy";
          },
          {"reached"}, true,
-         {"Mod music takes the mod's files from Backup/streammusic and Backup/streamsounds, which looks like a copy "
+         {"Mod music takes the mod's files from Backup\\streammusic and Backup\\streamsounds, which looks like a copy "
           "of the game's files: before you choose it, check that they are the mod's."}},
         {"a folder name that holds a line break",
          [&](FolderState& s) { mod_in(s, "My\nMod \u2022 fake line"); },
-         {"reached"}, true, {"My\\nMod \u2022 fake line/streamsounds"}},
+         {"reached"}, true, {"My\nMod \u2022 fake line\\streamsounds"}},
     };
     for (const auto& row : rows) {
         FolderState state = NormalMusic();
@@ -681,8 +691,9 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
         std::string words = repair::Summary(report) + "\n" + repair::Advice(report) + "\n" + repair::FoundSummary(report);
         for (const auto& list : repair::FoundRenames(report))
             for (const std::string& line : list.lines) words += "\n" + line;
-        for (const std::string& problem : report.problems) words += "\n" + problem;
-        for (const std::string& expected : row.words) EXPECT_NE(words.find(expected), std::string::npos) << row.shape << ":\n" << words;
+        for (const std::string& problem : Words(report.problems)) words += "\n" + problem;
+        for (const std::string& expected : row.words)
+            EXPECT_NE(words.find(Shown(expected)), std::string::npos) << row.shape << ":\n" << words;
     }
 }
 
@@ -697,13 +708,13 @@ TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
     }
     FolderReport report = Look(state);
     EXPECT_EQ(repair::FoundSummary(report),
-              "The mod's 7 files were found in MyMusicMod/streammusic and MyMusicMod/streamsounds.");
+              Shown("The mod's 7 files were found in MyMusicMod\\streammusic and MyMusicMod\\streamsounds."));
     const auto renames = repair::FoundRenames(report);
     ASSERT_EQ(renames.size(), 1u);
     EXPECT_EQ(renames[0].heading, "Mod music first renames:");
     ASSERT_EQ(renames[0].lines.size(), 7u);
     EXPECT_EQ(renames[0].lines[1],
-              "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav will become streamsounds/mus_sbat_acad.mod.wav");
+              Shown("MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav will become streamsounds\\mus_sbat_acad.mod.wav"));
     EXPECT_EQ(repair::Advice(report),
               "Close the game first. A button first gives the files found their exact names, then renames only the "
               "files that are out of place, with the same renames as vornhaskel, and never replaces a file.");
@@ -711,8 +722,8 @@ TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
     state.Apply({"MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav", "mus_sbat_acad.mod.wav"});
     state.files.erase("MyMusicMod\\streamsounds\\mus_sbat_desert.mod.wav");
     report = Look(state);
-    EXPECT_EQ(repair::FoundSummary(report),
-              "6 of the mod's 7 files were found in MyMusicMod/streammusic, the game folder and MyMusicMod/streamsounds.");
+    EXPECT_EQ(repair::FoundSummary(report), Shown("6 of the mod's 7 files were found in MyMusicMod\\streammusic, the "
+                                                  "game folder and MyMusicMod\\streamsounds."));
     EXPECT_TRUE(repair::FoundRenames(report).empty()) << "Mod music is not offered";
 }
 
@@ -727,8 +738,8 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
     fs::create_directory(Native("streammusic\\mus_bat_acad.wav"));
     FolderReport report = repair::ExamineFolder();
     EXPECT_FALSE(report.normal.possible);
-    EXPECT_EQ(report.normal.reasons, std::vector<std::string>{
-        "streammusic\\mus_bat_acad.wav is a folder, not a music file: move it out of the folder"});
+    EXPECT_EQ(Words(report.normal.reasons), std::vector<std::string>{
+        Shown("streammusic\\mus_bat_acad.wav is a folder, not a music file: move it out of the folder")});
     fs::remove(Native("streammusic\\mus_bat_acad.wav"));
 #ifndef _WIN32
     fs::create_symlink("elsewhere", Native("streammusic\\mus_bat_acad.wav"));
@@ -867,11 +878,11 @@ TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
          "The search read the music folders in full but stopped after 50,000 other entries" + none_from_away +
              ": data19 was read only in part, and 4 more folders not at all"},
         {"a folder that cannot be listed", 0, {"notes.txt", EntryKind::kFile}, true,
-         "data12/sub could not be read: Permission denied" + none_from_away},
+         Shown("data12\\sub") + " could not be read: Permission denied" + none_from_away},
         {"a folder name that is not UTF-8", 0, {"caf\xE9", EntryKind::kFolder}, false,
-         "data12/caf\\xE9 was not read: its name is not valid UTF-8" + none_from_away},
+         Shown("data12\\") + "caf\\xE9 was not read: its name is not valid UTF-8" + none_from_away},
         {"a folder name with a backslash", 0, {"odd\\name", EntryKind::kFolder}, false,
-         "data12/odd\\name was not read: its name holds a backslash" + none_from_away},
+         Shown("data12\\") + "odd\\name was not read: its name holds a backslash" + none_from_away},
     };
     for (const auto& row : rows) {
         std::size_t listed = 0, calls_after_the_limit = 0;
@@ -901,7 +912,7 @@ TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
         const repair::SearchResult result = repair::Search(
             {{"streamsounds", "mus_sbat_acad.mod.wav", true}, {"streamsounds", "mus_sbat_desert.mod.wav", true}}, list);
         EXPECT_EQ(result.stopped, row.files > 0) << row.what;
-        EXPECT_EQ(result.problems, std::vector<std::string>(!row.problem.empty(), row.problem)) << row.what;
+        EXPECT_EQ(Words(result.problems), std::vector<std::string>(!row.problem.empty(), row.problem)) << row.what;
         EXPECT_EQ(result.candidates[0], (std::vector<repair::Candidate>{
                                             {"streamsounds\\MUS_SBAT_ACAD.MOD.WAV", EntryKind::kFile},
                                             {"streamsounds\\mus_sbat_acad.mod.wav.wav", EntryKind::kFile}}))
@@ -930,10 +941,13 @@ TEST(RepairSearch, LooksInALinkedMusicFolderOnlyForItsOwnNames) {
 TEST(RepairSearch, MusicFoldersCountInAnyCase) {
     FolderState state;
     state.folders = {"StreamMusic", "STREAMMUSIC", "streamsounds", "streammusic.wav"};
-    EXPECT_EQ(repair::FolderCandidates("streammusic", List(state)),
-              (std::vector<repair::Candidate>{{"STREAMMUSIC", EntryKind::kFolder}, {"StreamMusic", EntryKind::kFolder}}));
-    EXPECT_EQ(repair::FolderCandidates("streamsounds", List(state)),
-              (std::vector<repair::Candidate>{{"streamsounds", EntryKind::kFolder}}));
+    std::error_code error;
+    const MusicFolders music = FindMusicFolders(List(state)("", error), List(state));
+    EXPECT_EQ(music.folders[0].entry, "") << "two look-alikes and no exact name: neither is taken";
+    EXPECT_EQ(Words({*music.folders[0].problem}),
+              std::vector<std::string>{"streammusic is missing, and 2 could be it: STREAMMUSIC, StreamMusic. Keep the "
+                                       "right one and move the others out of the game folder"});
+    EXPECT_EQ(music.folders[1].entry, "streamsounds");
 }
 
 #ifndef _WIN32
@@ -994,7 +1008,7 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {desert}, {}, {valsith}, sithbs}));
     EXPECT_TRUE(result.problems.empty());
     EXPECT_EQ(unreadable.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
-    EXPECT_EQ(unreadable.problems, std::vector<std::string>{"odd\\name was not read: its name holds a backslash, so no "
+    EXPECT_EQ(Words(unreadable.problems), std::vector<std::string>{"odd\\name was not read: its name holds a backslash, so no "
                                                             "file found away from its own folder is used"});
     if (!music_bound) GTEST_SKIP() << "no private mount namespace here: no other mount was tried";
     EXPECT_TRUE(std::ranges::find(root, FolderEntry{"streamsounds", EntryKind::kOther}) != root.end());

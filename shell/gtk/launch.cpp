@@ -25,6 +25,7 @@
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
+#include "repair_words.hpp"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
+#include "repair_words.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
 
@@ -98,7 +99,7 @@ GtkWidget* BulletList(const std::vector<std::string>& lines) {
 // past the first eight. Tab reaches the list, read whole, only while the
 // expander is open.
 GtkWidget* ProblemList(const FolderReport& report) {
-    GtkWidget* scrolled = BulletList(report.problems);
+    GtkWidget* scrolled = BulletList(vornhaskel::repair::Sentences(report.problems));
     // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
     gtk_widget_set_no_show_all(scrolled, TRUE);
     GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "game_folder.hpp"
+#include "repair_words.hpp"
 #include "process.hpp"
 #include "repair.hpp"
 #include "runner.hpp"
@@ -185,7 +186,7 @@ std::wstring Content(const FolderReport& report, const Resolution& resolution, b
 // nothing. `changed` when the folder was read again after the last choice.
 int AskForTarget(const FolderReport& report, const Resolution& resolution, bool changed) {
     const std::wstring summary = Content(report, resolution, changed);
-    const std::wstring problems = BulletList(report.problems);
+    const std::wstring problems = BulletList(vornhaskel::repair::Sentences(report.problems));
     const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
     // Close as a button of its own there: the common one is "&Close", whose Alt+C would be Choose's.
     const TASKDIALOG_BUTTON choose[] = {{kChooseId, L"&Choose the game folder\u2026"}, {IDCLOSE, L"Close"}};

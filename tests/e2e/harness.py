@@ -450,6 +450,10 @@ class ProgramCases:
         """`path` as the platform's dialogs spell it."""
         return str(path)
 
+    def shown(self, relative):
+        """A path below the game folder, written with "/", as the platform's dialogs spell it."""
+        return relative
+
     def type_into_chooser(self, folder):
         """Types `folder` into the platform's folder chooser, which is up or coming, and accepts it."""
         raise NotImplementedError
@@ -502,7 +506,7 @@ class ProgramCases:
         self.assert_repair_dialog(window, [
             "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.",
             "Mod music is not available: the mod's 7 files are not in place.",
-            "\u2022 streammusic\\mus_area_ahto.mod.wav is missing"], enabled=["Normal music"])
+            "\u2022 " + self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"], enabled=["Normal music"])
         self.hear_repair_dialog()
         # The mod's first file arrives while the dialog is open: the choice is asked for again, afresh.
         ahto_mod = gamefolder.mod("streammusic", "mus_area_ahto")
@@ -599,8 +603,10 @@ class ProgramCases:
         window = self.start_repair()
         self.x.screenshot(window, f"{self.artefact_prefix}-repair-found.png")
         self.assert_repair_dialog(window, [
-            "The mod's 7 files were found in MyMusicMod/streammusic and MyMusicMod/streamsounds.",
-            "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav will become streamsounds/mus_sbat_acad.mod.wav"],
+            f"The mod's 7 files were found in {self.shown('MyMusicMod/streammusic')} and "
+            f"{self.shown('MyMusicMod/streamsounds')}.",
+            f"{self.shown('MyMusicMod/streamsounds/mus_sbat_acad.mod.wav')} will become "
+            f"{self.shown('streamsounds/mus_sbat_acad.mod.wav')}"],
             enabled=["Mod music"])
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
@@ -623,7 +629,8 @@ class ProgramCases:
                 (self.folder / "MyMod" / name).write_bytes(contents)
         window = self.start_repair()
         self.assert_repair_dialog(window, ["The folder has the normal music.",
-                                           "The mod's 7 files were found in MyMod/streammusic and MyMod/streamsounds."],
+                                           f"The mod's 7 files were found in {self.shown('MyMod/streammusic')} "
+                                           f"and {self.shown('MyMod/streamsounds')}."],
                                   enabled=["Mod music"])
         self.x.key("alt+m")
         message = self.wait_repair_message(window)

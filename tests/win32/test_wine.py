@@ -49,6 +49,9 @@ class WineProgram(ProgramCases):
     def shown_path(self, path):
         return "Z:" + str(path).replace("/", "\\")
 
+    def shown(self, relative):
+        return relative.replace("/", "\\")
+
     def type_into_chooser(self, folder):
         self.x.activate(self.x.wait_window(self.chooser))
         self.x.run("xdotool", "type", "--delay", "20", self.shown_path(folder))

@@ -1,0 +1,75 @@
+// Every sentence the repair tools and the launcher show about a folder: what
+// the planner, the search and the folder resolution decided, in words. A
+// translation replaces this file and its source alone. Paths are shown with
+// this platform's separator, and a name's control characters written out.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game_folder.hpp"
+#include "reasons.hpp"
+#include "repair.hpp"
+
+namespace vornhaskel::repair {
+
+// One reason as a sentence, without a full stop, for a list of problems.
+std::string Sentence(const Reason& reason);
+std::vector<std::string> Sentences(const std::vector<Reason>& reasons);
+
+// One line for the window on what the folder holds, such as "The folder has the
+// normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
+std::string Summary(const FolderReport& report);
+
+// The same after a repair, read afresh from the folder: "The folder now has ...".
+std::string SummaryAfterRepair(const FolderReport& report);
+// The same after a repair towards `chosen`: where the folder, read afresh, has
+// not reached it, what is still out of place follows.
+std::string SummaryAfterRepair(const FolderReport& report, Target chosen);
+
+// What the player can do next, for the window's second line.
+std::string Advice(const FolderReport& report);
+
+// One line on the mod's files that were found away from their names, such as
+// "The mod's 7 files were found in MyMusicMod/streamsounds and MyMusicMod/streammusic.";
+// empty where none were.
+std::string FoundSummary(const FolderReport& report);
+
+// The renames that the offered plans make first, under a heading such as
+// "Mod music first renames:", one line each: "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav
+// will become streamsounds/mus_sbat_acad.mod.wav". A rename that both make is
+// said once, under "Normal music and Mod music first rename:". Empty where no
+// plan makes any.
+struct RenameList {
+    std::string heading;
+    std::vector<std::string> lines;
+};
+std::vector<RenameList> FoundRenames(const FolderReport& report);
+
+// Leads the advice when the folder was read again after a button was chosen and
+// no longer matched what the window showed: it is asked about afresh.
+inline constexpr char kFolderChanged[] =
+    "The folder changed while this window was open, so it has been read again. ";
+
+// The message after a rename of the plan failed: the failure, then what the
+// folder holds now, read afresh.
+std::string AfterFailure(std::string_view failure, const FolderReport& now);
+
+}  // namespace vornhaskel::repair
+
+namespace vornhaskel::game_folder {
+
+// The dialog's line that names the folder: "Game folder: PATH" once found, else
+// "Folder: PATH".
+std::string FolderLine(const Resolution& resolution);
+
+// For a resolution that found no game folder or several: what the folder lacks,
+// "PATH is not the game folder: it has no streamsounds folder.", and what was
+// found below it, "No folder up to 2 levels below it holds streammusic and
+// streamsounds." or "2 folders below it hold streammusic and streamsounds:" with
+// one bulleted path a line.
+std::string Lacks(const Resolution& resolution);
+std::string Findings(const Resolution& resolution);
+
+}  // namespace vornhaskel::game_folder
