@@ -1,0 +1,110 @@
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "game_folder.hpp"
+#include "readers.hpp"
+#include "search.hpp"
+#include "stores.hpp"
+#include "tracks.hpp"
+
+namespace vornhaskel::stores {
+
+namespace {
+
+// Every name of the managed files: live, backup and the mod's.
+const std::vector<std::string>& ManagedNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const Track& track : TrackTable) {
+            const std::string base(track.base);
+            all.push_back(base + ".wav");
+            all.push_back(base + ".original.wav");
+            if (track.mod_replacement) all.push_back(base + ".mod.wav");
+        }
+        return all;
+    }();
+    return names;
+}
+
+bool IsMusicFolderName(std::string_view name) {
+    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
+}
+
+// Whether the music folders of a game folder hold one of the managed names, in
+// any case, a doubled ".wav" allowed: a game of the same engine has the same
+// music folders, with other names in them.
+bool HoldsManagedName(const Places& places, const std::string& game) {
+    for (const FolderEntry& music : FoldersIn(places, game)) {
+        if (!IsMusicFolderName(music.name)) continue;
+        std::error_code error;
+        for (const FolderEntry& file : places.list(Join(game, music.name), error))
+            if (std::ranges::any_of(ManagedNames(), [&](const std::string& name) { return repair::MayStandFor(file.name, name); }))
+                return true;
+    }
+    return false;
+}
+
+class Collector {
+public:
+    explicit Collector(const Places& places) : places_(places) {}
+
+    // Resolves the place `path`, which `real` says is already its real path.
+    void Consider(const std::string& path, bool real, std::string_view where) {
+        std::error_code error;
+        std::string place = real ? path : RealPath(path, error);
+        if (error || place.empty() || !IsUtf8(place) || !looked_at_.insert(place).second) return;
+        const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
+        if (!resolution.Found()) return;
+        const std::string& game = resolution.found.front();
+        if (!IsUtf8(game) || !games_.insert(game).second || !HoldsManagedName(places_, game)) return;
+        installs_.push_back({game, std::string(where)});
+    }
+
+    // Each folder of a library's steamapps/common.
+    void ConsiderLibrary(const std::string& library) {
+        const std::string common = CommonOf(places_, library);
+        if (common.empty() || !commons_.insert(common).second) return;
+        // A plain folder in a folder reached by its real path is reached by its real path too.
+        for (const FolderEntry& game : FoldersIn(places_, common))
+            Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library");
+    }
+
+    std::vector<Install> Take() { return std::move(installs_); }
+
+private:
+    const Places& places_;
+    std::set<std::string> commons_;
+    std::set<std::string> looked_at_;
+    std::set<std::string> games_;
+    std::vector<Install> installs_;
+};
+
+}  // namespace
+
+std::vector<Install> FindInstalls(const Places& places) {
+    Collector collector(places);
+    for (const std::string& library : SteamLibraries(places)) collector.ConsiderLibrary(library);
+    for (const std::string& library : RemovableLibraries(places)) collector.ConsiderLibrary(library);
+    for (const std::string& folder : GogRegistryFolders(places)) collector.Consider(folder, false, "GOG");
+#ifndef _WIN32
+    for (const std::string& folder : HeroicFolders(places)) collector.Consider(folder, false, "Heroic");
+    for (const std::string& folder : LutrisFolders(places)) collector.Consider(folder, false, "Lutris");
+#endif
+    for (const std::string& folder : WineFolders(places)) collector.Consider(folder, false, "Wine");
+    return collector.Take();
+}
+
+std::vector<Install> FindInstalls() { return FindInstalls(ThisMachine()); }
+
+std::string FirstSteamCommon(const Places& places) {
+    for (const std::string& library : SteamLibraries(places))
+        if (std::string common = CommonOf(places, library); !common.empty()) return common;
+    for (const std::string& library : RemovableLibraries(places))
+        if (std::string common = CommonOf(places, library); !common.empty()) return common;
+    return {};
+}
+
+std::string FirstSteamCommon() { return FirstSteamCommon(ThisMachine()); }
+
+}  // namespace vornhaskel::stores
