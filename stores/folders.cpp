@@ -84,10 +84,22 @@ void AddPrefixGames(const Places& places, std::string_view prefix, std::vector<s
     }
 }
 
+namespace {
+
+// XDG folders count only as full paths; a relative one is passed by, as the XDG rules say.
+bool IsFullPath(std::string_view path) {
+#ifdef _WIN32
+    return path.starts_with("\\\\") || (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'));
+#else
+    return path.starts_with('/');
+#endif
+}
+
+}  // namespace
+
 std::vector<std::string> XdgFolders(const Places& places, std::string_view variable, std::string_view fallback) {
     std::vector<std::string> folders;
-    if (const std::string set = places.environment ? places.environment(variable) : std::string();
-        set.starts_with('/'))
+    if (const std::string set = places.environment ? places.environment(variable) : std::string(); IsFullPath(set))
         folders.push_back(set);
     if (!places.home.empty()) {
         std::string below = Join(places.home, fallback);

@@ -48,12 +48,12 @@ std::string RegistryString(RegistryRoot root, RegistryView view, std::string_vie
     // The value may grow between asking for its size and reading it.
     for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD bytes = 0;
-        status = ::RegGetValueW(opened, nullptr, value_name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
+        status = ::RegGetValueW(opened, nullptr, value_name.c_str(), RRF_RT_REG_SZ, nullptr,
                                 nullptr, &bytes);
         if (status != ERROR_SUCCESS) break;
         value.assign(bytes / sizeof(wchar_t) + 1, L'\0');
         bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        status = ::RegGetValueW(opened, nullptr, value_name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
+        status = ::RegGetValueW(opened, nullptr, value_name.c_str(), RRF_RT_REG_SZ, nullptr,
                                 value.data(), &bytes);
         if (status == ERROR_SUCCESS) value.resize(wcsnlen(value.c_str(), value.size()));
     }

@@ -522,7 +522,7 @@ TEST(Stores, ReadTheRegistryInEachView) {
     EXPECT_EQ(places.registry_value(kMachine, k64, name + "\\1", "path"), "");
     EXPECT_EQ(places.registry_value(kMachine, k32, name + "\\1", "exe"), "");
     EXPECT_EQ(places.registry_value(kUser, k64, name + "\\1", "path"), "");
-    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    for (const REGSAM view : {REGSAM{KEY_WOW64_32KEY}, REGSAM{KEY_WOW64_64KEY}}) {
         HKEY made = nullptr;
         if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | view, &made) != ERROR_SUCCESS) continue;
         ::RegDeleteTreeW(made, nullptr);
