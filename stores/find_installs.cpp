@@ -45,15 +45,57 @@ bool HoldsManagedName(const Places& places, const std::string& game) {
     return false;
 }
 
+#ifdef _WIN32
+constexpr const char* kSeparators = "\\/";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
+// How many levels below the folder given the resolution looks for the game folder.
+constexpr int kResolutionDepth = 2;
+
+// Where in an install folder of Steam's the game folder may be: the folder
+// itself, or one folder in it, where some ports keep their data.
+constexpr int kSteamInstallDepth = 1;
+
+bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
+    return std::ranges::all_of(kMusicFolders, [&](std::string_view music) {
+        return std::ranges::any_of(entries, [music](const FolderEntry& entry) {
+            return repair::EqualIgnoringCase(entry.name, music);
+        });
+    });
+}
+
+// Whether resolving `folder` may find a game folder: whether it, or a folder up
+// to `depth` levels below it, holds both music folders' names. It looks at
+// everything the resolution looks at, and more, through the lighter listing;
+// most installs are of other games, and are done with here.
+bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth) {
+    std::error_code error;
+    const std::vector<FolderEntry> entries = list_names(folder, error);
+    if (error) return false;
+    if (HoldsBothMusicFolders(entries)) return true;
+    return depth > 0 && std::ranges::any_of(entries, [&](const FolderEntry& entry) {
+               return entry.kind == EntryKind::kFolder && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1);
+           });
+}
+
 class Collector {
 public:
-    explicit Collector(const Places& places) : places_(places) {}
+    explicit Collector(const Places& places)
+        : places_(places), list_names_(places.list_names ? places.list_names : places.list) {}
 
-    // Resolves the place `path`, which `real` says is already its real path.
-    void Consider(const std::string& path, bool real, std::string_view where) {
+    // Resolves the place `path`, which `real` says is already its real path,
+    // where it or a folder up to `depth` levels below it holds both music folders.
+    void Consider(const std::string& path, bool real, std::string_view where, int depth = kResolutionDepth) {
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);
         if (error || place.empty() || !IsUtf8(place) || !looked_at_.insert(place).second) return;
+        // A music folder given leads to the folder above it.
+        const std::size_t name = place.find_last_of(kSeparators) + 1;
+        if (!IsMusicFolderName(std::string_view(place).substr(name)) &&
+            !MayLeadToGame(list_names_, place, depth))
+            return;
         const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
         if (!resolution.Found()) return;
         const std::string& game = resolution.found.front();
@@ -65,15 +107,21 @@ public:
     void ConsiderLibrary(const std::string& library) {
         const std::string common = CommonOf(places_, library);
         if (common.empty() || !commons_.insert(common).second) return;
-        // A plain folder in a folder reached by its real path is reached by its real path too.
-        for (const FolderEntry& game : FoldersIn(places_, common))
-            Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library");
+        // A folder in a folder reached by its real path is reached by its real path
+        // too; the lighter listing tells a folder from a link as well.
+        std::error_code error;
+        std::vector<FolderEntry> games = list_names_(common, error);
+        std::ranges::sort(games, {}, &FolderEntry::name);
+        for (const FolderEntry& game : games)
+            if (game.kind != EntryKind::kFile)
+                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth);
     }
 
     std::vector<Install> Take() { return std::move(installs_); }
 
 private:
     const Places& places_;
+    const ListFunction& list_names_;
     std::set<std::string> commons_;
     std::set<std::string> looked_at_;
     std::set<std::string> games_;

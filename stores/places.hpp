@@ -37,6 +37,10 @@ struct Places {
     RegistrySubKeys registry_subkeys;  // empty where there is no registry
     std::string media_root;           // where removable drives are mounted ("/run/media"); "" for none
     ListFunction list;                // how folders are listed: ListFolder on this machine
+    // How the folders of an install are looked over before one is resolved: a
+    // listing that may take a folder on another drive for a plain one, and so
+    // costs less (ListNames on this machine).
+    ListFunction list_names;
 };
 
 // This machine's places.
@@ -48,6 +52,11 @@ Places ThisMachine();
 // drive keeps it). On failure, a loop of links among them, the result is empty
 // and `error` holds the cause.
 std::string RealPath(std::string_view path, std::error_code& error);
+
+// Lists `folder` as ListFolder does, but takes each entry's kind from the
+// folder's own record alone where it has one: a folder is kFolder wherever it
+// is mounted. On failure the result is empty and `error` holds the cause.
+std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& error);
 
 // The whole of a store's record, a regular file opened only to be read; false
 // where it cannot be read or is larger than `limit` bytes.

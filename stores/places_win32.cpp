@@ -85,6 +85,7 @@ Places ThisMachine() {
     places.registry_value = RegistryString;
     places.registry_subkeys = RegistrySubKeyNames;
     places.list = ListFolder;
+    places.list_names = ListNames;
     return places;
 }
 
@@ -120,6 +121,9 @@ std::string RealPath(std::string_view path, std::error_code& error) {
     if (shown.starts_with(L"\\\\?\\")) shown.remove_prefix(4);
     return WideToUtf8(shown);
 }
+
+// FindFirstFileW's records hold all there is to know of each entry already.
+std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& error) { return ListFolder(folder, error); }
 
 bool ReadRecord(std::string_view path, std::size_t limit, std::string& contents) {
     contents.clear();

@@ -307,6 +307,7 @@ public:
             return registry.SubKeys(root, view, key);
         };
         places.list = ListFolder;
+        places.list_names = stores::ListNames;
         return places;
     }
 
@@ -383,6 +384,8 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
          "b/steamapps/common"},
         {"the game in a folder within its install folder, names in another case", {"shouting " + In(kCommon, "Port/data")},
          {}, {}, {}, {{In(kCommon, "Port/data"), "Steam library"}}, kCommon},
+        {"the game two folders within its install folder, deeper than Steam's ports keep it",
+         {"game " + In(kCommon, "Port/bin/data")}, {}, {}, {}, {}, kCommon},
         {"a sister game beside the game",
          {"sister " + In(kCommon, "Sister"), "sister " + In(kCommon, "Sister 2/data"), "game " + In(kCommon, "Game")},
          {}, {}, {}, {{In(kCommon, "Game"), "Steam library"}}, kCommon},
@@ -428,6 +431,9 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
           {"home/Games/galaxy/drive_c/Program Files (x86)/GOG Galaxy/Games/Game", "Lutris"},
           {"home/Games/gog/drive_c/GOG Games/Game", "Lutris"}},
          "", true},
+        {"Lutris: the game two folders within a game's folder, as the folder's resolution finds it",
+         {"game home/Games/native/game/data"}, {{"home/.local/share/lutris/pga.db", "1 @/home/Games/native"}}, {}, {},
+         {{"home/Games/native/game/data", "Lutris"}}, "", true},
         {"Lutris from Flathub", {"game home/Games/gog/drive_c/GOG Games/Game"},
          {{"home/.var/app/net.lutris.Lutris/data/lutris/pga.db", "1 @/home/Games/gog"}}, {}, {},
          {{"home/Games/gog/drive_c/GOG Games/Game", "Lutris"}}, "", true},
