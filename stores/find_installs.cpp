@@ -13,17 +13,14 @@ namespace vornhaskel::stores {
 namespace {
 
 // Every name of the managed files: live, backup and the mod's.
-const std::vector<std::string>& ManagedNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> all;
-        for (const Track& track : TrackTable) {
-            const std::string base(track.base);
-            all.push_back(base + ".wav");
-            all.push_back(base + ".original.wav");
-            if (track.mod_replacement) all.push_back(base + ".mod.wav");
-        }
-        return all;
-    }();
+std::vector<std::string> ManagedNames() {
+    std::vector<std::string> names;
+    for (const Track& track : TrackTable) {
+        const std::string base(track.base);
+        names.push_back(base + ".wav");
+        names.push_back(base + ".original.wav");
+        if (track.mod_replacement) names.push_back(base + ".mod.wav");
+    }
     return names;
 }
 
@@ -35,11 +32,12 @@ bool IsMusicFolderName(std::string_view name) {
 // any case, a doubled ".wav" allowed: a game of the same engine has the same
 // music folders, with other names in them.
 bool HoldsManagedName(const Places& places, const std::string& game) {
+    const std::vector<std::string> managed = ManagedNames();
     for (const FolderEntry& music : FoldersIn(places, game)) {
         if (!IsMusicFolderName(music.name)) continue;
         std::error_code error;
         for (const FolderEntry& file : places.list(Join(game, music.name), error))
-            if (std::ranges::any_of(ManagedNames(), [&](const std::string& name) { return repair::MayStandFor(file.name, name); }))
+            if (std::ranges::any_of(managed, [&](const std::string& name) { return repair::MayStandFor(file.name, name); }))
                 return true;
     }
     return false;
@@ -88,6 +86,7 @@ public:
     // Resolves the place `path`, which `real` says is already its real path,
     // where it or a folder up to `depth` levels below it holds both music folders.
     void Consider(const std::string& path, bool real, std::string_view where, int depth = kResolutionDepth) {
+        if (!IsFullPath(path)) return;
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);
         if (error || place.empty() || !IsUtf8(place) || !looked_at_.insert(place).second) return;

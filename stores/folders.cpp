@@ -84,9 +84,6 @@ void AddPrefixGames(const Places& places, std::string_view prefix, std::vector<s
     }
 }
 
-namespace {
-
-// XDG folders count only as full paths; a relative one is passed by, as the XDG rules say.
 bool IsFullPath(std::string_view path) {
 #ifdef _WIN32
     return path.starts_with("\\\\") || (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'));
@@ -95,8 +92,7 @@ bool IsFullPath(std::string_view path) {
 #endif
 }
 
-}  // namespace
-
+// An XDG folder set to a relative path is passed by, as the XDG rules say.
 std::vector<std::string> XdgFolders(const Places& places, std::string_view variable, std::string_view fallback) {
     std::vector<std::string> folders;
     if (const std::string set = places.environment ? places.environment(variable) : std::string(); IsFullPath(set))

@@ -58,6 +58,7 @@ std::vector<std::string> LutrisFolders(const Places& places) {
     for (const std::string& database : databases) AddInstalled(database, directories);
     std::vector<std::string> folders;
     for (const std::string& directory : directories) {
+        if (!IsFullPath(directory)) continue;
         folders.push_back(directory);
         AddPrefixGames(places, directory, folders);
     }

@@ -12,6 +12,24 @@ namespace vornhaskel::stores {
 
 namespace {
 
+// While a drive is looked at: no "There is no disk in the drive" box for a
+// library recorded on a card reader left empty, or on a drive since removed.
+class NoDriveErrorBoxes {
+public:
+    NoDriveErrorBoxes() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_); }
+    ~NoDriveErrorBoxes() { ::SetThreadErrorMode(previous_, nullptr); }
+    NoDriveErrorBoxes(const NoDriveErrorBoxes&) = delete;
+    NoDriveErrorBoxes& operator=(const NoDriveErrorBoxes&) = delete;
+
+private:
+    DWORD previous_ = 0;
+};
+
+std::vector<FolderEntry> ListQuietly(std::string_view folder, std::error_code& error) {
+    const NoDriveErrorBoxes quiet;
+    return ListFolder(folder, error);
+}
+
 std::string Environment(std::string_view name) {
     const std::wstring wide_name = Utf8ToWide(name);
     std::wstring value(64, L'\0');
@@ -84,14 +102,15 @@ Places ThisMachine() {
     places.environment = Environment;
     places.registry_value = RegistryString;
     places.registry_subkeys = RegistrySubKeyNames;
-    places.list = ListFolder;
-    places.list_names = ListNames;
+    places.list = ListQuietly;
+    places.list_names = ListQuietly;
     return places;
 }
 
 std::string RealPath(std::string_view path, std::error_code& error) {
     error.clear();
     const std::wstring wide = Utf8ToWide(path);
+    const NoDriveErrorBoxes quiet;
     // No access asked for: the handle only names the folder, which stays free for everyone.
     const HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE
                                        : ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -123,12 +142,13 @@ std::string RealPath(std::string_view path, std::error_code& error) {
 }
 
 // FindFirstFileW's records hold all there is to know of each entry already.
-std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& error) { return ListFolder(folder, error); }
+std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& error) { return ListQuietly(folder, error); }
 
 bool ReadRecord(std::string_view path, std::size_t limit, std::string& contents) {
     contents.clear();
     const std::wstring wide = Utf8ToWide(path);
     if (wide.empty()) return false;
+    const NoDriveErrorBoxes quiet;
     // Shared in every way, so that the store itself is never kept from its own record.
     const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -16,6 +16,10 @@ std::string Join(std::string_view folder, std::string_view name);
 
 bool IsUtf8(std::string_view text);
 
+// Whether `path` is a full path: a record's path that is not is passed by, as
+// it would be taken from wherever the program was started.
+bool IsFullPath(std::string_view path);
+
 // The entries of `folder` that may be folders (plain folders, links, mount
 // points), by name; none where it cannot be listed.
 std::vector<FolderEntry> FoldersIn(const Places& places, std::string_view folder);

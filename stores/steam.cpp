@@ -41,6 +41,7 @@ std::vector<std::string> SteamRoots(const Places& places) {
 std::vector<std::string> SteamLibraries(const Places& places) {
     std::vector<std::string> libraries;
     const auto add = [&](std::string_view library) {
+        if (!IsFullPath(library)) return false;
         std::error_code error;
         std::string real = RealPath(library, error);
         if (error || !IsUtf8(real) || std::ranges::find(libraries, real) != libraries.end()) return false;
