@@ -64,10 +64,11 @@ bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
     });
 }
 
-// Whether resolving `folder` may find a game folder: whether it, or a folder up
-// to `depth` levels below it, holds both music folders' names. It looks at
-// everything the resolution looks at, and more, through the lighter listing;
-// most installs are of other games, and are done with here.
+// Whether `folder`, or a folder up to `depth` levels below it, holds entries
+// named as both music folders, through the lighter listing. To the
+// resolution's own depth it passes by no folder that the resolution would
+// find, as it enters every folder that the resolution enters; most installs
+// are of other games, and are done with here.
 bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth) {
     std::error_code error;
     const std::vector<FolderEntry> entries = list_names(folder, error);
@@ -83,8 +84,9 @@ public:
     explicit Collector(const Places& places)
         : places_(places), list_names_(places.list_names ? places.list_names : places.list) {}
 
-    // Resolves the place `path`, which `real` says is already its real path,
-    // where it or a folder up to `depth` levels below it holds both music folders.
+    // Resolves the place `path` (already its real path where `real` says so), if
+    // it or a folder up to `depth` levels below it holds both music folders, and
+    // keeps the game folder found, unless it is kept already.
     void Consider(const std::string& path, bool real, std::string_view where, int depth = kResolutionDepth) {
         if (!IsFullPath(path)) return;
         std::error_code error;

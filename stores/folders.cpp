@@ -70,20 +70,6 @@ std::string CommonOf(const Places& places, std::string_view library) {
     return common.empty() ? std::string() : RealPath(common, error);
 }
 
-void AddPrefixGames(const Places& places, std::string_view prefix, std::vector<std::string>& folders) {
-    for (const std::string_view games : {"drive_c/GOG Games", "drive_c/Program Files (x86)/GOG Galaxy/Games"}) {
-        std::string folder(prefix);
-        for (std::size_t at = 0; at < games.size();) {
-            const std::size_t end = std::min(games.find('/', at), games.size());
-            folder = FolderNamed(places, folder, games.substr(at, end - at));
-            if (folder.empty()) break;
-            at = end + 1;
-        }
-        if (folder.empty()) continue;
-        for (const FolderEntry& game : FoldersIn(places, folder)) folders.push_back(Join(folder, game.name));
-    }
-}
-
 bool IsFullPath(std::string_view path) {
 #ifdef _WIN32
     return path.starts_with("\\\\") || (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'));

@@ -16,11 +16,4 @@ std::vector<std::string> GogRegistryFolders(const Places& places) {
     return folders;
 }
 
-// The default prefix, where a GOG installer run with plain Wine puts its game.
-std::vector<std::string> WineFolders(const Places& places) {
-    std::vector<std::string> folders;
-    if (!places.home.empty()) AddPrefixGames(places, Join(places.home, ".wine"), folders);
-    return folders;
-}
-
 }  // namespace vornhaskel::stores

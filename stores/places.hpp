@@ -36,10 +36,10 @@ struct Places {
     RegistryValue registry_value;     // empty where there is no registry
     RegistrySubKeys registry_subkeys;  // empty where there is no registry
     std::string media_root;           // where removable drives are mounted ("/run/media"); "" for none
-    ListFunction list;                // how folders are listed: ListFolder on this machine
+    ListFunction list;                // how folders are listed (needed): ListFolder on this machine
     // How the folders of an install are looked over before one is resolved: a
     // listing that may take a folder on another drive for a plain one, and so
-    // costs less (ListNames on this machine).
+    // costs less (ListNames on this machine); `list` where it is empty.
     ListFunction list_names;
 };
 

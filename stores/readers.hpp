@@ -51,8 +51,9 @@ std::vector<std::string> LutrisFolders(const Places& places);
 // "drive_c/GOG Games" and "drive_c/Program Files (x86)/GOG Galaxy/Games".
 void AddPrefixGames(const Places& places, std::string_view prefix, std::vector<std::string>& folders);
 
-// The places in XDG_<NAME>_HOME, where it is set to a full path, and in its
-// default below the home folder (".config", ".local/share"), each once.
+// The folder that `variable` (XDG_DATA_HOME, XDG_CONFIG_HOME) names, where it
+// is set to a full path, and its default `fallback` below the home folder
+// (".local/share", ".config"), each once.
 std::vector<std::string> XdgFolders(const Places& places, std::string_view variable, std::string_view fallback);
 
 }  // namespace vornhaskel::stores
