@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <set>
 #include <utility>
 
 #include "game_folder.hpp"
@@ -79,6 +78,14 @@ bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, in
            });
 }
 
+// Adds `path` to the sorted `seen`; false where it was there already.
+bool FirstTime(std::vector<std::string>& seen, const std::string& path) {
+    const auto at = std::ranges::lower_bound(seen, path);
+    if (at != seen.end() && *at == path) return false;
+    seen.insert(at, path);
+    return true;
+}
+
 class Collector {
 public:
     explicit Collector(const Places& places)
@@ -91,7 +98,7 @@ public:
         if (!IsFullPath(path)) return;
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);
-        if (error || place.empty() || !IsUtf8(place) || !looked_at_.insert(place).second) return;
+        if (error || place.empty() || !IsUtf8(place) || !FirstTime(looked_at_, place)) return;
         // A music folder given leads to the folder above it.
         const std::size_t name = place.find_last_of(kSeparators) + 1;
         if (!IsMusicFolderName(std::string_view(place).substr(name)) &&
@@ -100,19 +107,19 @@ public:
         const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
         if (!resolution.Found()) return;
         const std::string& game = resolution.found.front();
-        if (!IsUtf8(game) || !games_.insert(game).second || !HoldsManagedName(places_, game)) return;
+        if (!IsUtf8(game) || !FirstTime(games_, game) || !HoldsManagedName(places_, game)) return;
         installs_.push_back({game, std::string(where)});
     }
 
     // Each folder of a library's steamapps/common.
     void ConsiderLibrary(const std::string& library) {
         const std::string common = CommonOf(places_, library);
-        if (common.empty() || !commons_.insert(common).second) return;
+        if (common.empty() || !FirstTime(commons_, common)) return;
         // A folder in a folder reached by its real path is reached by its real path
         // too; the lighter listing tells a folder from a link as well.
         std::error_code error;
         std::vector<FolderEntry> games = list_names_(common, error);
-        std::ranges::sort(games, {}, &FolderEntry::name);
+        SortByName(games);
         for (const FolderEntry& game : games)
             if (game.kind != EntryKind::kFile)
                 Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth);
@@ -123,9 +130,9 @@ public:
 private:
     const Places& places_;
     const ListFunction& list_names_;
-    std::set<std::string> commons_;
-    std::set<std::string> looked_at_;
-    std::set<std::string> games_;
+    std::vector<std::string> commons_;    // sorted, as the two below
+    std::vector<std::string> looked_at_;
+    std::vector<std::string> games_;
     std::vector<Install> installs_;
 };
 
@@ -134,13 +141,15 @@ private:
 std::vector<Install> FindInstalls(const Places& places) {
     Collector collector(places);
     for (const std::string& library : SteamLibraries(places)) collector.ConsiderLibrary(library);
+#ifndef _WIN32
     for (const std::string& library : RemovableLibraries(places)) collector.ConsiderLibrary(library);
+#endif
     for (const std::string& folder : GogRegistryFolders(places)) collector.Consider(folder, false, "GOG");
 #ifndef _WIN32
     for (const std::string& folder : HeroicFolders(places)) collector.Consider(folder, false, "Heroic");
     for (const std::string& folder : LutrisFolders(places)) collector.Consider(folder, false, "Lutris");
-#endif
     for (const std::string& folder : WineFolders(places)) collector.Consider(folder, false, "Wine");
+#endif
     return collector.Take();
 }
 
@@ -149,8 +158,10 @@ std::vector<Install> FindInstalls() { return FindInstalls(ThisMachine()); }
 std::string FirstSteamCommon(const Places& places) {
     for (const std::string& library : SteamLibraries(places))
         if (std::string common = CommonOf(places, library); !common.empty()) return common;
+#ifndef _WIN32
     for (const std::string& library : RemovableLibraries(places))
         if (std::string common = CommonOf(places, library); !common.empty()) return common;
+#endif
     return {};
 }
 

@@ -49,9 +49,11 @@ std::vector<FolderEntry> FoldersIn(const Places& places, std::string_view folder
     std::error_code error;
     std::vector<FolderEntry> entries = places.list(folder, error);
     std::erase_if(entries, [](const FolderEntry& entry) { return entry.kind == EntryKind::kFile; });
-    std::ranges::sort(entries, {}, &FolderEntry::name);
+    SortByName(entries);
     return entries;
 }
+
+void SortByName(std::vector<FolderEntry>& entries) { std::ranges::sort(entries, {}, &FolderEntry::name); }
 
 std::string FolderNamed(const Places& places, std::string_view folder, std::string_view name) {
     const std::vector<FolderEntry> entries = FoldersIn(places, folder);
@@ -78,6 +80,7 @@ bool IsFullPath(std::string_view path) {
 #endif
 }
 
+#ifndef _WIN32
 // An XDG folder set to a relative path is passed by, as the XDG rules say.
 std::vector<std::string> XdgFolders(const Places& places, std::string_view variable, std::string_view fallback) {
     std::vector<std::string> folders;
@@ -89,5 +92,6 @@ std::vector<std::string> XdgFolders(const Places& places, std::string_view varia
     }
     return folders;
 }
+#endif
 
 }  // namespace vornhaskel::stores

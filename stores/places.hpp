@@ -30,12 +30,12 @@ using RegistryValue =
 using RegistrySubKeys = std::function<std::vector<std::string>(RegistryRoot root, RegistryView view, std::string_view key)>;
 
 struct Places {
-    std::string home;  // the player's home folder; "" where the Linux stores have none (Windows)
+    std::string home;  // the player's home folder, where the stores of Linux keep their records
     // An environment variable's value; "" where it is unset.
     std::function<std::string(std::string_view name)> environment;
     RegistryValue registry_value;     // empty where there is no registry
     RegistrySubKeys registry_subkeys;  // empty where there is no registry
-    std::string media_root;           // where removable drives are mounted ("/run/media"); "" for none
+    std::string media_root;           // where Linux mounts removable drives ("/run/media")
     ListFunction list;                // how folders are listed (needed): ListFolder on this machine
     // How the folders of an install are looked over before one is resolved: a
     // listing that may take a folder on another drive for a plain one, and so

@@ -2,7 +2,6 @@
 
 #include "key_values.hpp"
 #include "readers.hpp"
-#include "search.hpp"
 
 namespace vornhaskel::stores {
 
@@ -16,6 +15,7 @@ constexpr std::size_t kLargestRecord = 4 << 20;
 // each place its installer records, as Steam may have moved since one was written.
 std::vector<std::string> SteamRoots(const Places& places) {
     std::vector<std::string> roots;
+#ifndef _WIN32
     for (const std::string& data : XdgFolders(places, "XDG_DATA_HOME", ".local/share"))
         roots.push_back(Join(data, "Steam"));
     if (!places.home.empty())
@@ -23,6 +23,7 @@ std::vector<std::string> SteamRoots(const Places& places) {
                                   ".var/app/com.valvesoftware.Steam/.local/share/Steam",
                                   ".var/app/com.valvesoftware.Steam/data/Steam", "snap/steam/common/.local/share/Steam"})
             roots.push_back(Join(places.home, below));
+#endif
     if (places.registry_value) {
         roots.push_back(places.registry_value(RegistryRoot::kCurrentUser, RegistryView::k64, "Software\\Valve\\Steam",
                                               "SteamPath"));
@@ -57,37 +58,6 @@ std::vector<std::string> SteamLibraries(const Places& places) {
             std::string text;
             if (folder.empty() || !ReadRecord(Join(folder, "libraryfolders.vdf"), kLargestRecord, text)) continue;
             for (const std::string& library : key_values::LibraryPaths(text)) add(library);
-        }
-    }
-    return libraries;
-}
-
-std::vector<std::string> RemovableLibraries(const Places& places) {
-    std::vector<std::string> libraries;
-    if (places.media_root.empty()) return libraries;
-    // A drive's own folder, or one within it, holds the library.
-    const auto look_in = [&](const std::string& folder, const std::vector<FolderEntry>& entries) {
-        for (const FolderEntry& entry : entries) {
-            std::string library;
-            if (repair::EqualIgnoringCase(entry.name, "steamapps"))
-                library = folder;
-            else if (repair::EqualIgnoringCase(entry.name, "SteamLibrary") &&
-                     !FolderNamed(places, Join(folder, entry.name), "steamapps").empty())
-                library = Join(folder, entry.name);
-            std::error_code error;
-            std::string real = library.empty() ? std::string() : RealPath(library, error);
-            if (!real.empty() && IsUtf8(real) && std::ranges::find(libraries, real) == libraries.end())
-                libraries.push_back(std::move(real));
-        }
-    };
-    // /run/media/LABEL (older systems) and /run/media/USER/LABEL.
-    for (const FolderEntry& first : FoldersIn(places, places.media_root)) {
-        const std::string drive = Join(places.media_root, first.name);
-        const std::vector<FolderEntry> entries = FoldersIn(places, drive);
-        look_in(drive, entries);
-        for (const FolderEntry& second : entries) {
-            const std::string below = Join(drive, second.name);
-            look_in(below, FoldersIn(places, below));
         }
     }
     return libraries;

@@ -1,6 +1,7 @@
 // Where the game stores say games are installed: Steam's libraries (those its
-// records name and those on removable drives), GOG's registry entries, Heroic's
-// and Lutris's records on Linux, and the default Wine prefix. Each place they
+// records name, and on Linux those on removable drives), GOG's registry entries
+// on Windows, and on Linux Heroic's and Lutris's records and the default Wine
+// prefix. Each place they
 // lead to is resolved as a folder the player gave would be; only a place that
 // leads to exactly one game folder, whose music folders hold at least one of
 // the managed names, counts.

@@ -345,29 +345,29 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         std::map<std::string, std::string> environment;
         std::vector<Install> found;  // below the scratch folder
         std::string first_common;    // below the scratch folder, "" for none
-        bool posix_only = false;     // links, pipes, names that are no UTF-8, Heroic and Lutris
+        bool posix_only = false;     // the stores of Linux alone; links, pipes, names that are no UTF-8
     } rows[] = {
         {"nothing installed", {"dir home/Documents"}, {}, {}, {}, {}, ""},
         {"Steam in the XDG data folder", {"game xdg/Steam/steamapps/common/Game", "sister " + In(kCommon, "Other")},
          {}, {}, {{"XDG_DATA_HOME", "@/xdg"}}, {{"xdg/Steam/steamapps/common/Game", "Steam library"}},
-         "xdg/Steam/steamapps/common"},
+         "xdg/Steam/steamapps/common", true},
         {"the default Steam, and the links to it counted once",
          {"game " + In(kCommon, "Game"), "link home/.steam/steam -> " + std::string(kSteam),
           "link home/.steam/root -> " + std::string(kSteam), "link home/.steam/debian-installation -> home/.steam/root"},
          {}, {}, {}, {{In(kCommon, "Game"), "Steam library"}}, kCommon, true},
         {"Debian's Steam", {"game home/.steam/debian-installation/steamapps/common/Game"}, {}, {}, {},
          {{"home/.steam/debian-installation/steamapps/common/Game", "Steam library"}},
-         "home/.steam/debian-installation/steamapps/common"},
+         "home/.steam/debian-installation/steamapps/common", true},
         {"Flatpak Steam", {"game home/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/Game"}, {},
          {}, {}, {{"home/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/Game", "Steam library"}},
-         "home/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common"},
+         "home/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common", true},
         {"Flatpak Steam, its older data folder",
          {"game home/.var/app/com.valvesoftware.Steam/data/Steam/steamapps/common/Game"}, {}, {}, {},
          {{"home/.var/app/com.valvesoftware.Steam/data/Steam/steamapps/common/Game", "Steam library"}},
-         "home/.var/app/com.valvesoftware.Steam/data/Steam/steamapps/common"},
+         "home/.var/app/com.valvesoftware.Steam/data/Steam/steamapps/common", true},
         {"Snap Steam", {"game home/snap/steam/common/.local/share/Steam/steamapps/common/Game"}, {}, {}, {},
          {{"home/snap/steam/common/.local/share/Steam/steamapps/common/Game", "Steam library"}},
-         "home/snap/steam/common/.local/share/Steam/steamapps/common"},
+         "home/snap/steam/common/.local/share/Steam/steamapps/common", true},
         {"a second library in the record before 2021",
          {"dir " + In(kCommon, "Tool"), "game drive/SteamLibrary/steamapps/common/Game"},
          {{In(kSteam, "steamapps/libraryfolders.vdf"),
@@ -398,7 +398,7 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         {"an SD card where SteamOS 3.5 mounts it, the record naming the old place",
          {"game media/deck/Card/steamapps/common/Game", "dir media/deck/Stick/Photos"},
          {{In(kSteam, "steamapps/libraryfolders.vdf"), R"("libraryfolders" { "1" { "path" "@/media/mmcblk0p1" } })"}},
-         {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common"},
+         {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common", true},
         {"drives at the media root itself, and in their SteamLibrary folders",
          {"game media/mmcblk0p1/steamapps/common/Game", "game media/USB/SteamLibrary/steamapps/common/Game",
           "game media/deck/Disk/SteamLibrary/steamapps/common/Game"},
@@ -406,7 +406,7 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
          {{"media/USB/SteamLibrary/steamapps/common/Game", "Steam library"},
           {"media/deck/Disk/SteamLibrary/steamapps/common/Game", "Steam library"},
           {"media/mmcblk0p1/steamapps/common/Game", "Steam library"}},
-         "media/USB/SteamLibrary/steamapps/common"},
+         "media/USB/SteamLibrary/steamapps/common", true},
         {"a card that the record names too, counted once", {"game media/deck/Card/steamapps/common/Game"},
          {{In(kSteam, "config/libraryfolders.vdf"), R"("libraryfolders" { "1" { "path" "@/media/deck/Card" } })"}},
          {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common"},
@@ -438,7 +438,7 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
          {{"home/.var/app/net.lutris.Lutris/data/lutris/pga.db", "1 @/home/Games/gog"}}, {}, {},
          {{"home/Games/gog/drive_c/GOG Games/Game", "Lutris"}}, "", true},
         {"the default Wine prefix", {"game home/.wine/drive_c/GOG Games/Game", "sister home/.wine/drive_c/GOG Games/Other"},
-         {}, {}, {}, {{"home/.wine/drive_c/GOG Games/Game", "Wine"}}, ""},
+         {}, {}, {}, {{"home/.wine/drive_c/GOG Games/Game", "Wine"}}, "", true},
         {"one folder reached by Steam and by Heroic, counted as Steam's",
          {"game " + In(kCommon, "Port/data"), "link home/Games/Port -> " + In(kCommon, "Port")},
          {{"home/.config/heroic/gog_store/installed.json",
@@ -490,13 +490,16 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
          {}, {{"GOG Games/Game", "GOG"}}, ""},
     };
     for (const auto& row : rows) {
+        std::vector<FakeRegistry::Value> values = row.registry;
 #ifdef _WIN32
         if (row.posix_only) continue;
+        // Steam's own folder, where it is on Linux, as its record in the registry names it.
+        if (values.empty()) values.push_back({kUser, k64, "Software\\Valve\\Steam", "SteamPath", In("@", kSteam)});
 #endif
         MadeUpHome home;
         for (const std::string& line : row.tree) home.Make(line);
         for (const auto& [path, contents] : row.records) home.Write(path, contents);
-        const FakeRegistry registry(row.registry);
+        const FakeRegistry registry(values);
         const stores::Places places = home.Places(registry, row.environment);
         const auto before = Snapshot(home.root());
 
