@@ -1,0 +1,170 @@
+#include <algorithm>
+#include <utility>
+
+#include "game_folder.hpp"
+#include "readers.hpp"
+#include "search.hpp"
+#include "stores.hpp"
+#include "tracks.hpp"
+
+namespace vornhaskel::stores {
+
+namespace {
+
+// Every name of the managed files: live, backup and the mod's.
+std::vector<std::string> ManagedNames() {
+    std::vector<std::string> names;
+    for (const Track& track : TrackTable) {
+        const std::string base(track.base);
+        names.push_back(base + ".wav");
+        names.push_back(base + ".original.wav");
+        if (track.mod_replacement) names.push_back(base + ".mod.wav");
+    }
+    return names;
+}
+
+bool IsMusicFolderName(std::string_view name) {
+    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
+}
+
+// Whether the music folders of a game folder hold one of the managed names, in
+// any case, a doubled ".wav" allowed: a game of the same engine has the same
+// music folders, with other names in them.
+bool HoldsManagedName(const Places& places, const std::string& game) {
+    const std::vector<std::string> managed = ManagedNames();
+    for (const FolderEntry& music : FoldersIn(places, game)) {
+        if (!IsMusicFolderName(music.name)) continue;
+        std::error_code error;
+        for (const FolderEntry& file : places.list(Join(game, music.name), error))
+            if (std::ranges::any_of(managed, [&](const std::string& name) { return repair::MayStandFor(file.name, name); }))
+                return true;
+    }
+    return false;
+}
+
+#ifdef _WIN32
+constexpr const char* kSeparators = "\\/";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
+// How many levels below the folder given the resolution looks for the game folder.
+constexpr int kResolutionDepth = 2;
+
+// Where in an install folder of Steam's the game folder may be: the folder
+// itself, or one folder in it, where some ports keep their data.
+constexpr int kSteamInstallDepth = 1;
+
+bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
+    return std::ranges::all_of(kMusicFolders, [&](std::string_view music) {
+        return std::ranges::any_of(entries, [music](const FolderEntry& entry) {
+            return repair::EqualIgnoringCase(entry.name, music);
+        });
+    });
+}
+
+// Whether `folder`, or a folder up to `depth` levels below it, holds entries
+// named as both music folders, through the lighter listing. To the
+// resolution's own depth it passes by no folder that the resolution would
+// find, as it enters every folder that the resolution enters; most installs
+// are of other games, and are done with here.
+bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth) {
+    std::error_code error;
+    const std::vector<FolderEntry> entries = list_names(folder, error);
+    if (error) return false;
+    if (HoldsBothMusicFolders(entries)) return true;
+    return depth > 0 && std::ranges::any_of(entries, [&](const FolderEntry& entry) {
+               return entry.kind == EntryKind::kFolder && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1);
+           });
+}
+
+// Adds `path` to the sorted `seen`; false where it was there already.
+bool FirstTime(std::vector<std::string>& seen, const std::string& path) {
+    const auto at = std::ranges::lower_bound(seen, path);
+    if (at != seen.end() && *at == path) return false;
+    seen.insert(at, path);
+    return true;
+}
+
+class Collector {
+public:
+    explicit Collector(const Places& places)
+        : places_(places), list_names_(places.list_names ? places.list_names : places.list) {}
+
+    // Resolves the place `path` (already its real path where `real` says so), if
+    // it or a folder up to `depth` levels below it holds both music folders, and
+    // keeps the game folder found, unless it is kept already.
+    void Consider(const std::string& path, bool real, std::string_view where, int depth = kResolutionDepth) {
+        if (!IsFullPath(path)) return;
+        std::error_code error;
+        std::string place = real ? path : RealPath(path, error);
+        if (error || place.empty() || !IsUtf8(place) || !FirstTime(looked_at_, place)) return;
+        // A music folder given leads to the folder above it.
+        const std::size_t name = place.find_last_of(kSeparators) + 1;
+        if (!IsMusicFolderName(std::string_view(place).substr(name)) &&
+            !MayLeadToGame(list_names_, place, depth))
+            return;
+        const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
+        if (!resolution.Found()) return;
+        const std::string& game = resolution.found.front();
+        if (!IsUtf8(game) || !FirstTime(games_, game) || !HoldsManagedName(places_, game)) return;
+        installs_.push_back({game, std::string(where)});
+    }
+
+    // Each folder of a library's steamapps/common.
+    void ConsiderLibrary(const std::string& library) {
+        const std::string common = CommonOf(places_, library);
+        if (common.empty() || !FirstTime(commons_, common)) return;
+        // A folder in a folder reached by its real path is reached by its real path
+        // too; the lighter listing tells a folder from a link as well.
+        std::error_code error;
+        std::vector<FolderEntry> games = list_names_(common, error);
+        SortByName(games);
+        for (const FolderEntry& game : games)
+            if (game.kind != EntryKind::kFile)
+                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth);
+    }
+
+    std::vector<Install> Take() { return std::move(installs_); }
+
+private:
+    const Places& places_;
+    const ListFunction& list_names_;
+    std::vector<std::string> commons_;    // sorted, as the two below
+    std::vector<std::string> looked_at_;
+    std::vector<std::string> games_;
+    std::vector<Install> installs_;
+};
+
+}  // namespace
+
+std::vector<Install> FindInstalls(const Places& places) {
+    Collector collector(places);
+    for (const std::string& library : SteamLibraries(places)) collector.ConsiderLibrary(library);
+#ifndef _WIN32
+    for (const std::string& library : RemovableLibraries(places)) collector.ConsiderLibrary(library);
+#endif
+    for (const std::string& folder : GogRegistryFolders(places)) collector.Consider(folder, false, "GOG");
+#ifndef _WIN32
+    for (const std::string& folder : HeroicFolders(places)) collector.Consider(folder, false, "Heroic");
+    for (const std::string& folder : LutrisFolders(places)) collector.Consider(folder, false, "Lutris");
+    for (const std::string& folder : WineFolders(places)) collector.Consider(folder, false, "Wine");
+#endif
+    return collector.Take();
+}
+
+std::vector<Install> FindInstalls() { return FindInstalls(ThisMachine()); }
+
+std::string FirstSteamCommon(const Places& places) {
+    for (const std::string& library : SteamLibraries(places))
+        if (std::string common = CommonOf(places, library); !common.empty()) return common;
+#ifndef _WIN32
+    for (const std::string& library : RemovableLibraries(places))
+        if (std::string common = CommonOf(places, library); !common.empty()) return common;
+#endif
+    return {};
+}
+
+std::string FirstSteamCommon() { return FirstSteamCommon(ThisMachine()); }
+
+}  // namespace vornhaskel::stores
