@@ -2,8 +2,9 @@
 #include <utility>
 
 #include "game_folder.hpp"
+#include "music_folders.hpp"
 #include "readers.hpp"
-#include "search.hpp"
+#include "names.hpp"
 #include "stores.hpp"
 #include "tracks.hpp"
 
@@ -11,33 +12,19 @@ namespace vornhaskel::stores {
 
 namespace {
 
-// Every name of the managed files: live, backup and the mod's.
-std::vector<std::string> ManagedNames() {
-    std::vector<std::string> names;
-    for (const Track& track : TrackTable) {
-        const std::string base(track.base);
-        names.push_back(base + ".wav");
-        names.push_back(base + ".original.wav");
-        if (track.mod_replacement) names.push_back(base + ".mod.wav");
-    }
-    return names;
-}
-
 bool IsMusicFolderName(std::string_view name) {
-    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return repair::EqualIgnoringCase(name, music); });
+    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return EqualIgnoringCase(name, music); });
 }
 
 // Whether the music folders of a game folder hold one of the managed names, in
 // any case, a doubled ".wav" allowed: a game of the same engine has the same
 // music folders, with other names in them.
 bool HoldsManagedName(const Places& places, const std::string& game) {
-    const std::vector<std::string> managed = ManagedNames();
     for (const FolderEntry& music : FoldersIn(places, game)) {
         if (!IsMusicFolderName(music.name)) continue;
         std::error_code error;
-        for (const FolderEntry& file : places.list(Join(game, music.name), error))
-            if (std::ranges::any_of(managed, [&](const std::string& name) { return repair::MayStandFor(file.name, name); }))
-                return true;
+        const ManagedNames names = ManagedNamesIn(places.list(Join(game, music.name), error));
+        if (names.game || names.mod) return true;
     }
     return false;
 }
@@ -58,7 +45,7 @@ constexpr int kSteamInstallDepth = 1;
 bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
     return std::ranges::all_of(kMusicFolders, [&](std::string_view music) {
         return std::ranges::any_of(entries, [music](const FolderEntry& entry) {
-            return repair::EqualIgnoringCase(entry.name, music);
+            return EqualIgnoringCase(entry.name, music);
         });
     });
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "readers.hpp"
-#include "search.hpp"
+#include "names.hpp"
 
 namespace vornhaskel::stores {
 
@@ -60,7 +60,7 @@ std::string FolderNamed(const Places& places, std::string_view folder, std::stri
     auto found = std::ranges::find(entries, name, &FolderEntry::name);
     if (found == entries.end())
         found = std::ranges::find_if(entries, [name](const FolderEntry& entry) {
-            return repair::EqualIgnoringCase(entry.name, name);
+            return EqualIgnoringCase(entry.name, name);
         });
     return found == entries.end() ? std::string() : Join(folder, found->name);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "search.hpp"
+#include "names.hpp"
 
 namespace vornhaskel::stores::key_values {
 
@@ -132,14 +132,14 @@ std::vector<Pair> Read(std::string_view text) {
 std::vector<std::string> LibraryPaths(std::string_view text) {
     std::vector<std::string> paths;
     for (const Pair& folders : Read(text)) {
-        if (!folders.block || !repair::EqualIgnoringCase(folders.key, "libraryfolders")) continue;
+        if (!folders.block || !EqualIgnoringCase(folders.key, "libraryfolders")) continue;
         for (const Pair& library : folders.pairs) {
             if (!library.block) {
                 if (IsNumber(library.key) && !library.value.empty()) paths.push_back(library.value);
                 continue;
             }
             const auto path = std::ranges::find_if(library.pairs, [](const Pair& pair) {
-                return !pair.block && repair::EqualIgnoringCase(pair.key, "path");
+                return !pair.block && EqualIgnoringCase(pair.key, "path");
             });
             if (path != library.pairs.end() && !path->value.empty()) paths.push_back(path->value);
         }

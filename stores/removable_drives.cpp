@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "readers.hpp"
-#include "search.hpp"
+#include "names.hpp"
 
 namespace vornhaskel::stores {
 
@@ -12,9 +12,9 @@ std::vector<std::string> RemovableLibraries(const Places& places) {
     const auto look_in = [&](const std::string& folder, const std::vector<FolderEntry>& entries) {
         for (const FolderEntry& entry : entries) {
             std::string library;
-            if (repair::EqualIgnoringCase(entry.name, "steamapps"))
+            if (EqualIgnoringCase(entry.name, "steamapps"))
                 library = folder;
-            else if (repair::EqualIgnoringCase(entry.name, "SteamLibrary") &&
+            else if (EqualIgnoringCase(entry.name, "SteamLibrary") &&
                      !FolderNamed(places, Join(folder, entry.name), "steamapps").empty())
                 library = Join(folder, entry.name);
             std::error_code error;
