@@ -3,7 +3,9 @@
 // and the cause it concerns. repair_words.hpp turns each into a sentence.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -33,8 +35,9 @@ struct Reason {
         kSearchStopped,          // paths: {folder read in part}; count: folders not read at all
     };
 
-    Reason(Kind kind_, std::vector<std::string> paths_ = {}, std::error_code error_ = {})
-        : kind(kind_), paths(std::move(paths_)), error(error_) {}
+    // Out of line, so that a reason named in place costs its caller only a list of views.
+    Reason(Kind kind_, std::initializer_list<std::string_view> paths_ = {}, std::error_code error_ = {});
+    Reason(Kind kind_, std::vector<std::string> paths_);
 
     Kind kind;
     std::vector<std::string> paths;  // relative to the game folder, parts joined by backslashes
