@@ -92,23 +92,6 @@ struct FolderReport {
 FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list);
 FolderReport ExamineFolder();  // the working directory, through ExamineName and ListFolder
 
-// The player's answer to a dialog on the working directory, given on the folder
-// as it is when it is given: `ask(report, changed)` shows `report` and returns
-// the answer. An answer for which `runs` is true (a plan to run) stands only if
-// the folder, read again, is as the dialog showed it; otherwise `report` is
-// read afresh and asked about again, with `changed` true.
-template <typename Ask, typename Runs>
-auto AnswerOnAFreshLook(FolderReport& report, Ask ask, Runs runs) {
-    auto answer = ask(report, false);
-    while (runs(answer)) {
-        FolderReport now = ExamineFolder();
-        if (now == report) break;
-        report = std::move(now);
-        answer = ask(report, true);
-    }
-    return answer;
-}
-
 // One line for the window on what the folder holds, such as "The folder has the
 // normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
 std::string Summary(const FolderReport& report);
