@@ -79,6 +79,17 @@ GtkWidget* WrappedLabel(const char* text) {
     return label;
 }
 
+// GtkListBox moves Tab from row to row, which would make a long list a long way
+// round: from a row, Tab leaves the list, and Up and Down move within it. GTK
+// calls this from C: nothing may propagate out of it.
+gboolean TabLeavesTheList(GtkWidget* list, GtkDirectionType direction, gpointer) noexcept {
+    if ((direction != GTK_DIR_TAB_FORWARD && direction != GTK_DIR_TAB_BACKWARD) ||
+        gtk_container_get_focus_child(GTK_CONTAINER(list)) == nullptr)
+        return FALSE;
+    g_signal_stop_emission_by_name(list, "focus");
+    return FALSE;  // not kept within: the dialog moves on
+}
+
 // One row per line, each named by its text: a screen reader says how many there
 // are and reads one at a time as Up and Down move. Nothing is selected, so a
 // row that gains the focus is read as it is.
@@ -87,6 +98,7 @@ RowList Rows(const std::vector<std::string>& lines, const char* name) {
     GtkWidget* list = gtk_list_box_new();
     gtk_list_box_set_selection_mode(GTK_LIST_BOX(list), GTK_SELECTION_NONE);
     atk_object_set_name(gtk_widget_get_accessible(list), name);
+    g_signal_connect(list, "focus", G_CALLBACK(TabLeavesTheList), nullptr);
     for (const std::string& line : lines) {
         gchar* valid = g_utf8_make_valid(line.c_str(), -1);  // a path's bytes need not be UTF-8
         GtkWidget* label = WrappedLabel(valid);

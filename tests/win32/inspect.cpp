@@ -4,9 +4,10 @@
 //   inspect dialog [TITLE]    waits for the message box or task dialog TITLE ("vornhaskel" if
 //                             not given) and prints its text (the last), all its texts, its
 //                             buttons' captions, the enabled ones, the default one, whether it
-//                             shows an icon,
-//                             and its frame [left, top, right, bottom]
-//   inspect dialog TITLE PRESS  the same, once the button captioned PRESS has been clicked
+//                             shows an icon, its frame [left, top, right, bottom] and
+//                             its monitor's work area [the same]
+//   inspect dialog TITLE PRESS  the same, once the button captioned PRESS, or the link
+//                             PRESS of a text, has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
 //                             Windows does when the text size changes; then as window
 //   inspect dpi-changed DPI   sends frmMusic WM_DPICHANGED for a DPI monitor, as Windows does
@@ -164,8 +165,20 @@ struct Dialogs {
     std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
     std::string default_button;                 // the caption of the default push button
     bool icon = false;
-    RECT frame{};
+    RECT frame{}, work{};  // the dialog's and its monitor's work area
 };
+
+// Follows the link `name` of a SysLink as the keyboard does: the focus on its
+// first link, Tab to the link, and Enter.
+bool FollowLink(HWND control, const std::string& text, const std::string& name) {
+    const std::size_t at = text.find(">" + name + "</a>");
+    if (at == std::string::npos) return false;
+    ::SendMessageW(control, WM_SETFOCUS, 0, 0);
+    for (std::size_t link = text.find("<a"); link < at && text.find("<a", link + 1) < at; link = text.find("<a", link + 1))
+        ::SendMessageW(control, WM_KEYDOWN, VK_TAB, 0);
+    ::SendMessageW(control, WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+}
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
     auto& dialogs = *reinterpret_cast<Dialogs*>(found);
@@ -176,6 +189,9 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
         return TRUE;
     ++dialogs.count;
     ::GetWindowRect(window, &dialogs.frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) dialogs.work = monitor.rcWork;
     for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child)) continue;
         ::GetClassNameW(child, class_name, 16);
@@ -184,12 +200,15 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
             ::SendMessageW(child, BM_CLICK, 0, 0);
             dialogs.pressed = true;
         }
+        if (dialogs.press && _wcsicmp(class_name, L"SysLink") == 0 && !dialogs.pressed)
+            dialogs.pressed = FollowLink(child, text, Utf8(dialogs.press));
         if (_wcsicmp(class_name, L"Button") == 0) {
             dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
             if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
             if ((::GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) dialogs.default_button = text;
         }
-        if (_wcsicmp(class_name, L"Static") != 0) continue;
+        // A task dialog's texts are static controls, or links (SysLink) where they hold any.
+        if (_wcsicmp(class_name, L"Static") != 0 && _wcsicmp(class_name, L"SysLink") != 0) continue;
         if (!text.empty()) {
             dialogs.text = text;
             dialogs.texts += (dialogs.texts.empty() ? "" : ", ") + Json(text);
@@ -212,11 +231,13 @@ int InspectDialog(const wchar_t* title, const wchar_t* press) {
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     }
     const RECT& frame = dialogs.frame;
+    const RECT& work = dialogs.work;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
                ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"enabled\": [" +
                dialogs.enabled + "], \"default\": " + Json(dialogs.default_button) + ", \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
                std::to_string(frame.left) + ", " + std::to_string(frame.top) + ", " + std::to_string(frame.right) +
-               ", " + std::to_string(frame.bottom) + "]}")
+               ", " + std::to_string(frame.bottom) + "], \"work\": [" + std::to_string(work.left) + ", " +
+               std::to_string(work.top) + ", " + std::to_string(work.right) + ", " + std::to_string(work.bottom) + "]}")
                   .c_str());
     return dialogs.count ? 0 : 1;
 }
