@@ -240,10 +240,25 @@ void CALLBACK KeepOnScreen(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
         return;  // out of memory: the dialog stays as it is
     }
     WidenExpander(dialog);
-    LONG down = std::min(frame.bottom - monitor.rcWork.bottom, frame.top - monitor.rcWork.top);
-    if (frame.top - down < monitor.rcWork.top) down = frame.top - monitor.rcWork.top;
-    if (down != 0)
-        ::SetWindowPos(dialog, nullptr, frame.left, frame.top - down, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Only as far as it must: up from below the work area, down from above it, in from its sides.
+    LONG up = std::max(frame.bottom - monitor.rcWork.bottom, 0L);
+    if (frame.top - up < monitor.rcWork.top) up = frame.top - monitor.rcWork.top;
+    LONG left = std::max(frame.right - monitor.rcWork.right, 0L);
+    if (frame.left - left < monitor.rcWork.left) left = frame.left - monitor.rcWork.left;
+    if (up != 0 || left != 0)
+        ::SetWindowPos(dialog, nullptr, frame.left - left, frame.top - up, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The dialog's size changes after the events that change it (the expander, a
+// page turned, a text set), and under Wine only once they have been told of: a
+// change of size, whatever its cause, brings the budget round again.
+LRESULT CALLBACK WatchTheSize(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                              DWORD_PTR) noexcept {
+    if (message == WM_WINDOWPOSCHANGED && !(reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_NOSIZE))
+        ::SetTimer(dialog, 1, 0, KeepOnScreen);
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(dialog, WatchTheSize, id);
+    return ::DefSubclassProc(dialog, message, wparam, lparam);
 }
 
 // A link of a page: "next2" or "back2" for list 2.
@@ -261,6 +276,7 @@ HRESULT CALLBACK DialogEvents(HWND dialog, UINT notification, WPARAM wparam, LPA
     switch (notification) {
     case TDN_CREATED:
         task_dialog = dialog;
+        ::SetWindowSubclass(dialog, WatchTheSize, 1, 0);
         // Only a target that is possible and not reached yet can be chosen.
         ::SendMessageW(dialog, TDM_ENABLE_BUTTON, kNormalId, shown->report->normal.Offered());
         ::SendMessageW(dialog, TDM_ENABLE_BUTTON, kModId, shown->report->mod.Offered());

@@ -484,6 +484,10 @@ class ProgramCases:
         [left, top, right, bottom], "work": [the monitor's work area, the same]}; None where it cannot."""
         return None
 
+    def why_greyed_out(self, window, button):
+        """What tells a screen reader why `button` is greyed out."""
+        raise NotImplementedError
+
     def rename_lines(self, window):
         """Every line of the dialog's first list of renames, as a player can read them all there."""
         raise NotImplementedError
@@ -621,6 +625,9 @@ class ProgramCases:
             "The mod's 7 files were found in MyMusicMod/streammusic and MyMusicMod/streamsounds.",
             "MyMusicMod/streamsounds/mus_sbat_acad.mod.wav will become streamsounds/mus_sbat_acad.mod.wav"],
             enabled=["Mod music"])
+        self.assertEqual(self.why_greyed_out(window, "Normal music"),
+                         "Normal music is greyed out: the folder has the normal music already.")
+        self.x.activate(window)
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(gamefolder.normal_music()))

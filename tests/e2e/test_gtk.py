@@ -66,6 +66,12 @@ class GtkProgram(ProgramCases, unittest.TestCase):
                 "enabled": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_SENSITIVE)],
                 "default": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_IS_DEFAULT)]}
 
+    def why_greyed_out(self, window, button):
+        """The button's own description."""
+        access = self.x.accessible()
+        greyed, = access.find(access.window(self.repair_title, "Close"), access.pyatspi.ROLE_PUSH_BUTTON, button)
+        return greyed.description
+
     def rename_lines(self, window):
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")

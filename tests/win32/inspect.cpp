@@ -4,8 +4,8 @@
 //   inspect dialog [TITLE]    waits for the message box or task dialog TITLE ("vornhaskel" if
 //                             not given) and prints its text (the last), all its texts, its
 //                             buttons' captions, the enabled ones, the default one, whether it
-//                             shows an icon, its frame [left, top, right, bottom] and
-//                             its monitor's work area [the same]
+//                             shows an icon,
+//                             and its frame [left, top, right, bottom]
 //   inspect dialog TITLE PRESS  the same, once the button captioned PRESS, or the link
 //                             PRESS of a text, has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
@@ -165,7 +165,7 @@ struct Dialogs {
     std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
     std::string default_button;                 // the caption of the default push button
     bool icon = false;
-    RECT frame{}, work{};  // the dialog's and its monitor's work area
+    RECT frame{};
 };
 
 // Follows the link `name` of a SysLink as the keyboard does: the focus on its
@@ -189,9 +189,6 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
         return TRUE;
     ++dialogs.count;
     ::GetWindowRect(window, &dialogs.frame);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) dialogs.work = monitor.rcWork;
     for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child)) continue;
         ::GetClassNameW(child, class_name, 16);
@@ -231,13 +228,11 @@ int InspectDialog(const wchar_t* title, const wchar_t* press) {
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     }
     const RECT& frame = dialogs.frame;
-    const RECT& work = dialogs.work;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
                ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"enabled\": [" +
                dialogs.enabled + "], \"default\": " + Json(dialogs.default_button) + ", \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
                std::to_string(frame.left) + ", " + std::to_string(frame.top) + ", " + std::to_string(frame.right) +
-               ", " + std::to_string(frame.bottom) + "], \"work\": [" + std::to_string(work.left) + ", " +
-               std::to_string(work.top) + ", " + std::to_string(work.right) + ", " + std::to_string(work.bottom) + "]}")
+               ", " + std::to_string(frame.bottom) + "]}")
                   .c_str());
     return dialogs.count ? 0 : 1;
 }

@@ -5,6 +5,7 @@ The Wine prefixes are in BUILD_FOLDER, and so are the scratch game folders of th
 
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -59,8 +60,14 @@ class WineProgram(ProgramCases):
         # The reasons, below the buttons: the expander's caption says which way it turns.
         shown = self.inspect("dialog", self.repair_title, "Show reasons" if reasons_open else "Hide reasons")
         captions = [caption.replace("&", "") for caption in shown["enabled"]]
+        # The frame as the window manager drew it: Wine reckons its own, from a title bar of another height.
         return dict(shown, enabled=[c for c in captions if c in self.repair_buttons],
-                    default=[shown["default"].replace("&", "")])
+                    default=[shown["default"].replace("&", "")], frame=self.x.frame(window), work=self.x.work_area())
+
+    def why_greyed_out(self, window, button):
+        """A sentence of the dialog's own text: a greyed task dialog button has no description of its own."""
+        text = "\n".join(self.inspect("dialog", self.repair_title)["texts"])
+        return re.search(rf"{button} is greyed out: [^\n]*?\.(?= |\n|$)", text).group(0)
 
     def rename_lines(self, window):
         """The first list's pages, turned with its link "Next renames"."""
