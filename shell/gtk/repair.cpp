@@ -193,7 +193,8 @@ void FitTheWorkArea(GtkWidget* dialog, std::vector<RowList>& lists, GtkWidget* e
     const GdkRectangle area = WorkArea(dialog);
     const int allowance = kFrameAllowance * gtk_widget_get_scale_factor(dialog);
     if (expander != nullptr) gtk_expander_set_expanded(GTK_EXPANDER(expander), TRUE);
-    for (int chars = kListChars; chars > kListChars / 2 && NaturalWidth(dialog) > area.width - allowance / 4;) {
+    for (int chars = kListChars;
+         area.width > 0 && chars > kListChars / 2 && NaturalWidth(dialog) > area.width - allowance / 4;) {
         chars -= 4;
         for (const RowList& list : lists) list.Wrap(chars);
     }

@@ -194,24 +194,25 @@ constexpr wchar_t kHideReasons[] = L"Hide reasons";
 
 // Wine's expander is a button of the dialog's own, sized too narrow for the font
 // it draws with, so that its caption breaks after the first word and only that
-// word shows: widened by the rest of the caption. Windows draws the expander
-// itself, with no window of its own, and so is left as it is.
+// word shows: widened to hold its arrow, a square of its height, and the whole
+// caption. Windows draws the expander itself, with no window of its own, and so
+// is left as it is.
 void WidenExpander(HWND dialog) {
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t caption[32] = {};
-        ::GetWindowTextW(child, caption, 32);
+        const int length = ::GetWindowTextW(child, caption, 32);
         if (std::wcscmp(caption, kShowReasons) != 0 && std::wcscmp(caption, kHideReasons) != 0) continue;
         const HDC dc = ::GetDC(child);
         const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
-        SIZE rest{};
-        const wchar_t* space = std::wcschr(caption, L' ');
-        ::GetTextExtentPoint32W(dc, space, static_cast<int>(std::wcslen(space)), &rest);
+        SIZE text{};
+        ::GetTextExtentPoint32W(dc, caption, length, &text);
         ::SelectObject(dc, previous);
         ::ReleaseDC(child, dc);
         RECT box{};
         ::GetWindowRect(child, &box);
-        ::SetWindowPos(child, nullptr, 0, 0, box.right - box.left + rest.cx, box.bottom - box.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const LONG height = box.bottom - box.top;
+        if (const LONG width = height + height / 2 + text.cx; box.right - box.left < width)
+            ::SetWindowPos(child, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
