@@ -38,21 +38,26 @@ std::string Absolute(const std::string& folder) {
 }
 
 // Lists the folder and enters the one it leads to; the message that says why
-// where either cannot be done.
-std::optional<std::string> Open(RepairWindows& windows, const game_folder::Resolution& resolution) {
+// where either cannot be done, else "".
+std::string Open(RepairWindows& windows, const game_folder::Resolution& resolution) {
     if (resolution.error) return CannotOpenFolder(Absolute(resolution.folder), resolution.error);
     if (const std::error_code error = windows.Enter(resolution.Taken())) return CannotOpenFolder(resolution.Taken(), error);
-    return std::nullopt;
+    return {};
 }
 
 int RunPlan(RepairWindows& windows, const TargetPlan& plan) {
+    std::optional<std::string> failure;
     try {
         RunSteps(plan.Renames(), RenameFile);
-    } catch (const std::exception& failure) {
-        windows.Tell(kRenameFailed + AfterFailure(failure.what(), ExamineFolder()), true);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    const FolderReport now = ExamineFolder();
+    if (failure) {
+        windows.Tell(kRenameFailed + AfterFailure(*failure, now), true);
         return EXIT_FAILURE;
     }
-    windows.Tell(SummaryAfterRepair(ExamineFolder()), false);
+    windows.Tell(SummaryAfterRepair(now), false);
     return EXIT_SUCCESS;
 }
 
@@ -65,8 +70,8 @@ int RunSession(RepairWindows& windows, const std::string& given) {
     std::optional<std::string> shown;  // the folder of the last dialog
     for (;;) {
         const game_folder::Resolution resolution = game_folder::Resolve(folder);
-        if (const std::optional<std::string> failure = Open(windows, resolution)) {
-            windows.Tell(*failure, true);
+        if (const std::string failure = Open(windows, resolution); !failure.empty()) {
+            windows.Tell(failure, true);
             if (std::optional<std::string> chosen = windows.Choose(FolderAbove(Absolute(resolution.Taken()))))
                 folder = std::move(*chosen);
             else if (shown)
@@ -118,8 +123,8 @@ std::string GreyedOut(const FolderReport& report, Target target) {
 }
 
 std::vector<std::size_t> RowsShown(const std::vector<std::size_t>& sizes) {
-    std::vector<std::size_t> rows;
-    for (const std::size_t size : sizes) rows.push_back(std::min(size, kListRows));
+    std::vector<std::size_t> rows(sizes);
+    for (std::size_t& size : rows) size = std::min(size, kListRows);
     return rows;
 }
 

@@ -19,11 +19,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
-#include <deque>
 #include <exception>
+#include <list>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "game_folder.hpp"
@@ -112,27 +114,44 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
     return chosen;
 }
 
-std::wstring Number(std::size_t n) { return std::to_wstring(n); }
-
 // One list a page at a time: at most `rows` rows from `first` on, which rows
-// those are, and links to the pages before and after.
+// those are, and links to the pages before and after. In UTF-8, as the words
+// come, and made wide once, for the dialog.
 struct Paged {
-    std::wstring heading;  // none for the reasons, whose expander names them
-    std::vector<std::wstring> lines;
-    const wchar_t* counted = L"";  // "Renames 1 to 8 of 21."
-    const wchar_t* noun = L"";     // "Next renames"
+    std::string heading;  // none for the reasons, whose expander names them
+    std::vector<std::string> lines;
+    const char* counted = "";  // "Renames 1 to 8 of 21."
+    const char* noun = "";     // "Next renames"
     std::size_t first = 0, rows = 0;
 
-    std::wstring Text(std::size_t index) const {
-        std::wstring text = heading;
+    // Appended to `text`, for the list at `index` of the dialog's.
+    void Text(std::size_t index, std::string& text) const {
+        text += heading;
         const std::size_t end = std::min(lines.size(), first + rows);
-        for (std::size_t i = first; i < end; ++i) text.append(text.empty() ? L"" : L"\n").append(L"\u2022 ").append(lines[i]);
-        if (rows >= lines.size()) return text;
-        std::wstring pages = L"\n" + std::wstring(counted) + L" " + Number(first + 1) + L" to " + Number(end) +
-                             L" of " + Number(lines.size()) + L".";
-        if (first > 0) pages += L" <a href=\"back" + Number(index) + L"\">Previous " + noun + L"</a>";
-        if (end < lines.size()) pages += L" <a href=\"next" + Number(index) + L"\">Next " + noun + L"</a>";
-        return text + pages;
+        for (std::size_t i = first; i < end; ++i) {
+            if (i > first || !heading.empty()) text += '\n';
+            text += "\u2022 ";
+            text += lines[i];
+        }
+        if (rows >= lines.size()) return;
+        const std::string list = std::to_string(index);
+        text += '\n';
+        text += counted;
+        for (const auto& [words, n] : {std::pair(" ", first + 1), std::pair(" to ", end), std::pair(" of ", lines.size())}) {
+            text += words;
+            text += std::to_string(n);
+        }
+        text += '.';
+        for (const auto& [shown, link, words] : {std::tuple(first > 0, "back", "\">Previous "),
+                                                 std::tuple(end < lines.size(), "next", "\">Next ")}) {
+            if (!shown) continue;
+            text += " <a href=\"";
+            text += link;
+            text += list;
+            text += words;
+            text += noun;
+            text += "</a>";
+        }
     }
 
     void Turn(bool next) {
@@ -141,37 +160,37 @@ struct Paged {
     }
 };
 
-std::vector<std::wstring> Wide(const std::vector<std::string>& lines) {
-    std::vector<std::wstring> wide;
-    for (const std::string& line : lines) wide.push_back(Utf8ToWide(line));
-    return wide;
-}
-
 // What the dialog shows, kept while it shows: the task dialog reads its texts
 // where they lie, so every text handed to it stays until it closes.
 struct Shown {
     const FolderReport* report = nullptr;
-    std::wstring lead;         // the summary, the advice and the folder
+    std::string lead;          // the summary, the advice and the folder
     std::vector<Paged> lists;  // the renames of found files, then the reasons, if any
     bool with_reasons = false;
     bool expanded = false;
-    std::deque<std::wstring> texts;
+    std::list<std::wstring> texts;
 
-    const wchar_t* Keep(std::wstring text) { return texts.emplace_back(std::move(text)).c_str(); }
+    const wchar_t* Keep(const std::string& text) { return texts.emplace_back(Utf8ToWide(text)).c_str(); }
     std::size_t Renames() const { return lists.size() - (with_reasons ? 1 : 0); }
 
     const wchar_t* Content() {
-        std::wstring content = lead;
-        for (std::size_t i = 0; i < Renames(); ++i) content.append(L"\n\n").append(lists[i].Text(i));
-        return Keep(std::move(content));
+        std::string content = lead;
+        for (std::size_t i = 0; i < Renames(); ++i) {
+            content += "\n\n";
+            lists[i].Text(i, content);
+        }
+        return Keep(content);
     }
-    const wchar_t* Reasons() { return Keep(lists.back().Text(lists.size() - 1)); }
+    const wchar_t* Reasons() {
+        std::string reasons;
+        lists.back().Text(lists.size() - 1, reasons);
+        return Keep(reasons);
+    }
 
     // The rows of the lists in sight: the reasons only while expanded.
     std::vector<std::size_t> Rows() const {
-        std::vector<std::size_t> rows;
-        for (std::size_t i = 0; i < lists.size(); ++i)
-            if (i < Renames() || expanded) rows.push_back(lists[i].rows);
+        std::vector<std::size_t> rows(expanded ? lists.size() : Renames());
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = lists[i].rows;
         return rows;
     }
     void SetRows(const std::vector<std::size_t>& rows) {
@@ -266,7 +285,8 @@ LRESULT CALLBACK WatchTheSize(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 void TurnPage(HWND dialog, const wchar_t* link) {
     const bool next = std::wcsncmp(link, L"next", 4) == 0;
     if (!next && std::wcsncmp(link, L"back", 4) != 0) return;
-    const std::size_t list = std::wcstoul(link + 4, nullptr, 10);
+    std::size_t list = 0;
+    for (const wchar_t* digit = link + 4; *digit >= L'0' && *digit <= L'9'; ++digit) list = list * 10 + static_cast<std::size_t>(*digit - L'0');
     if (list >= shown->lists.size()) return;
     shown->lists[list].Turn(next);
     ShowTexts(dialog);
@@ -319,16 +339,16 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
 // The summary, where the mod's files were found, the advice with each target
 // greyed out because the folder has it already, and the folder taken with what
 // was found below it. Advice names the targets that cannot be reached.
-std::wstring Lead(const FolderReport& report, const Resolution& resolution, bool changed) {
+std::string Lead(const FolderReport& report, const Resolution& resolution, bool changed) {
     const std::string found = vornhaskel::repair::FoundSummary(report);
     const std::string findings = vornhaskel::game_folder::Findings(resolution);
     std::string advice = vornhaskel::repair::Advice(report);
     if (report.IsGameFolder())
         for (const Target target : {Target::kNormal, Target::kMod})
             if (report.Plan(target).Reached()) advice += " " + vornhaskel::repair::GreyedOut(report, target);
-    return Utf8ToWide(vornhaskel::repair::Summary(report) + (found.empty() ? "" : " " + found) + "\n\n" +
-                      (changed ? vornhaskel::repair::kFolderChanged : "") + advice + "\n\n" +
-                      vornhaskel::game_folder::FolderLine(resolution) + (findings.empty() ? "" : "\n" + findings));
+    return vornhaskel::repair::Summary(report) + (found.empty() ? "" : " " + found) + "\n\n" +
+           (changed ? vornhaskel::repair::kFolderChanged : "") + advice + "\n\n" +
+           vornhaskel::game_folder::FolderLine(resolution) + (findings.empty() ? "" : "\n" + findings);
 }
 
 // The button that closed the dialog: kNormalId, kModId, kChooseId, or IDCLOSE or
@@ -338,12 +358,16 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     Shown dialog_shown;
     dialog_shown.report = &report;
     dialog_shown.lead = Lead(report, resolution, changed);
-    for (const auto& list : vornhaskel::repair::FoundRenames(report))
-        dialog_shown.lists.push_back({Utf8ToWide(list.heading), Wide(list.lines), L"Renames", L"renames"});
+    const std::vector<vornhaskel::repair::RenameList> renames = vornhaskel::repair::FoundRenames(report);
     dialog_shown.with_reasons = !report.problems.empty();
-    if (dialog_shown.with_reasons) dialog_shown.lists.push_back({L"", Wide(report.problems), L"Reasons", L"reasons"});
-    std::vector<std::size_t> sizes;
-    for (const Paged& list : dialog_shown.lists) sizes.push_back(list.lines.size());
+    dialog_shown.lists.resize(renames.size() + dialog_shown.with_reasons);
+    std::vector<std::size_t> sizes(dialog_shown.lists.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        Paged& list = dialog_shown.lists[i];
+        list = i < renames.size() ? Paged{renames[i].heading, renames[i].lines, "Renames", "renames"}
+                                  : Paged{"", report.problems, "Reasons", "reasons"};
+        sizes[i] = list.lines.size();
+    }
     dialog_shown.SetRows(vornhaskel::repair::RowsShown(sizes));
     shown = &dialog_shown;
 

@@ -23,8 +23,9 @@ def version_strings(name, description=None):
 
 # Bytes each exe may take. vornhaskel.exe's budget is 160 KiB; the guard sits
 # lower, at 152 KiB, so that what the size build gained is kept. The repair exe's
-# budget is 192 KiB.
-SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 192 * 1024}
+# budget is 196 KiB: 192 KiB, and 4 KiB for its dialog's pages of rows and the
+# repair run it shares with the Linux tool.
+SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 196 * 1024}
 
 # The first of the icon's images that each exe carries: vornhaskel.exe all eight,
 # the repair exe the 32-bit ones, all that the systems it runs on draw.
