@@ -87,21 +87,5 @@ FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& l
                            const MountFunction& another_mount = {});
 FolderReport ExamineFolder();  // the working directory, through ExamineName, ListFolder and OnAnotherMount
 
-// The player's answer to a dialog on the working directory, given on the folder
-// as it is when it is given: `ask(report, changed)` shows `report` and returns
-// the answer. An answer for which `runs` is true (a plan to run) stands only if
-// the folder, read again, is as the dialog showed it; otherwise `report` is
-// read afresh and asked about again, with `changed` true.
-template <typename Ask, typename Runs>
-auto AnswerOnAFreshLook(FolderReport& report, Ask ask, Runs runs) {
-    auto answer = ask(report, false);
-    while (runs(answer)) {
-        FolderReport now = ExamineFolder();
-        if (now == report) break;
-        report = std::move(now);
-        answer = ask(report, true);
-    }
-    return answer;
-}
 
 }  // namespace vornhaskel::repair

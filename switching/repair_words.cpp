@@ -318,6 +318,24 @@ std::vector<RenameList> FoundRenames(const FolderReport& report) {
     return lists;
 }
 
+std::string GreyedOut(const FolderReport& report, Target target) {
+    const TargetPlan& plan = report.Plan(target);
+    if (plan.Offered()) return {};
+    const std::string lead = std::string(NameOf(target)) + " is greyed out: ";
+    if (plan.Reached())
+        return lead + (target == Target::kNormal ? "the folder has the normal music already."
+                                                 : "the folder has the mod's music already.");
+    if (plan.reasons.empty()) return lead + "it cannot be reached from here.";
+    const std::size_t more = plan.reasons.size() - 1;
+    return lead + Sentence(plan.reasons.front()) + "." +
+           (more == 0 ? "" : more == 1 ? " 1 more reason is listed in this window."
+                                       : " " + std::to_string(more) + " more reasons are listed in this window.");
+}
+
+std::string CannotOpenFolder(std::string_view folder, const std::error_code& error) {
+    return "Cannot open the folder " + Printable(folder) + ": " + error.message();
+}
+
 std::string AfterFailure(std::string_view failure, const FolderReport& now) {
     return std::string(failure) + "\n\n" + SummaryAfterRepair(now) +
            " No file was lost or replaced. Start the repair tool again to finish.";

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "game_folder.hpp"
@@ -55,6 +56,18 @@ inline constexpr char kFolderChanged[] =
 // The message after a rename of the plan failed: the failure, then what the
 // folder holds now, read afresh.
 std::string AfterFailure(std::string_view failure, const FolderReport& now);
+
+// Leads the message after a rename of the plan failed, before the failure's own words.
+inline constexpr char kRenameFailed[] = "A rename failed, so the repair stopped: ";
+
+// Why a target's button is greyed out, naming it, such as "Normal music is
+// greyed out: the folder has the normal music already."; "" where it is offered.
+// A target that cannot be reached gives its first reason and a count of the rest.
+std::string GreyedOut(const FolderReport& report, Target target);
+
+// "Cannot open the folder FOLDER: REASON", for a folder that could not be
+// listed or entered, shown printable.
+std::string CannotOpenFolder(std::string_view folder, const std::error_code& error);
 
 }  // namespace vornhaskel::repair
 

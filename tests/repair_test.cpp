@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "names.hpp"
 #include "repair.hpp"
 #include "repair_words.hpp"
+#include "repair_session.hpp"
 #include "runner.hpp"
 #include "search.hpp"
 #include "support/folder.hpp"
@@ -1140,6 +1142,170 @@ TEST(RepairOnDisk, FindsTheGameFolderBelowTheWorkingDirectory) {
               std::vector<std::string>{(fs::current_path() / "Elsewhere" / "Game").string()})
         << "a music folder given through a link leads to the folder that holds the link";
 #endif
+}
+
+// Why a button is greyed out, for its description and the Windows dialog's text;
+// and how the lists of a dialog that would not fit give up their rows.
+TEST(RepairDialog, SaysWhyAButtonIsGreyedOutAndSharesOutTheRows) {
+    FolderState state = NormalMusic();
+    EXPECT_EQ(repair::GreyedOut(Look(state), Target::kNormal),
+              "Normal music is greyed out: the folder has the normal music already.");
+    EXPECT_EQ(repair::GreyedOut(Look(state), Target::kMod), "");
+    state.Run(RenameSequence);
+    EXPECT_EQ(repair::GreyedOut(Look(state), Target::kMod),
+              "Mod music is greyed out: the folder has the mod's music already.");
+    FolderState parked = NormalMusic();
+    std::erase_if(parked.files, [](const auto& file) { return file.first.starts_with("streamsounds\\") &&
+                                                                file.first.ends_with(".mod.wav"); });
+    FolderReport report = Look(parked);
+    ASSERT_EQ(report.mod.reasons.size(), 6u);
+    EXPECT_EQ(repair::GreyedOut(report, Target::kMod),
+              "Mod music is greyed out: " + repair::Sentence(report.mod.reasons[0]) + ". 5 more reasons are listed in this window.");
+    parked.files["streamsounds\\mus_sbat_acad.mod.wav"] = "mod";
+    parked.files["streamsounds\\mus_sbat_desert.mod.wav"] = "mod";
+    parked.files["streamsounds\\mus_sbat_sforge.mod.wav"] = "mod";
+    parked.files["streamsounds\\mus_sbat_sithbs.mod.wav"] = "mod";
+    parked.files["streamsounds\\mus_sbat_slehey.mod.wav"] = "mod";
+    report = Look(parked);
+    ASSERT_EQ(report.mod.reasons.size(), 1u);
+    EXPECT_EQ(repair::GreyedOut(report, Target::kMod), "Mod music is greyed out: " + repair::Sentence(report.mod.reasons[0]) + ".");
+
+    EXPECT_EQ(repair::RowsShown({3, 21, 0, 8}), (std::vector<std::size_t>{3, 8, 0, 8}));
+    std::vector<std::size_t> rows{8, 3, 8};
+    std::vector<std::vector<std::size_t>> given_up;
+    while (repair::GiveUpARow(rows)) given_up.push_back(rows);
+    EXPECT_EQ(given_up.size(), 16u) << "down to one row each";
+    EXPECT_EQ(given_up.front(), (std::vector<std::size_t>{8, 3, 7}));
+    EXPECT_EQ(given_up[9], (std::vector<std::size_t>{3, 3, 3}));
+    EXPECT_EQ(given_up[10], (std::vector<std::size_t>{3, 3, 2})) << "the longest first, the last of equals";
+    EXPECT_EQ(rows, (std::vector<std::size_t>{1, 1, 1}));
+    std::vector<std::size_t> none{0, 1};
+    EXPECT_FALSE(repair::GiveUpARow(none));
+}
+
+// The player's side of a run, scripted: the dialog's answers and the chooser's
+// folders in order ("Game" for the game folder, "" for Cancel), with a log of
+// every window shown. <root> stands for the scratch folder in the log, and "/"
+// for the platform's separator.
+class ScriptedWindows final : public repair::RepairWindows {
+public:
+    ScriptedWindows(std::string root, std::string game, std::vector<repair::Answer> answers,
+                    std::vector<std::string> chosen)
+        : root_(std::move(root)), game_(std::move(game)), answers_(std::move(answers)), chosen_(std::move(chosen)) {}
+
+    std::function<void()> while_asked;  // done to the folder while the first dialog is open
+    std::string refused;                // a folder that cannot be entered
+    std::vector<std::string> log;
+
+    std::error_code Enter(const std::string& folder) override {
+        if (!refused.empty() && Shown(folder) == refused) return std::make_error_code(std::errc::permission_denied);
+        std::error_code error;
+        fs::current_path(folder, error);
+        return error;
+    }
+    repair::Answer Ask(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) override {
+        log.push_back("ask " + Shown(game_folder::FolderLine(resolution)) + (changed ? ", changed" : "") +
+                      (report.IsGameFolder() ? "" : ", no game folder"));
+        if (while_asked) std::exchange(while_asked, nullptr)();
+        return Next(answers_, repair::Answer::kClose);
+    }
+    std::optional<std::string> Choose(const std::string& start) override {
+        log.push_back("choose at " + Shown(start));
+        const std::string chosen = Next(chosen_, std::string());
+        if (chosen.empty()) return std::nullopt;
+        return chosen == "Game" ? game_ : (fs::path(root_) / chosen).string();
+    }
+    void Tell(const std::string& text, bool failure) override {
+        log.push_back((failure ? "failure: " : "message: ") + Shown(text));
+    }
+
+private:
+    template <typename T>
+    static T Next(std::vector<T>& script, T otherwise) {
+        if (script.empty()) return otherwise;
+        T next = script.front();
+        script.erase(script.begin());
+        return next;
+    }
+    std::string Shown(std::string text) const {
+        for (const auto& [path, name] : {std::pair(game_, "<root>/Game"), std::pair(root_, "<root>")})
+            for (auto at = text.find(path); at != std::string::npos; at = text.find(path)) text.replace(at, path.size(), name);
+        std::replace(text.begin(), text.end(), '\\', '/');
+        return text;
+    }
+
+    std::string root_, game_;
+    std::vector<repair::Answer> answers_;
+    std::vector<std::string> chosen_;  // "" for Cancel
+};
+
+// One run each from the scratch folder, which holds the game folder (the mod's
+// files not in place, the game's parked), "Downloads" (no game folder) and
+// "Locked" (a folder that cannot be entered): where it starts, what the player does, what the
+// windows show, its exit status, and whether the game folder ends with the
+// normal music.
+TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
+    using enum repair::Answer;
+    FolderState stock = NormalMusic();
+    std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    FolderState parked = stock;
+    parked.Run(RenameSequence);
+    const std::string none_such = game_folder::Resolve(Native("no such folder").string()).error.message();
+    const std::string mixed = "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.";
+    struct Case {
+        const char* name;
+        std::string given;
+        std::vector<repair::Answer> answers;
+        std::vector<std::string> chosen;
+        std::vector<std::string> log;
+        int status;
+        bool repaired;
+        bool mod_file_arrives = false;  // while the first dialog is open
+    };
+    const Case cases[] = {
+        {"the game folder below, repaired", "", {kNormalMusic}, {},
+         {"ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+        {"closed", "Game", {kClose}, {}, {"ask Game folder: <root>/Game"}, 0, false},
+        {"a folder given that is not there, then the game folder chosen", "no such folder", {kNormalMusic}, {"Game"},
+         {"failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>",
+          "ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+        {"a folder given that is not there, and the chooser cancelled", "no such folder", {}, {""},
+         {"failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>"}, 1, false},
+        {"a folder chosen that is not there, then Cancel: the dialog again", "Downloads", {kChoose, kClose},
+         {"no such folder", ""},
+         {"ask Folder: <root>/Downloads, no game folder", "choose at <root>/Downloads",
+          "failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>",
+          "ask Folder: <root>/Downloads, no game folder"}, 0, false},
+        {"a folder chosen that cannot be entered, then another", "Downloads", {kChoose, kNormalMusic},
+         {"Locked", "Game"},
+         {"ask Folder: <root>/Downloads, no game folder", "choose at <root>/Downloads",
+          "failure: Cannot open the folder <root>/Locked: " + std::make_error_code(std::errc::permission_denied).message(),
+          "choose at <root>", "ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+        {"the chooser cancelled from the dialog: the same folder again", "Downloads", {kChoose, kClose}, {""},
+         {"ask Folder: <root>/Downloads, no game folder", "choose at <root>/Downloads",
+          "ask Folder: <root>/Downloads, no game folder"}, 0, false},
+        {"the folder changed under the dialog: asked again, afresh", "Game", {kNormalMusic, kClose}, {},
+         {"ask Game folder: <root>/Game", "ask Game folder: <root>/Game, changed"}, 0, false, true},
+    };
+    const std::string arriving = "streammusic\\mus_area_ahto.mod.wav";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchGameFolder scratch;
+        const std::string root = fs::current_path().string();
+        fs::create_directories("Downloads");
+        fs::create_directories("Locked");
+        ScratchGameFolder game(scratch.root());
+        game.Write(parked);
+        fs::current_path(root);
+        ScriptedWindows windows(root, game.root().string(), c.answers, c.chosen);
+        windows.refused = "<root>/Locked";
+        if (c.mod_file_arrives) windows.while_asked = [&] { WriteFile(game.root() / Native(arriving), "mod"); };
+        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given), c.status);
+        EXPECT_EQ(windows.log, c.log);
+        FolderState expected = c.repaired ? stock : parked;
+        if (c.mod_file_arrives) expected.files[arriving] = "mod";
+        EXPECT_EQ(game.Read(), expected);
+    }
 }
 
 }  // namespace

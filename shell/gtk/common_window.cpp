@@ -157,7 +157,7 @@ std::string CannotOpenFolder(const char* folder, int error) {
 std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start) {
     for (;;) {
         GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
-            "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
+            "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Select Folder", nullptr);
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), start.c_str());
         // The chooser is for finding the game folder, not for making folders. (GTK's
         // own dialog still makes one from a name typed into its location bar.)

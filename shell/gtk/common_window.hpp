@@ -33,7 +33,8 @@ void ShowMessage(GtkMessageType type, const char* title, const char* text);
 std::string CannotOpenFolder(const char* folder, int error);
 
 // The platform's folder chooser (GtkFileChooserNative, through the desktop
-// portal where one runs), titled "Choose the game folder" and opened at `start`.
+// portal where one runs), titled "Choose the game folder", with "Select Folder" to
+// accept, and opened at `start`.
 // Returns the folder chosen, or nothing on Cancel. A folder without a local path
 // is refused with a message titled `title`, and the chooser opens again. A typed
 // path (Ctrl+L) works in the portal's dialog as in GTK's own. Its window cannot be

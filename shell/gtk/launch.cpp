@@ -9,8 +9,9 @@
 //                              the same for vornhaskel-repair
 //
 // Where the folder leads to no game folder or to several, a message says what it
-// lacks and the chooser asks again, opened there. It only lists folders: nothing
-// is renamed before the program's own window.
+// lacks and the chooser asks again, opened there; where it cannot be listed or
+// entered, a message says why, and the chooser asks again. It only lists
+// folders: nothing is renamed before the program's own window.
 #include <gtk/gtk.h>
 
 #include <cerrno>
@@ -53,12 +54,28 @@ std::string Beside(const char* name) {
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-[[noreturn]] void StartIn(const std::string& folder, const char* name) {
+// Enters `folder` and becomes `name` there; returns why where the folder cannot be entered.
+std::string StartIn(const std::string& folder, const char* name) {
     const std::string program = Beside(name);
-    if (::chdir(folder.c_str()) != 0) Fail(vornhaskel::CannotOpenFolder(folder.c_str(), errno));
+    if (::chdir(folder.c_str()) != 0) return vornhaskel::CannotOpenFolder(folder.c_str(), errno);
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
     Fail("Cannot start " + program + ": " + std::strerror(error));
+}
+
+// One message, where there is a display to show it on; without one the launcher
+// cannot ask for another folder either, and ends with the text on stderr.
+void Say(GtkMessageType type, const std::string& text) {
+    if (!gtk_init_check(nullptr, nullptr)) Fail(text);
+    vornhaskel::SetApplicationIcon(nullptr);
+    vornhaskel::ShowMessage(type, "vornhaskel", text.c_str());
+}
+
+// The folder that holds `folder`, a full path: where the chooser opens after a
+// folder that could not be opened, which may not exist.
+std::string FolderAbove(const std::string& folder) {
+    const auto split = folder.find_last_of('/', folder.find_last_not_of('/'));
+    return split == std::string::npos || split == 0 ? std::string("/") : folder.substr(0, split);
 }
 
 bool IsFolder(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
@@ -73,26 +90,36 @@ std::string StartFolder() {
 
 // Starts `name` in the game folder that `folder` leads to, or asks for one with
 // the chooser when no folder is given. A folder that leads to none or to several
-// is named in a message, and the chooser opens there.
+// is named in a message, and the chooser opens there; one that cannot be listed
+// or entered is named with the system's words, and the chooser opens above it.
+// Cancel ends with 0, or with 1 right after a folder that could not be opened.
 [[noreturn]] void Launch(std::optional<std::string> folder, const char* name) {
     std::string start = StartFolder();
+    bool failed = false;  // the last folder looked at could not be opened
     for (;;) {
         if (!folder) {
             gtk_init(nullptr, nullptr);
             vornhaskel::SetApplicationIcon(nullptr);
             folder = vornhaskel::ChooseGameFolder("vornhaskel", start);
-            if (!folder) std::exit(EXIT_SUCCESS);
+            if (!folder) std::exit(failed ? EXIT_FAILURE : EXIT_SUCCESS);
         }
         const vornhaskel::game_folder::Resolution resolution = vornhaskel::game_folder::Resolve(*folder);
-        if (resolution.error) Fail(vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()));
-        if (resolution.Found()) StartIn(resolution.Taken(), name);
-        const std::string text =
-            vornhaskel::game_folder::Lacks(resolution) + "\n" + vornhaskel::game_folder::Findings(resolution);
-        if (!gtk_init_check(nullptr, nullptr)) Fail(text);
-        vornhaskel::SetApplicationIcon(nullptr);
-        vornhaskel::ShowMessage(GTK_MESSAGE_WARNING, "vornhaskel", text.c_str());
-        start = resolution.folder;
         folder.reset();
+        failed = true;
+        if (resolution.error) {
+            Say(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()));
+            start = FolderAbove(resolution.folder);
+            continue;
+        }
+        if (resolution.Found()) {
+            Say(GTK_MESSAGE_ERROR, StartIn(resolution.Taken(), name));
+            start = FolderAbove(resolution.Taken());
+            continue;
+        }
+        failed = false;
+        Say(GTK_MESSAGE_WARNING,
+            vornhaskel::game_folder::Lacks(resolution) + "\n" + vornhaskel::game_folder::Findings(resolution));
+        start = resolution.folder;
     }
 }
 

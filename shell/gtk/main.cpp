@@ -16,11 +16,13 @@
 namespace {
 
 using vornhaskel::ActOnFreshKeysOnly;
+using vornhaskel::Sequence;
 
 struct FrmMusic {
     GtkWidget* window = nullptr;
     GtkWidget* rename = nullptr;
     GtkWidget* unrename = nullptr;
+    Sequence requested = vornhaskel::RenameSequence;  // the sequence the last click started
 };
 
 // Twips convert at the desktop's font resolution: 96 dpi by default, more where
@@ -43,10 +45,9 @@ int Px(int twips) { return static_cast<int>(twips * font_resolution / 1440.0 + 0
 // accessibility bridge is handled inside the bridge's D-Bus dispatch; a message
 // shown from there would leave the bridge, at the next key press, waiting for a
 // reply that only that same dispatch could deliver.
-template <const auto& kSequence>
-gboolean SwitchAndExit(gpointer) noexcept {
+gboolean SwitchAndExit(gpointer sequence) noexcept {
     try {
-        vornhaskel::RunSequence(kSequence);
+        vornhaskel::RunSequence(*static_cast<const Sequence*>(sequence));
     } catch (const std::exception& failure) {
         ReportAndExit(failure.what());
     } catch (...) {
@@ -55,17 +56,23 @@ gboolean SwitchAndExit(gpointer) noexcept {
     std::exit(EXIT_SUCCESS);
 }
 
-// GTK calls this from C: nothing may propagate out of it, and GTK's calls throw nothing.
-template <const auto& kSequence>
-void OnClicked(GtkButton*, gpointer data) noexcept {
-    const auto& form = *static_cast<const FrmMusic*>(data);
+// What a click starts: both buttons disabled and the window hidden, then the
+// button's sequence and the end of the program.
+void SwitchRequest(FrmMusic& form, Sequence sequence) {
     gtk_widget_set_sensitive(form.rename, FALSE);
     gtk_widget_set_sensitive(form.unrename, FALSE);
     gtk_widget_hide(form.window);
     // Send the unmap to the X server now: once the renames start, no events are
     // processed until the end.
     gdk_display_flush(gtk_widget_get_display(form.window));
-    g_idle_add(SwitchAndExit<kSequence>, nullptr);
+    form.requested = sequence;
+    g_idle_add(SwitchAndExit, &form.requested);
+}
+
+// GTK calls this from C: nothing may propagate out of it, and GTK's calls throw nothing.
+template <const auto& kSequence>
+void OnClicked(GtkButton*, gpointer form) noexcept {
+    SwitchRequest(*static_cast<FrmMusic*>(form), Sequence(kSequence));
 }
 
 GtkWidget* PushButton(GtkFixed* fixed, const char* caption, int left, int top) {

@@ -3,34 +3,34 @@
 //
 //   vornhaskel-repair [FOLDER]   the working directory when no folder is given
 //
-// It enters the game folder that the folder leads to, reads which managed names
-// exist, says in one line what the folder holds, and offers "Normal music" and
-// "Mod music" where every track can get there. Where the folder leads to no game
-// folder or to several, it offers the folder chooser instead. A choice runs the
-// plan, then the folder is read again and a message says what it now holds. Exit
-// status 0 after a repair or when closed without acting, 1 after a failure's
-// message.
+// The run itself is RunSession's (repair_session.hpp); this file draws its
+// windows with GTK. The dialog names the folder, says in one line what it holds,
+// and offers "Normal music" and "Mod music" where every track can get there, or
+// the folder chooser where the folder leads to no game folder or to several.
+// The renames of found files and the reasons are lists that a screen reader
+// reads row by row, and the dialog fits the monitor's work area.
 #include <gtk/gtk.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <numeric>
 #include <string>
-#include <vector>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
 #include "repair_words.hpp"
 #include "repair.hpp"
-#include "runner.hpp"
+#include "repair_session.hpp"
 
 namespace {
 
 using vornhaskel::game_folder::Resolution;
+using vornhaskel::repair::Answer;
 using vornhaskel::repair::FolderReport;
 using vornhaskel::repair::Target;
 
@@ -39,83 +39,114 @@ constexpr gint kNormalMusic = 1;
 constexpr gint kModMusic = 2;
 constexpr gint kChoose = 3;
 
-// One message, then the end of the tool.
-[[noreturn]] void Finish(GtkMessageType type, const std::string& text, int status) {
-    vornhaskel::ShowMessage(type, kTitle, text.c_str());
-    std::exit(status);
+constexpr int kListChars = 72;  // a row's width, in characters of its font
+// The window manager's frame around the dialog, which GTK cannot measure before
+// the dialog is shown: kept free of the work area's height, in pixels at scale 1.
+constexpr int kFrameAllowance = 64;
+
+// One list of lines, in a pane that scrolls past the rows it shows.
+struct RowList {
+    GtkWidget* pane = nullptr;
+    std::vector<GtkWidget*> labels;  // one a row
+    std::vector<int> heights;        // of each row, once measured
+
+    void Wrap(int chars) const {
+        for (GtkWidget* label : labels) {
+            gtk_label_set_width_chars(GTK_LABEL(label), chars);
+            gtk_label_set_max_width_chars(GTK_LABEL(label), chars);
+        }
+    }
+
+    void Show(std::size_t rows) const {
+        const int height = std::accumulate(heights.begin(), heights.begin() + static_cast<std::ptrdiff_t>(rows), 0);
+        // The minimum first, as GTK keeps the maximum no lower than it.
+        gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(pane), -1);
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(pane), height);
+        gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(pane), height);
+    }
+};
+
+// Packs `widget`, shown with all it holds but a folded pane, into the dialog's message area.
+void Pack(GtkWidget* area, GtkWidget* widget, gboolean expand = FALSE) {
+    gtk_widget_show_all(widget);
+    gtk_box_pack_start(GTK_BOX(area), widget, expand, expand, 0);
 }
 
-constexpr int kListChars = 72;      // the list's width, in characters of its font
-constexpr std::size_t kShownReasons = 8;  // shown whole before the list scrolls
+GtkWidget* WrappedLabel(const char* text) {
+    GtkWidget* label = gtk_label_new(text);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);  // a long path breaks anywhere
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    return label;
+}
 
-// The height of `text` in the label's own font, wrapped at the list's width as
-// GtkLabel reckons it from max-width-chars (the wider of a letter and a digit),
-// so that large text or a wrapped reason never clips the last line.
-int TextHeight(GtkWidget* label, const std::string& text) {
-    PangoLayout* layout = gtk_widget_create_pango_layout(label, text.c_str());
-    PangoFontMetrics* metrics = pango_context_get_metrics(gtk_widget_get_pango_context(label), nullptr, nullptr);
-    const int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics),
-                                    pango_font_metrics_get_approximate_digit_width(metrics));
-    pango_layout_set_width(layout, kListChars * char_width);
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout, &width, &height);
-    pango_font_metrics_unref(metrics);
-    g_object_unref(layout);
-    return height;
+// GtkListBox moves Tab from row to row, which would make a long list a long way
+// round: from a row, Tab leaves the list, and Up and Down move within it. GTK
+// calls this from C: nothing may propagate out of it.
+gboolean TabLeavesTheList(GtkWidget* list, GtkDirectionType direction, gpointer) noexcept {
+    if ((direction != GTK_DIR_TAB_FORWARD && direction != GTK_DIR_TAB_BACKWARD) ||
+        gtk_container_get_focus_child(GTK_CONTAINER(list)) == nullptr)
+        return FALSE;
+    g_signal_stop_emission_by_name(list, "focus");
+    return FALSE;  // not kept within: the dialog moves on
+}
+
+// One row per line, each named by its text: a screen reader says how many there
+// are and reads one at a time as Up and Down move. Nothing is selected, so a
+// row that gains the focus is read as it is.
+RowList Rows(const std::vector<std::string>& lines, const char* name) {
+    std::vector<GtkWidget*> labels;
+    GtkWidget* list = gtk_list_box_new();
+    gtk_list_box_set_selection_mode(GTK_LIST_BOX(list), GTK_SELECTION_NONE);
+    atk_object_set_name(gtk_widget_get_accessible(list), name);
+    g_signal_connect(list, "focus", G_CALLBACK(TabLeavesTheList), nullptr);
+    for (const std::string& line : lines) {
+        gchar* valid = g_utf8_make_valid(line.c_str(), -1);  // a path's bytes need not be UTF-8
+        GtkWidget* label = WrappedLabel(valid);
+        labels.push_back(label);
+        GtkWidget* row = gtk_list_box_row_new();
+        gtk_container_add(GTK_CONTAINER(row), label);
+        atk_object_set_name(gtk_widget_get_accessible(row), valid);
+        gtk_list_box_insert(GTK_LIST_BOX(list), row, -1);
+        g_free(valid);
+    }
+    gtk_widget_show_all(list);  // a show_all stops at a folded pane
+    GtkWidget* pane = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_widget_set_can_focus(pane, FALSE);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(pane), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(pane), GTK_SHADOW_IN);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(pane), TRUE);
+    gtk_container_add(GTK_CONTAINER(pane), list);
+    RowList rows{pane, std::move(labels), {}};
+    rows.Wrap(kListChars);
+    return rows;
+}
+
+// Row heights as the dialog lays them out, now that each row has its style.
+void Measure(RowList& list) {
+    list.heights.clear();
+    for (GtkWidget* label : list.labels) {
+        int natural = 0;
+        gtk_widget_get_preferred_height(gtk_widget_get_parent(label), nullptr, &natural);
+        list.heights.push_back(natural);
+    }
 }
 
 // GTK calls this from C: nothing may propagate out of it.
-void ShowWhileExpanded(GObject* expander, GParamSpec*, gpointer scrolled) noexcept {
-    gtk_widget_set_visible(GTK_WIDGET(scrolled), gtk_expander_get_expanded(GTK_EXPANDER(expander)));
+void ShowWhileExpanded(GObject* expander, GParamSpec*, gpointer pane) noexcept {
+    gtk_widget_set_visible(GTK_WIDGET(pane), gtk_expander_get_expanded(GTK_EXPANDER(expander)));
 }
 
-// Lines under bullets in a label that scrolls past the first eight.
-GtkWidget* BulletList(const std::vector<std::string>& lines) {
-    std::string text, shown;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text += (text.empty() ? "" : "\n") + ("\u2022 " + lines[i]);
-        if (i + 1 == kShownReasons) shown = text;
-    }
-    GtkWidget* label = gtk_label_new(text.c_str());
-    gtk_label_set_selectable(GTK_LABEL(label), TRUE);
-    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
-    gtk_label_set_width_chars(GTK_LABEL(label), kListChars);
-    gtk_label_set_max_width_chars(GTK_LABEL(label), kListChars);
-    gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_widget_show(label);  // the dialog's show_all stops at a folded pane
-    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_widget_set_can_focus(scrolled, FALSE);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scrolled),
-                                               TextHeight(label, shown.empty() ? text : shown) + 4);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scrolled), TRUE);
-    gtk_container_add(GTK_CONTAINER(scrolled), label);
-    return scrolled;
-}
-
-// The reasons that keep a button greyed out, one a line, in a list that scrolls
-// past the first eight. Tab reaches the list, read whole, only while the
-// expander is open.
-GtkWidget* ProblemList(const FolderReport& report) {
-    GtkWidget* scrolled = BulletList(vornhaskel::repair::Sentences(report.problems));
+// The reasons that keep a button greyed out. Tab reaches the list only while
+// the expander is open.
+GtkWidget* ProblemExpander(const FolderReport& report, const RowList& problems) {
+    const char* caption = report.IsGameFolder() ? "Why a button is greyed out" : "Details";
     // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
-    gtk_widget_set_no_show_all(scrolled, TRUE);
-    GtkWidget* expander = gtk_expander_new(report.IsGameFolder() ? "Why a button is greyed out" : "Details");
-    gtk_container_add(GTK_CONTAINER(expander), scrolled);
-    g_signal_connect(expander, "notify::expanded", G_CALLBACK(ShowWhileExpanded), scrolled);
+    gtk_widget_set_no_show_all(problems.pane, TRUE);
+    GtkWidget* expander = gtk_expander_new(caption);
+    gtk_container_add(GTK_CONTAINER(expander), problems.pane);
+    g_signal_connect(expander, "notify::expanded", G_CALLBACK(ShowWhileExpanded), problems.pane);
     return expander;
-}
-
-// Each rename of a found file that a button makes first, under its heading.
-void AddFoundRenames(GtkWidget* area, const FolderReport& report) {
-    for (const auto& list : vornhaskel::repair::FoundRenames(report)) {
-        GtkWidget* heading = gtk_label_new(list.heading.c_str());
-        gtk_label_set_xalign(GTK_LABEL(heading), 0);
-        gtk_box_pack_start(GTK_BOX(area), heading, FALSE, FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(area), BulletList(list.lines), FALSE, FALSE, 0);
-    }
 }
 
 // The full path of the folder taken, and what was found below it when it is no
@@ -124,84 +155,154 @@ GtkWidget* FolderLabel(const Resolution& resolution) {
     std::string text = vornhaskel::game_folder::FolderLine(resolution);
     if (const std::string findings = vornhaskel::game_folder::Findings(resolution); !findings.empty())
         text += "\n" + findings;
-    gchar* valid = g_utf8_make_valid(text.c_str(), -1);  // a path's bytes need not be UTF-8
-    GtkWidget* label = gtk_label_new(valid);
+    gchar* valid = g_utf8_make_valid(text.c_str(), -1);
+    GtkWidget* label = WrappedLabel(valid);
     g_free(valid);
     gtk_label_set_selectable(GTK_LABEL(label), TRUE);
-    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);  // a long path breaks anywhere
-    gtk_label_set_xalign(GTK_LABEL(label), 0);
     gtk_widget_set_can_focus(label, FALSE);
     return label;
 }
 
-// What the player chose: kNormalMusic, kModMusic, kChoose, or anything else for
-// Close. `changed` when the folder was read again after the last choice.
-gint Ask(const FolderReport& report, const Resolution& resolution, bool changed) {
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                               "%s", vornhaskel::repair::Summary(report).c_str());
-    gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
-    vornhaskel::NameForScreenReaders(dialog, kTitle);
-    const std::string found = vornhaskel::repair::FoundSummary(report);
-    const std::string advice = (found.empty() ? "" : found + "\n\n") +
-                               (changed ? vornhaskel::repair::kFolderChanged : "") + vornhaskel::repair::Advice(report);
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
-    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
-    gtk_box_pack_start(GTK_BOX(area), FolderLabel(resolution), FALSE, FALSE, 0);
-    AddFoundRenames(area, report);
-    if (!report.problems.empty()) gtk_box_pack_start(GTK_BOX(area), ProblemList(report), TRUE, TRUE, 0);
-    if (report.IsGameFolder()) {
-        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Normal music", kNormalMusic);
-        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Mod music", kModMusic);
-        gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kNormalMusic, report.normal.Offered());
-        gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), kModMusic, report.mod.Offered());
-    } else {
-        gtk_dialog_add_button(GTK_DIALOG(dialog), "_Choose the game folder\u2026", kChoose);
-    }
-    // Beside Choose, whose Alt+C it would take, Close goes without one of its own.
-    gtk_dialog_add_button(GTK_DIALOG(dialog), report.IsGameFolder() ? "_Close" : "Close", GTK_RESPONSE_CLOSE);
-    // Enter alone renames nothing: Close is the default and has the focus.
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
-    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
-    vornhaskel::ActOnFreshKeysOnly(dialog);
-    gtk_widget_show_all(dialog);
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
-    gdk_display_flush(gdk_display_get_default());  // gone before the renames start
-    return response;
+// The work area of the monitor that the dialog is centred on: the pointer's.
+GdkRectangle WorkArea(GtkWidget* dialog) {
+    GdkDisplay* display = gtk_widget_get_display(dialog);
+    int x = 0, y = 0;
+    gdk_device_get_position(gdk_seat_get_pointer(gdk_display_get_default_seat(display)), nullptr, &x, &y);
+    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, x, y);
+    GdkRectangle area{0, 0, 0, 0};
+    if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &area);
+    return area;
 }
 
-// Enters the folder that `folder` leads to (the working directory's when empty)
-// and asks what to do there. Cancel in the chooser shows the same folder again.
-[[noreturn]] void Repair(std::string folder) {
-    for (;;) {
-        const Resolution resolution = vornhaskel::game_folder::Resolve(folder);
-        if (resolution.error)
-            Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()),
-                   EXIT_FAILURE);
-        if (::chdir(resolution.Taken().c_str()) != 0)
-            Finish(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.Taken().c_str(), errno), EXIT_FAILURE);
-        folder = resolution.folder;  // a full path, whatever the working directory
-        FolderReport report = vornhaskel::repair::ExamineFolder();
-        const gint choice = vornhaskel::repair::AnswerOnAFreshLook(
-            report, [&](const FolderReport& shown, bool changed) { return Ask(shown, resolution, changed); },
-            [](gint answer) { return answer == kNormalMusic || answer == kModMusic; });
-        if (choice == kChoose) {
-            if (auto chosen = vornhaskel::ChooseGameFolder(kTitle, resolution.Taken())) folder = std::move(*chosen);
-            continue;
-        }
-        if (choice != kNormalMusic && choice != kModMusic) std::exit(EXIT_SUCCESS);
-        const auto& plan = report.Plan(choice == kNormalMusic ? Target::kNormal : Target::kMod);
-        try {
-            vornhaskel::RunSteps(plan.Renames(), vornhaskel::RenameFile);
-        } catch (const std::exception& failure) {
-            Finish(GTK_MESSAGE_ERROR,
-                   vornhaskel::repair::AfterFailure(failure.what(), vornhaskel::repair::ExamineFolder()), EXIT_FAILURE);
-        }
-        Finish(GTK_MESSAGE_INFO, vornhaskel::repair::SummaryAfterRepair(vornhaskel::repair::ExamineFolder(), choice == kNormalMusic ? Target::kNormal : Target::kMod),
-               EXIT_SUCCESS);
+int NaturalWidth(GtkWidget* dialog) {
+    int minimum = 0, width = 0;
+    gtk_widget_get_preferred_width(dialog, &minimum, &width);
+    return width;
+}
+
+int NaturalHeight(GtkWidget* dialog) {
+    int minimum = 0, height = 0;
+    gtk_widget_get_preferred_height_for_width(dialog, NaturalWidth(dialog), &minimum, &height);
+    return height;
+}
+
+// The layout budget: every list at its rows, fewer where the dialog with the
+// reasons open would be taller than the work area leaves room for.
+// Rows wrap narrower where the text is so large that the dialog would be wider
+// than the work area.
+void FitTheWorkArea(GtkWidget* dialog, std::vector<RowList>& lists, GtkWidget* expander) {
+    const GdkRectangle area = WorkArea(dialog);
+    const int allowance = kFrameAllowance * gtk_widget_get_scale_factor(dialog);
+    if (expander != nullptr) gtk_expander_set_expanded(GTK_EXPANDER(expander), TRUE);
+    for (int chars = kListChars;
+         area.width > 0 && chars > kListChars / 2 && NaturalWidth(dialog) > area.width - allowance / 4;) {
+        chars -= 4;
+        for (const RowList& list : lists) list.Wrap(chars);
+    }
+    std::vector<std::size_t> sizes;
+    for (RowList& list : lists) {
+        Measure(list);
+        sizes.push_back(list.heights.size());
+    }
+    std::vector<std::size_t> rows = vornhaskel::repair::RowsShown(sizes);
+    const auto show = [&] {
+        for (std::size_t i = 0; i < lists.size(); ++i) lists[i].Show(rows[i]);
+    };
+    show();
+    while (area.height > 0 && NaturalHeight(dialog) > area.height - allowance && vornhaskel::repair::GiveUpARow(rows))
+        show();
+    if (expander != nullptr) gtk_expander_set_expanded(GTK_EXPANDER(expander), FALSE);
+}
+
+// Adds a target's button, greyed out with the reason as its description where it cannot be chosen.
+void AddTarget(GtkWidget* dialog, const FolderReport& report, Target target) {
+    const bool normal = target == Target::kNormal;
+    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), normal ? "_Normal music" : "_Mod music",
+                                              normal ? kNormalMusic : kModMusic);
+    const bool offered = report.Plan(target).Offered();
+    gtk_widget_set_sensitive(button, offered);
+    if (!offered)
+        atk_object_set_description(gtk_widget_get_accessible(button),
+                                   vornhaskel::repair::GreyedOut(report, target).c_str());
+}
+
+Answer AnswerOf(gint response) {
+    switch (response) {
+    case kNormalMusic:
+        return Answer::kNormalMusic;
+    case kModMusic:
+        return Answer::kModMusic;
+    case kChoose:
+        return Answer::kChoose;
+    default:
+        return Answer::kClose;
     }
 }
+
+class GtkRepairWindows final : public vornhaskel::repair::RepairWindows {
+public:
+    std::error_code Enter(const std::string& folder) override {
+        if (::chdir(folder.c_str()) == 0) return {};
+        return {errno, std::system_category()};
+    }
+
+    Answer Ask(const FolderReport& report, const Resolution& resolution, bool changed) override {
+        GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                                   "%s", vornhaskel::repair::Summary(report).c_str());
+        gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
+        // Centred again whenever it grows, as when the reasons open.
+        gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ALWAYS);
+        vornhaskel::NameForScreenReaders(dialog, kTitle);
+        const std::string found = vornhaskel::repair::FoundSummary(report);
+        const std::string advice = (found.empty() ? "" : found + "\n\n") +
+                                   (changed ? vornhaskel::repair::kFolderChanged : "") +
+                                   vornhaskel::repair::Advice(report);
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
+        GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+        Pack(area, FolderLabel(resolution));
+
+        std::vector<RowList> lists;
+        for (const auto& renames : vornhaskel::repair::FoundRenames(report)) {
+            GtkWidget* heading = gtk_label_new(renames.heading.c_str());
+            gtk_label_set_xalign(GTK_LABEL(heading), 0);
+            Pack(area, heading);
+            lists.push_back(Rows(renames.lines, renames.heading.c_str()));
+            Pack(area, lists.back().pane);
+        }
+        GtkWidget* expander = nullptr;
+        if (!report.problems.empty()) {
+            lists.push_back(Rows(Sentences(report.problems), report.IsGameFolder() ? "Why a button is greyed out" : "Details"));
+            expander = ProblemExpander(report, lists.back());
+            Pack(area, expander, TRUE);
+        }
+        if (report.IsGameFolder()) {
+            AddTarget(dialog, report, Target::kNormal);
+            AddTarget(dialog, report, Target::kMod);
+        } else {
+            gtk_dialog_add_button(GTK_DIALOG(dialog), "_Choose the game folder\u2026", kChoose);
+        }
+        // Beside Choose, whose Alt+C it would take, Close goes without one of its own.
+        gtk_dialog_add_button(GTK_DIALOG(dialog), report.IsGameFolder() ? "_Close" : "Close", GTK_RESPONSE_CLOSE);
+        // Enter alone renames nothing: Close is the default and has the focus.
+        gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+        gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
+        vornhaskel::ActOnFreshKeysOnly(dialog);
+        // Measured before it shows, so that it shows once, at the size it keeps.
+        FitTheWorkArea(dialog, lists, expander);
+        const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+        gtk_widget_destroy(dialog);
+        gdk_display_flush(gdk_display_get_default());  // gone before the renames start
+        return AnswerOf(response);
+    }
+
+    std::optional<std::string> Choose(const std::string& start) override {
+        return vornhaskel::ChooseGameFolder(kTitle, start);
+    }
+
+    void Tell(const std::string& text, bool failure) override {
+        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO, kTitle, text.c_str());
+    }
+};
 
 }  // namespace
 
@@ -210,10 +311,15 @@ int main(int argc, char** argv) {
     gtk_init(nullptr, nullptr);
     gdk_set_program_class(vornhaskel::kDesktopId);
     vornhaskel::SetApplicationIcon(nullptr);
+    GtkRepairWindows windows;
     try {
-        if (argc > 2) Finish(GTK_MESSAGE_ERROR, "usage: vornhaskel-repair [GAME_FOLDER]", EXIT_FAILURE);
-        Repair(argc == 2 ? argv[1] : "");
+        if (argc > 2) {
+            windows.Tell("usage: vornhaskel-repair [GAME_FOLDER]", true);
+            return EXIT_FAILURE;
+        }
+        return vornhaskel::repair::RunSession(windows, argc == 2 ? argv[1] : "");
     } catch (const std::exception& failure) {
-        Finish(GTK_MESSAGE_ERROR, failure.what(), EXIT_FAILURE);
+        windows.Tell(failure.what(), true);
+        return EXIT_FAILURE;
     }
 }

@@ -94,6 +94,20 @@ class X11Session:
                 "x": int(fields["Absolute upper-left X"]), "y": int(fields["Absolute upper-left Y"]),
                 "mapped": fields["Map State"] == "IsViewable"}
 
+    def frame(self, window):
+        """The window with the frame the window manager gave it: [left, top, right, bottom]."""
+        info = self.info(window)
+        extents = self.run("xprop", "-id", str(window), "_NET_FRAME_EXTENTS")
+        left, right, top, bottom = (int(n) for n in re.findall(r"\d+", extents.split("=")[-1])[:4]) \
+            if "=" in extents else (0, 0, 0, 0)
+        return [info["x"] - left, info["y"] - top, info["x"] + info["width"] + right,
+                info["y"] + info["height"] + bottom]
+
+    def work_area(self):
+        """The desktop's work area as the window manager gives it: [left, top, right, bottom]."""
+        x, y, width, height = (int(n) for n in re.findall(r"\d+", self.run("xprop", "-root", "_NET_WORKAREA"))[:4])
+        return [x, y, x + width, y + height]
+
     def click(self, window, x, y):
         """A real pointer click at (x, y) inside the window's client area."""
         self.run("xdotool", "mousemove", "--window", str(window), str(x), str(y), "click", "1")
@@ -463,31 +477,38 @@ class ProgramCases:
         return wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != dialog],
                         "the message after the repair")[0]
 
-    def start_repair(self):
-        window = self.start(command=self.repair_command, title=self.repair_title)
+    def start_repair(self, env=None):
+        window = self.start(command=self.repair_command, title=self.repair_title, env=env)
         self.x.activate(window)
         return window
 
-    def read_repair_dialog(self, window):
-        """What the dialog shows, where the platform lets a test read it: {"texts": [...], "enabled": [button
-        captions, without access keys], "default": [the same], "frame": [left, top, right, bottom]}; None where it
-        cannot."""
-        return None
+    def read_repair_dialog(self, window, reasons_open=True):
+        """What the dialog shows, with its reasons opened or folded:
+        {"texts": [...], "enabled": [button captions, without access keys], "default": [the same], "frame":
+        [left, top, right, bottom], "work": [the monitor's work area, the same]}."""
+        raise NotImplementedError
+
+    def why_greyed_out(self, window, button):
+        """What tells a screen reader why `button` is greyed out."""
+        raise NotImplementedError
+
+    def rename_lines(self, window):
+        """Every line of the dialog's first list of renames, as a player can read them all there."""
+        raise NotImplementedError
 
     def read_message(self, window):
-        """The text of a message box, where the platform lets a test read it; None where it cannot."""
-        return None
+        """The text of a message box."""
+        raise NotImplementedError
 
-    def assert_repair_dialog(self, window, texts, enabled):
-        shown = self.read_repair_dialog(window)
-        if shown is None:
-            return
+    def assert_repair_dialog(self, window, texts, enabled, reasons_open=True):
+        shown = self.read_repair_dialog(window, reasons_open)
         for text in texts:
             self.assertTrue(any(text in line for line in shown["texts"]), f"{text!r} not in {shown['texts']}")
         self.assertEqual(sorted(shown["enabled"]), sorted(enabled + ["Close"]))
         self.assertEqual(shown["default"], ["Close"], "Enter alone renames nothing")
-        left, top, right, bottom = shown["frame"]
-        self.assertTrue(0 <= left and 0 <= top and right <= 1024 and bottom <= 768, f"off the screen: {shown['frame']}")
+        (left, top, right, bottom), (work_left, work_top, work_right, work_bottom) = shown["frame"], shown["work"]
+        self.assertTrue(work_left <= left and work_top <= top and right <= work_right and bottom <= work_bottom,
+                        f"{shown['frame']} is not within the work area {shown['work']}")
 
     def hear_repair_dialog(self):
         """Checks the repair dialog now up as a screen reader finds it, where the platform exposes enough."""
@@ -503,11 +524,11 @@ class ProgramCases:
 
         window = self.start_repair()
         self.x.screenshot(window, f"{self.artefact_prefix}-repair.png")
+        self.hear_repair_dialog()
         self.assert_repair_dialog(window, [
             "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.",
             "Mod music is not available: the mod's 7 files are not in place.",
-            "\u2022 " + self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"], enabled=["Normal music"])
-        self.hear_repair_dialog()
+            self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"], enabled=["Normal music"])
         # The mod's first file arrives while the dialog is open: the choice is asked for again, afresh.
         ahto_mod = gamefolder.mod("streammusic", "mus_area_ahto")
         (self.folder / ahto_mod).write_bytes(gamefolder.wav(999))
@@ -521,7 +542,7 @@ class ProgramCases:
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), dict(stock, **{ahto_mod: gamefolder.wav(999)}),
                          "every file under its own name, contents intact")
-        self.assertIn(self.read_message(message), (None, "The folder now has the normal music."))
+        self.assertEqual(self.read_message(message), "The folder now has the normal music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
@@ -608,14 +629,64 @@ class ProgramCases:
             f"{self.shown('MyMusicMod/streamsounds/mus_sbat_acad.mod.wav')} will become "
             f"{self.shown('streamsounds/mus_sbat_acad.mod.wav')}"],
             enabled=["Mod music"])
+        self.assertEqual(self.why_greyed_out(window, "Normal music"),
+                         "Normal music is greyed out: the folder has the normal music already.")
+        self.x.activate(window)
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(gamefolder.normal_music()))
         self.assertEqual([p for p in (self.folder / "MyMusicMod").rglob("*") if p.is_file()], [])
-        self.assertIn(self.read_message(message), (None, "The folder now has the mod's music."))
+        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    repair_text_sizes = ({},)  # the environments the repair tool's dialog is measured in
+
+    def test_repair_dialog_with_long_lists_fits_the_work_area_folded_and_opened(self):
+        """21 stock backups named X.original.wav.wav and the mod unpacked in MyMusicMod: two lists of renames,
+        the same 21 lines in each, and the buttons in sight; unpacked twice, reasons against the mod's music too.
+        The lists show what fits, and every line can be read there."""
+        stock = gamefolder.normal_music(with_mod=False)
+        doubled = {name + ".wav": contents for name, contents in gamefolder.parked(stock).items()}
+        unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
+        renames = {f"{name}.wav will become {name}" for name in gamefolder.parked(stock)}
+        for env in self.repair_text_sizes:
+            for copies, enabled in ((["MyMusicMod"], ["Normal music", "Mod music"]),
+                                    (["MyMusicMod", "MyMusicMod v2"], ["Normal music"])):
+                with self.subTest(env=env, copies=copies):
+                    shutil.rmtree(self.folder)
+                    gamefolder.write(self.folder, doubled)
+                    for copy in copies:
+                        for name, contents in unpacked.items():
+                            (self.folder / copy / name).parent.mkdir(parents=True, exist_ok=True)
+                            (self.folder / copy / name).write_bytes(contents)
+                    window = self.start_repair(env)
+                    for reasons_open in (False, True):
+                        self.assert_repair_dialog(window, ["Normal music first renames:"], enabled, reasons_open)
+                    self.x.screenshot(window, f"{self.artefact_prefix}-repair-long-{len(copies)}"
+                                              f"{'-large' if env else ''}.png")
+                    self.assertEqual({line.replace("\\", "/") for line in self.rename_lines(window)}, renames)
+                    self.x.activate(window)
+                    self.x.key("Escape")
+                    self.assertEqual(self.exit_status(), 0)
+                    self.assertEqual(gamefolder.read(self.folder), doubled)
+
+    def test_repair_given_a_folder_it_cannot_open_says_why_then_repairs_the_one_chosen(self):
+        game = self.folder / "The Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(game, gamefolder.parked(stock))
+        missing = self.folder / "no such folder"
+        self.start(self.folder, command=[*self.repair_command, str(missing)], title=self.repair_title)
+        self.dialog_expected = True
+        message = self.x.wait_window(self.repair_title)
+        self.assertTrue(self.read_message(message).startswith(f"Cannot open the folder {self.shown_path(missing)}: "))
+        self.x.activate(message)
+        self.x.key("Return")
+        self.type_into_chooser(game)
+        window = wait_for(lambda: self.x.visible_windows(self.repair_title), "the repair dialog for the folder")[0]
+        self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(game)}"], enabled=["Normal music"])
+        self.choose_normal_music(window, game, stock)
 
     def test_repair_leaves_a_stray_copy_of_a_stock_track_where_it_is(self):
         """The player's own copy of a stock track beside the normal music, the mod in MyMod: Mod music parks
@@ -636,7 +707,7 @@ class ProgramCases:
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder),
                          dict(gamefolder.mod_active(gamefolder.normal_music()), **{stray: gamefolder.wav(555)}))
-        self.assertIn(self.read_message(message), (None, "The folder now has the mod's music."))
+        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)

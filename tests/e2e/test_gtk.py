@@ -20,6 +20,7 @@ DESKTOP_ID = "org.vornhaskel.vornhaskel"
 
 class GtkProgram(ProgramCases, unittest.TestCase):
     artefact_prefix = "gtk"
+    repair_text_sizes = ({}, {"GDK_DPI_SCALE": "1.5"})
 
     def from_desktop(self, folder=None):
         """The desktop entry's command, with %f filled in as a desktop does: the folder, or nothing."""
@@ -38,6 +39,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
 
     def type_into_chooser(self, folder):
         chooser = self.x.wait_window(self.chooser)
+        access = self.x.accessible()
+        access.window(self.chooser, "Select Folder")  # says what it does, where GTK's own says "Open"
         self.x.activate(chooser)
         self.x.key("ctrl+l")
         self.x.run("xdotool", "type", "--delay", "20", str(folder))
@@ -49,40 +52,66 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         """Every program runs on the accessibility bus, as on a desktop."""
         return super().start(folder, command, dict(self.x.accessible().env, **(env or {})), title)
 
-    def read_repair_dialog(self, window):
+    def read_repair_dialog(self, window, reasons_open=True):
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")
+        for expander in access.find(dialog, access.pyatspi.ROLE_TOGGLE_BUTTON):
+            if expander.getState().contains(access.pyatspi.STATE_EXPANDED) != reasons_open:
+                frame = self.x.frame(window)
+                self.assertTrue(expander.queryAction().doAction(0))
+                wait_for(lambda: self.x.frame(window) != frame, "the dialog to take its new size")
+                time.sleep(0.3)  # and to be centred again
         buttons = access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)
-        return {"texts": self.texts(dialog), "frame": self.frame(window),
+        return {"texts": self.texts(dialog), "frame": self.x.frame(window), "work": self.x.work_area(),
                 "enabled": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_SENSITIVE)],
                 "default": [button.name for button in buttons if button.getState().contains(access.pyatspi.STATE_IS_DEFAULT)]}
 
+    def why_greyed_out(self, window, button):
+        """The button's own description."""
+        access = self.x.accessible()
+        greyed, = access.find(access.window(self.repair_title, "Close"), access.pyatspi.ROLE_PUSH_BUTTON, button)
+        return greyed.description
+
+    def rename_lines(self, window):
+        access = self.x.accessible()
+        dialog = access.window(self.repair_title, "Close")
+        renames, = access.find(dialog, access.pyatspi.ROLE_LIST_BOX, "Normal music first renames:")
+        return [row.name for row in renames]
+
     def read_message(self, window):
-        return "\n".join(self.texts(self.x.accessible().window(self.repair_title, "OK")))
+        return self.read_message_titled(self.repair_title)
+
+    def read_message_titled(self, title):
+        text = "\n".join(self.texts(self.x.accessible().window(title, "OK")))
+        self.assertTrue(text, "a message with no words")
+        return text
 
     def texts(self, window):
         """The words of every label in `window`, as a screen reader reads them."""
         access = self.x.accessible()
         return [label.name for label in access.find(window, access.pyatspi.ROLE_LABEL) if label.name]
 
-    def frame(self, window):
-        info = self.x.info(window)
-        return [info["x"], info["y"], info["x"] + info["width"], info["y"] + info["height"]]
-
     def hear_repair_dialog(self):
-        """Named by its title; Tab stops only at what shows, and at the problem list, read whole, once the
-        expander is open; the list's pane shows only then."""
+        """Named by its title; Tab stops only at what shows, and at the problem list once the expander is
+        open. The list is a list box with a row for each problem, named by its text: Tab reaches its first row,
+        selecting nothing, and Down the next. The greyed-out button says why in its description."""
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")
         self.assertEqual(dialog.getRoleName(), "alert")
         # A focused button is the default while it has the focus; away from the buttons, the dialog's own
         # default shows. It must be Close, so that Enter on the problem list renames nothing.
         access.tab_stops(lambda: self.x.key("Tab"))  # round once, and so on to the expander
-        self.assertEqual(self.read_repair_dialog(self.x.wait_window(self.repair_title))["default"], ["Close"])
+        self.assertEqual(self.read_repair_dialog(self.x.wait_window(self.repair_title), False)["default"], ["Close"])
         expander, = access.find(dialog, access.pyatspi.ROLE_TOGGLE_BUTTON, "Why a button is greyed out")
         panes = access.find(dialog, access.pyatspi.ROLE_SCROLL_PANE)
-        problems = access.pyatspi.findDescendant(dialog, lambda node: node.name.startswith("\u2022 "))
-        self.assertEqual(problems.getRoleName(), "label")
+        problems, = access.find(dialog, access.pyatspi.ROLE_LIST_BOX, "Why a button is greyed out")
+        rows = [problems.getChildAtIndex(i) for i in range(problems.childCount)]
+        self.assertEqual(len(rows), 7, "a row for each of the mod's files")
+        self.assertTrue(all(row.getRole() == access.pyatspi.ROLE_LIST_ITEM for row in rows))
+        self.assertTrue(rows[0].name.startswith("streammusic\\mus_area_ahto.mod.wav is missing"), rows[0].name)
+        mod_music, = access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON, "Mod music")
+        self.assertEqual(mod_music.description, f"Mod music is greyed out: {rows[0].name}. 6 more reasons are "
+                                                "listed in this window.")
         for expanded in (False, True):
             with self.subTest(expanded=expanded):
                 if expanded:
@@ -90,9 +119,20 @@ class GtkProgram(ProgramCases, unittest.TestCase):
                 stops = access.tab_stops(lambda: self.x.key("Tab"))
                 self.assertTrue(all(stop.showing for stop in stops), stops)
                 self.assertEqual({stop.name for stop in stops}, {expander.name, "Normal music", "Close"}
-                                 | ({problems.name} if expanded else set()))
+                                 | ({rows[0].name} if expanded else set()))
                 self.assertEqual([pane.getState().contains(access.pyatspi.STATE_VISIBLE) for pane in panes],
                                  [expanded])
+        for _ in range(4):  # from where the round ended, on to the list
+            if access.focus and access.focus[-1].name == rows[0].name:
+                break
+            access.focus.clear()
+            self.x.key("Tab")
+            access.wait(lambda: access.focus, "the focus to move on Tab")
+        self.assertEqual(access.focus[-1][:2], ("list item", rows[0].name))
+        self.assertFalse(any(row.getState().contains(access.pyatspi.STATE_SELECTED) for row in rows))
+        access.focus.clear()
+        self.x.key("Down")
+        access.wait(lambda: access.focus and access.focus[-1].name == rows[1].name, "Down to the next row")
 
     def test_launcher_given_a_folder_starts_the_program_in_it(self):
         normal = gamefolder.normal_music()
@@ -148,10 +188,22 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertEqual(self.x.visible_windows(self.title), [])
         self.assertEqual(gamefolder.read(self.folder), normal)
 
-    def test_launcher_given_a_folder_it_cannot_enter_says_so_even_with_return_held(self):
+    def test_launcher_given_a_folder_it_cannot_enter_says_so_even_with_return_held_then_asks(self):
+        """The message stays up until Return is pressed afresh; then the chooser asks for another folder, and
+        Cancel there ends with 1: the folder given was never opened."""
         self.hold("Return")
         self.start_elsewhere(self.from_desktop(self.folder / "no such folder"), title=self.dialog_title)
-        self.assert_message_outlasts_held_return()
+        dialog = self.wait_dialog()
+        self.assertEqual(self.read_message_titled(self.dialog_title),
+                         f"Cannot open the folder {self.folder / 'no such folder'}: No such file or directory")
+        self.assert_waiting(1.5)  # well past the auto-repeat delay
+        self.release("Return")
+        self.assert_waiting(0.3)
+        self.dismiss(dialog)
+        self.x.activate(self.x.wait_window(self.chooser))
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(self.x.visible_windows(self.title), [])
 
     def test_launcher_without_proc_runs_no_program_planted_in_the_game_folder(self):
         """Without /proc the launcher cannot tell where it lies; it must not fall back to a bare name,
@@ -234,10 +286,9 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.activate(window)
         self.x.key("alt+n")
         message = self.wait_repair_message(window)
-        text = self.read_message(message)
-        if text is not None:
-            self.assertIn("streammusic\\mus_area_sewers.original.wav -> streammusic\\mus_area_sewers.wav: Permission "
-                          "denied\n\nThe folder is now mixed: 3 tracks set for the normal music", text)
+        self.assertIn("A rename failed, so the repair stopped: streammusic\\mus_area_sewers.original.wav -> "
+                      "streammusic\\mus_area_sewers.wav: Permission denied\n\nThe folder is now mixed: 3 tracks set "
+                      "for the normal music", self.read_message(message))
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 1)

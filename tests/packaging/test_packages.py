@@ -166,6 +166,12 @@ class PortableTarball(unittest.TestCase):
                 subprocess.run([str(self.root / "install.sh")], env=env, check=True, capture_output=True)
                 for program in ("vornhaskel", "vornhaskel-launch", "vornhaskel-repair"):
                     self.assertTrue(os.access(home / ".local/bin" / program, os.X_OK), program)
+                # The read-me's steps to take it out again name every file it copied.
+                steps = (self.root / "README.txt").read_text().split("delete what it copied:")[1]
+                named = {line.split()[0] for line in steps.splitlines() if line.strip().startswith("~/")}
+                for copied in (path for path in home.rglob("*") if path.is_file()):
+                    shown = "~/" + str(copied.relative_to(home))
+                    self.assertTrue(shown in named or str(Path(shown).parent) + "/" in named, shown)
                 entry = home / f".local/share/applications/{DESKTOP_ID}.desktop"
                 subprocess.run(["desktop-file-validate", str(entry)], check=True)
                 lines = entry.read_text().splitlines()

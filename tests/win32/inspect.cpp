@@ -6,7 +6,8 @@
 //                             buttons' captions, the enabled ones, the default one, whether it
 //                             shows an icon,
 //                             and its frame [left, top, right, bottom]
-//   inspect dialog TITLE PRESS  the same, once the button captioned PRESS has been clicked
+//   inspect dialog TITLE PRESS  the same, once the button captioned PRESS, or the link
+//                             PRESS of a text, has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
 //                             Windows does when the text size changes; then as window
 //   inspect dpi-changed DPI   sends frmMusic WM_DPICHANGED for a DPI monitor, as Windows does
@@ -167,6 +168,18 @@ struct Dialogs {
     RECT frame{};
 };
 
+// Follows the link `name` of a SysLink as the keyboard does: the focus on its
+// first link, Tab to the link, and Enter.
+bool FollowLink(HWND control, const std::string& text, const std::string& name) {
+    const std::size_t at = text.find(">" + name + "</a>");
+    if (at == std::string::npos) return false;
+    ::SendMessageW(control, WM_SETFOCUS, 0, 0);
+    for (std::size_t link = text.find("<a"); link < at && text.find("<a", link + 1) < at; link = text.find("<a", link + 1))
+        ::SendMessageW(control, WM_KEYDOWN, VK_TAB, 0);
+    ::SendMessageW(control, WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+}
+
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
     auto& dialogs = *reinterpret_cast<Dialogs*>(found);
     wchar_t class_name[16] = {}, title[64] = {};
@@ -184,12 +197,15 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
             ::SendMessageW(child, BM_CLICK, 0, 0);
             dialogs.pressed = true;
         }
+        if (dialogs.press && _wcsicmp(class_name, L"SysLink") == 0 && !dialogs.pressed)
+            dialogs.pressed = FollowLink(child, text, Utf8(dialogs.press));
         if (_wcsicmp(class_name, L"Button") == 0) {
             dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
             if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
             if ((::GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) dialogs.default_button = text;
         }
-        if (_wcsicmp(class_name, L"Static") != 0) continue;
+        // A task dialog's texts are static controls, or links (SysLink) where they hold any.
+        if (_wcsicmp(class_name, L"Static") != 0 && _wcsicmp(class_name, L"SysLink") != 0) continue;
         if (!text.empty()) {
             dialogs.text = text;
             dialogs.texts += (dialogs.texts.empty() ? "" : ", ") + Json(text);

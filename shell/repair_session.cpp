@@ -1,0 +1,120 @@
+#include "repair_session.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+
+#include "repair_words.hpp"
+#include "runner.hpp"
+
+namespace vornhaskel::repair {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparators[] = "\\/";
+#else
+constexpr char kSeparators[] = "/";  // a backslash is part of a name here
+#endif
+
+// The folder that holds `folder`, a full path; a root stays itself. Where the
+// chooser opens after a folder that could not be opened, which may not exist.
+std::string FolderAbove(const std::string& folder) {
+    const auto end = folder.find_last_not_of(kSeparators);
+    if (end == std::string::npos) return folder;
+    const auto split = folder.find_last_of(kSeparators, end);
+    if (split == std::string::npos) return folder;
+    const bool root = split == 0 || folder[split - 1] == ':';  // "/" or "C:\"
+    return folder.substr(0, root ? split + 1 : split);
+}
+
+// The folder that could not be opened, as a full path: on POSIX one that does
+// not exist keeps the words it was given, which may be relative.
+std::string Absolute(const std::string& folder) {
+#ifndef _WIN32
+    std::error_code error;
+    if (const std::string here = FullPath("", error); !folder.starts_with('/') && !error) return here + "/" + folder;
+#endif
+    return folder;
+}
+
+// Lists the folder and enters the one it leads to; the message that says why
+// where either cannot be done, else "".
+std::string Open(RepairWindows& windows, const game_folder::Resolution& resolution) {
+    if (resolution.error) return CannotOpenFolder(Absolute(resolution.folder), resolution.error);
+    if (const std::error_code error = windows.Enter(resolution.Taken())) return CannotOpenFolder(resolution.Taken(), error);
+    return {};
+}
+
+int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
+    const TargetPlan& plan = report.Plan(target);
+    std::optional<std::string> failure;
+    try {
+        RunSteps(plan.Renames(), RenameFile);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    const FolderReport now = ExamineFolder();
+    if (failure) {
+        windows.Tell(kRenameFailed + AfterFailure(*failure, now), true);
+        return EXIT_FAILURE;
+    }
+    windows.Tell(SummaryAfterRepair(now, target), false);
+    return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int RunSession(RepairWindows& windows, const std::string& given) {
+    std::string folder = given;
+    std::optional<std::string> shown;  // the folder of the last dialog
+    for (;;) {
+        const game_folder::Resolution resolution = game_folder::Resolve(folder);
+        if (const std::string failure = Open(windows, resolution); !failure.empty()) {
+            windows.Tell(failure, true);
+            if (std::optional<std::string> chosen = windows.Choose(FolderAbove(Absolute(resolution.Taken()))))
+                folder = std::move(*chosen);
+            else if (shown)
+                folder = *shown;
+            else
+                return EXIT_FAILURE;
+            continue;
+        }
+        folder = resolution.folder;  // a full path, whatever the working directory
+        shown = folder;
+        FolderReport report = ExamineFolder();
+        const Answer answer = AnswerOnAFreshLook(
+            report,
+            [&](const FolderReport& now, bool changed) { return windows.Ask(now, resolution, changed); },
+            [](Answer given_answer) {
+                return given_answer == Answer::kNormalMusic || given_answer == Answer::kModMusic;
+            });
+        switch (answer) {
+        case Answer::kChoose:
+            if (std::optional<std::string> chosen = windows.Choose(resolution.Taken())) folder = std::move(*chosen);
+            continue;
+        case Answer::kNormalMusic:
+            return RunPlan(windows, report, Target::kNormal);
+        case Answer::kModMusic:
+            return RunPlan(windows, report, Target::kMod);
+        case Answer::kClose:
+            break;
+        }
+        return EXIT_SUCCESS;
+    }
+}
+
+std::vector<std::size_t> RowsShown(const std::vector<std::size_t>& sizes) {
+    std::vector<std::size_t> rows(sizes);
+    for (std::size_t& size : rows) size = std::min(size, kListRows);
+    return rows;
+}
+
+bool GiveUpARow(std::vector<std::size_t>& rows) {
+    const auto most = std::max_element(rows.rbegin(), rows.rend());
+    if (most == rows.rend() || *most <= 1) return false;
+    --*most;
+    return true;
+}
+
+}  // namespace vornhaskel::repair

@@ -1,0 +1,86 @@
+// One run of the repair tool, the same on every platform: which folder it looks
+// at, when it asks again, and what it says at the end. Each platform supplies
+// its windows through RepairWindows, as a backend.
+//
+// The folder given ("" for the working directory) is resolved to a game folder
+// and entered, then the dialog asks about it. "Choose the game folder" opens the
+// chooser; the folder chosen is looked at the same way, and Cancel shows the
+// same folder again. A folder that cannot be listed or entered is named in a
+// message with the system's words, and the chooser opens above it; Cancel there
+// goes back to the last folder shown. A choice of music stands only if the
+// folder, read again, is as the dialog showed it; then the plan runs, and a
+// message says what the folder now holds.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "game_folder.hpp"
+#include "repair.hpp"
+
+namespace vornhaskel::repair {
+
+enum class Answer { kClose, kNormalMusic, kModMusic, kChoose };
+
+// What each platform draws. No exception may leave a window's own callbacks;
+// these may throw, and a throw ends the run with its message.
+class RepairWindows {
+public:
+    virtual ~RepairWindows() = default;
+
+    // Makes `folder`, a full path, the working directory; the system's error where it cannot.
+    virtual std::error_code Enter(const std::string& folder) = 0;
+
+    // Shows the dialog on `report`, the folder that `resolution` took; `changed`
+    // when the folder was read again since the last answer and no longer matched.
+    virtual Answer Ask(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) = 0;
+
+    // The folder chooser, opened at `start`: the folder chosen, or nothing on Cancel.
+    virtual std::optional<std::string> Choose(const std::string& start) = 0;
+
+    // One message with the tool's title, returning once dismissed; a failure's
+    // shows as an error, and its text begins with what failed.
+    virtual void Tell(const std::string& text, bool failure) = 0;
+};
+
+// Runs the tool to its end: 0 after a repair or Close, 1 after a failure's message,
+// or when the folder given could not be opened and no other was chosen.
+int RunSession(RepairWindows& windows, const std::string& given);
+
+// The player's answer to a dialog on the working directory, given on the folder
+// as it is when it is given: `ask(report, changed)` shows `report` and returns
+// the answer. An answer for which `runs` is true (a plan to run) stands only if
+// the folder, read again, is as the dialog showed it; otherwise `report` is
+// read afresh and asked about again, with `changed` true.
+template <typename Ask, typename Runs>
+auto AnswerOnAFreshLook(FolderReport& report, Ask ask, Runs runs) {
+    auto answer = ask(report, false);
+    while (runs(answer)) {
+        FolderReport now = ExamineFolder();
+        if (now == report) break;
+        report = std::move(now);
+        answer = ask(report, true);
+    }
+    return answer;
+}
+
+// The layout budget of the dialog, the same on both platforms. Each list (the
+// renames of found files, the reasons) shows at most kListRows rows at once and
+// scrolls, or pages, through the rest. Where the dialog would still not fit the
+// screen's work area, with the reasons open, the lists give up rows, one at a
+// time from the one that shows the most, until it fits or each shows one row.
+inline constexpr std::size_t kListRows = 8;
+
+// The rows each list shows at first, for lists of these sizes.
+std::vector<std::size_t> RowsShown(const std::vector<std::size_t>& sizes);
+
+// Takes one row from the list showing the most (the last of equals); false where
+// every list already shows one row or none.
+bool GiveUpARow(std::vector<std::size_t>& rows);
+
+}  // namespace vornhaskel::repair
