@@ -217,8 +217,10 @@ std::string WhyNot(const FolderReport& report, Target target) {
         add("the mod's 7 files are not in place");
     else if (mod_files > 0)
         add(std::to_string(mod_files) + " of the mod's 7 files " + (mod_files == 1 ? "is" : "are") + " not in place");
+    // One name with several look-alikes is said in full; more are counted, and listed below.
+    if (look_alikes > 1) add(std::to_string(look_alikes) + " of the mod's files could each be one of several files, as listed");
     for (const Reason& reason : reasons) {
-        if (target != Target::kMod || reason.kind != Reason::Kind::kLookAlikes) continue;
+        if (look_alikes != 1 || reason.kind != Reason::Kind::kLookAlikes) continue;
         if (reason.paths.size() == 2) {
             add(LookAlikeWords(reason));
             continue;

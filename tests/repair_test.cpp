@@ -617,6 +617,17 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          {"reached"}, false,
          {"Mod music is not available: 2 files could be " + acad +
           ".mod.wav: Mod Copy\\mus_sbat_acad.mod.wav and MyMod\\streamsounds\\mus_sbat_acad.mod.wav."}},
+        {"the mod unpacked twice",
+         [&](FolderState& s) {
+             FolderState copy = s;
+             mod_in(copy, "Mod Copy");
+             mod_in(s, "MyMod");
+             for (const auto& [path, contents] : copy.files)
+                 if (path.starts_with("Mod Copy")) s.files[path] = contents;
+             s.folders.insert(copy.folders.begin(), copy.folders.end());
+         },
+         {"reached"}, false,
+         {"Mod music is not available: 7 of the mod's files could each be one of several files, as listed."}},
         {"the game's file alone at its mod name, the mod in its own folder",
          [&](FolderState& s) {
              std::erase_if(s.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
