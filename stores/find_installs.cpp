@@ -12,10 +12,6 @@ namespace vornhaskel::stores {
 
 namespace {
 
-bool IsMusicFolderName(std::string_view name) {
-    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return EqualIgnoringCase(name, music); });
-}
-
 // Whether the music folders of a game folder hold one of the managed names, in
 // any case, a doubled ".wav" allowed: a game of the same engine has the same
 // music folders, with other names in them.

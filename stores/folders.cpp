@@ -18,33 +18,6 @@ std::string Join(std::string_view folder, std::string_view name) {
     return path += name;
 }
 
-bool IsUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-        const unsigned lead = byte(at);
-        std::size_t length = 1;
-        unsigned lowest = 0;
-        unsigned code = lead;
-        if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, lowest = 0x10000, code = lead & 0x07u;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, lowest = 0x800, code = lead & 0x0Fu;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, lowest = 0x80, code = lead & 0x1Fu;
-        } else if (lead >= 0x80) {
-            return false;
-        }
-        if (text.size() - at < length) return false;
-        for (std::size_t i = 1; i < length; ++i) {
-            if ((byte(at + i) & 0xC0u) != 0x80u) return false;
-            code = (code << 6) | (byte(at + i) & 0x3Fu);
-        }
-        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        at += length;
-    }
-    return true;
-}
-
 std::vector<FolderEntry> FoldersIn(const Places& places, std::string_view folder) {
     std::error_code error;
     std::vector<FolderEntry> entries = places.list(folder, error);

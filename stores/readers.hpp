@@ -7,14 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "names.hpp"
 #include "places.hpp"
 
 namespace vornhaskel::stores {
 
 // `folder` and `name` joined with this platform's separator.
 std::string Join(std::string_view folder, std::string_view name);
-
-bool IsUtf8(std::string_view text);
 
 // Whether `path` is a full path: a record's path that is not is passed by, as
 // it would be taken from wherever the program was started.

@@ -33,11 +33,6 @@ bool IsRoot(std::string_view path) { return path == "/"; }
 constexpr int kDepthBelow = 2;
 
 
-bool IsMusicFolderName(std::string_view name) {
-    return std::ranges::any_of(kMusicFolders,
-                               [name](std::string_view music) { return EqualIgnoringCase(name, music); });
-}
-
 std::string WithoutTrailingSeparators(std::string_view path) {
     while (path.size() > 1 && IsSeparator(path.back()) && !IsRoot(path)) path.remove_suffix(1);
     return std::string(path);

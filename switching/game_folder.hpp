@@ -38,7 +38,8 @@ struct Resolution {
 Resolution Resolve(std::string_view folder, const ListFunction& list);
 
 // The same on disk: `folder` as the player gave it ("" for the working
-// directory), made a full path by FullPath.
+// directory), made a full path by its names: on POSIX a link in it is kept, so
+// that a music folder given through a link leads to the folder holding the link.
 Resolution Resolve(std::string_view folder);
 
 // Its words (FolderLine, Lacks, Findings) are in repair_words.hpp.

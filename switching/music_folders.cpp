@@ -88,6 +88,10 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
 
 }  // namespace
 
+bool IsMusicFolderName(std::string_view name) {
+    return std::ranges::any_of(kMusicFolders, [name](std::string_view music) { return EqualIgnoringCase(name, music); });
+}
+
 ManagedNames ManagedNamesIn(const std::vector<FolderEntry>& entries) {
     ManagedNames names;
     for (const FolderEntry& entry : entries) {
@@ -97,9 +101,13 @@ ManagedNames ManagedNamesIn(const std::vector<FolderEntry>& entries) {
     return names;
 }
 
-bool MusicFolder::NeedsRename(const std::vector<FolderEntry>& entries) const {
+bool MusicFolder::NeedsRename([[maybe_unused]] const std::vector<FolderEntry>& entries) const {
+#ifdef _WIN32
+    return false;  // Windows finds the folder under the table's name in any case
+#else
     return Found() && entry != name &&
            std::ranges::none_of(entries, [this](const FolderEntry& e) { return e.name == name; });
+#endif
 }
 
 std::vector<std::string> MusicFolders::Missing() const {

@@ -25,6 +25,9 @@ namespace vornhaskel {
 // Lists an entry of the folder looked at, by its name there.
 using ListEntryFunction = std::function<std::vector<FolderEntry>(std::string_view name, std::error_code& error)>;
 
+// Whether `name` is a music folder's name, in any case.
+bool IsMusicFolderName(std::string_view name);
+
 // What a folder's entries hold of the 21 tracks' names, in any case, a doubled
 // ".wav" allowed: the game's own (live or backup) and the mod's.
 struct ManagedNames {
@@ -42,7 +45,8 @@ struct MusicFolder {
     ManagedNames holds;               // what the entry taken holds; a folder that cannot be listed holds the game's
 
     bool Found() const { return !entry.empty(); }
-    // The entry taken is renamed to the table's name first, where nothing else holds that name.
+    // The entry taken is renamed to the table's name first, where nothing else
+    // holds that name and the name's case matters to the drive's names (not on Windows).
     bool NeedsRename(const std::vector<FolderEntry>& entries) const;
 };
 

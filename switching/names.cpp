@@ -48,9 +48,13 @@ bool MayStandFor(std::string_view found, std::string_view wanted) {
 Unspelt WhyNotSpelt(std::string_view name) {
     if (name.find('\\') != std::string_view::npos) return Unspelt::kBackslash;
     if (name.find("\xEF\xBF\xBD") != std::string_view::npos) return Unspelt::kReplacementCharacter;
-    for (std::size_t i = 0, length; i < name.size(); i += length)
-        if ((length = CharacterLength(name.substr(i))) == 0) return Unspelt::kNotUtf8;
-    return Unspelt::kNo;
+    return IsUtf8(name) ? Unspelt::kNo : Unspelt::kNotUtf8;
+}
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0, length; i < text.size(); i += length)
+        if ((length = CharacterLength(text.substr(i))) == 0) return false;
+    return true;
 }
 
 std::string Printable(std::string_view text) {

@@ -24,6 +24,9 @@ enum class Unspelt { kNo, kBackslash, kReplacementCharacter, kNotUtf8 };
 Unspelt WhyNotSpelt(std::string_view name);
 inline bool SpeltExactly(std::string_view name) { return WhyNotSpelt(name) == Unspelt::kNo; }
 
+// Whether `text` is valid UTF-8 throughout.
+bool IsUtf8(std::string_view text);
+
 // `text` with each control character, and each byte that is no UTF-8
 // character, written as "\xNN", so that nothing in a name can start a line of
 // its own in a list.

@@ -25,13 +25,15 @@ struct Reason {
         kModFileMissing,     // paths: {mod}
         kOnlyAtModName,      // paths: {live, backup, the file at the mod name, mod}
         kLookAlikes,         // paths: {missing name, candidate...}; kinds: of each candidate
+        kOnlyAtModNameBesideLookAlikes,  // paths: {live, the file at the mod name, look-alike...}
         kMusicFolderNotPlain,    // paths: {music folder, the entry in another case}
         kMusicFolderLinkNowhere,  // paths: {link}; error
         kMusicFoldersClash,      // paths: {music folder, entry...}; each holds the game's names
         kModDownload,            // the music folders hold only the mod's names
         kGameFolderUnlisted,     // error
         kGameFolderUnsearchable,  // error
-        kFolderNotRead,          // paths: {folder}; error or unspelt; no find from away is used
+        kFolderNotRead,          // paths: {folder} and error, or {folder above, its name} and unspelt;
+                                 // no find from away is used
         kSearchStopped,          // paths: {folder read in part}; count: folders not read at all
     };
 

@@ -63,13 +63,20 @@ bool Is(const std::vector<Reason>& problem, Reason::Kind kind) {
     return !problem.empty() && problem.front().kind == kind;
 }
 
-// Parts of a folder's path that name a copy kept aside rather than a download.
+// A folder whose path has a word that names a copy kept aside ("Backup",
+// "music.bak"), rather than a download.
 bool NamedLikeABackup(std::string_view folder) {
-    std::string lower(folder);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower.find("backup") != std::string::npos || lower.find("bak") != std::string::npos ||
-           lower.find("orig") != std::string::npos || lower.find("copy") != std::string::npos;
+    std::string word;
+    for (std::size_t i = 0; i <= folder.size(); ++i) {
+        const char c = i < folder.size() ? folder[i] : ' ';
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            word += static_cast<char>(c | 0x20);
+            continue;
+        }
+        if (word == "backup" || word == "backups" || word == "bak") return true;
+        word.clear();
+    }
+    return false;
 }
 
 class Planner {
@@ -98,6 +105,13 @@ public:
             }
         }
         if (!wanted.empty()) search_ = Search(wanted, list_, another_mount_);
+        // A music folder that holds none of the game's names exactly spells them
+        // otherwise (in capitals, say): there a look-alike of a game name is the
+        // game's file, not a stray.
+        spelt_otherwise_ = {true, true};
+        for (std::size_t i = 0; i < kTrackCount; ++i)
+            if (IsFile(looks[i].seen[kLive]) || IsFile(looks[i].seen[kBackup]))
+                spelt_otherwise_[IndexOf(TrackTable[i].folder)] = false;
 
         std::vector<Move> to_normal, to_mod;
         std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
@@ -206,6 +220,23 @@ private:
     TargetVerdict ForTarget(Target target, const Track& track, const TrackLook& look, const TrackVerdict& exact) const {
         TargetVerdict fallback = For(target, exact);
         if (exact.Blocked()) return fallback;
+        if (exact.only_at_mod_name && !spelt_otherwise_[IndexOf(track.folder)]) {
+            // The file alone at the mod name may be the game's own, parked there
+            // by a switch back that stopped: a look-alike of the game's file
+            // beside it may be a stray, and names cannot tell which is which.
+            // The mod's music waits for the normal music; the normal music takes
+            // that file back only where no look-alike competes with it.
+            if (target == Target::kMod) return fallback;
+            const Names spelt = Spelt(NamesOf(track));
+            std::vector<std::string> paths{spelt.live, spelt.mod};
+            for (const Role role : {kLive, kBackup})
+                if (look.wanted[role] != SIZE_MAX)
+                    for (const Candidate& candidate : search_.candidates[look.wanted[role]]) paths.push_back(candidate.path);
+            if (paths.size() == 2) return fallback;
+            fallback.problem = {Reason(Reason::Kind::kOnlyAtModNameBesideLookAlikes, std::move(paths))};
+            fallback.moves.clear();
+            return fallback;
+        }
         // The file alone at a mod name may be the game's or the mod's: a find
         // of the game's own tells, and is taken back rather than that file.
         const bool unsure = exact.only_at_mod_name || exact.layout == Layout::kLost;
@@ -282,6 +313,7 @@ private:
     FolderReport report_;
     std::array<std::string, 2> on_disk_;    // the music folders as the game folder spells them
     std::array<bool, 2> spelt_as_found_{};  // kept so by the plans, as the table's name is taken
+    std::array<bool, 2> spelt_otherwise_{};  // no track of the music folder has a game name spelt exactly
     std::vector<FoundRename> folder_renames_;
     SearchResult search_;
 };

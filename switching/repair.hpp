@@ -50,8 +50,9 @@ struct TargetPlan {
     std::vector<FoundRename> found;    // run first, in this order
     std::vector<RenameStep> steps;     // then these; both are empty once the target is reached
     std::vector<Reason> reasons;       // why it is not possible, in track order
-    // Both, as the folder spells their paths: a music folder that cannot take
-    // the table's name (another entry holds it) keeps its own spelling.
+    // The found renames, then the steps, with their paths as the folder spells
+    // them: a music folder that cannot take the table's name (another entry
+    // holds it) keeps its own spelling. What RunSteps runs.
     std::vector<FoundRename> in_order;
 
     bool Reached() const { return possible && found.empty() && steps.empty(); }

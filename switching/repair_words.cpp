@@ -88,7 +88,18 @@ std::string Sentence(const Reason& reason) {
                path(3) + " only after that";
     case Reason::Kind::kLookAlikes:
         return LookAlikeWords(reason);
+    case Reason::Kind::kOnlyAtModNameBesideLookAlikes: {
+        std::vector<std::string> look_alikes;
+        for (std::size_t i = 2; i < reason.paths.size(); ++i) look_alikes.push_back(path(i));
+        return path(1) + " is the only file under its track's names, but " + Listed(look_alikes) +
+               " could be the game's own track too, and names cannot tell which one is. Play them to tell, move the "
+               "one that is not the game's own track out of the game folder, then start the repair tool again: "
+               "Normal music then gives the game's own track the name " + path(0);
+    }
     case Reason::Kind::kMusicFolderNotPlain:
+        if (reason.paths.at(0) == reason.paths.at(1))
+            return path(0) + " is no plain folder of the game folder's drive (another drive or folder is mounted "
+                             "there, or it is a device), so it is left alone";
         return path(0) + " is missing, and " + path(1) + " has its name in another case but is no plain folder of this "
                                                          "drive (a file, a link or another drive), so it is left alone";
     case Reason::Kind::kMusicFolderLinkNowhere:

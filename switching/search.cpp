@@ -84,14 +84,24 @@ private:
     }
 
     // Where a folder was not read, a find away from its own folder may not be
-    // the only one: only the finds in a name's own music folder are kept.
+    // the only one, and none of those is used. Beside a find in the name's own
+    // music folder, one from away is kept, as no file, so that the two still
+    // keep each other from standing in alone; without one it is dropped.
     void WithholdFindsFromAway() {
-        for (std::size_t i = 0; i < wanted_.size(); ++i)
-            std::erase_if(result_.candidates[i], [&](const Candidate& candidate) {
-                const std::string_view path = candidate.path, folder = wanted_[i].folder;
-                return !(path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '\\' &&
-                         path.find('\\', folder.size() + 1) == std::string_view::npos);
-            });
+        for (std::size_t i = 0; i < wanted_.size(); ++i) {
+            std::vector<Candidate>& candidates = result_.candidates[i];
+            const auto own = [folder = std::string_view(wanted_[i].folder)](const Candidate& candidate) {
+                const std::string_view path = candidate.path;
+                return path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '\\' &&
+                       path.find('\\', folder.size() + 1) == std::string_view::npos;
+            };
+            if (std::none_of(candidates.begin(), candidates.end(), own)) {
+                candidates.clear();
+                continue;
+            }
+            for (Candidate& candidate : candidates)
+                if (!own(candidate)) candidate.kind = EntryKind::kOther;
+        }
     }
 
     // A rename cannot take a file to another mount: such a file is kept as a

@@ -217,10 +217,11 @@ struct Surroundings {
     const char* what;
     std::vector<std::string> mod_folders;  // each gets a copy of the mod's 7 files
     bool twin = false;                     // the game's streamsounds spelt "StreamSounds", the mod's six in "streamsounds"
-    bool stray = false;                    // "streamsounds\mus_sbat_acad.original.wav.wav", a copy of the stock track
+    std::string stray;                     // a player's copy of a stock track beside its names
 };
 
 constexpr char kStray[] = "streamsounds\\mus_sbat_acad.original.wav.wav";
+constexpr char kStrayOfAhto[] = "streammusic\\mus_area_ahto.original.wav.wav";  // the one track whose only file can sit at its mod name
 
 FolderState Around(FolderState state, const Surroundings& around) {
     const auto add = [&state](const std::string& path, const std::string& contents) {
@@ -238,7 +239,7 @@ FolderState Around(FolderState state, const Surroundings& around) {
             add(around.mod_folders[i] + "\\" + std::string(track.folder) + "\\" + name, contents + (i ? " again" : ""));
         if (around.twin && track.folder == "streamsounds") add("streamsounds\\" + name, contents);
     }
-    if (around.stray) add(kStray, "stock copy mus_sbat_acad");
+    if (!around.stray.empty()) add(around.stray, "stock copy");
     return state;
 }
 
@@ -259,8 +260,8 @@ void ExpectReached(const FolderState& after, Target target, const Surroundings& 
             EXPECT_TRUE(live != after.files.end() && live->second.starts_with("mod ")) << where << ": " << stem;
         }
     }
-    if (around.stray) {
-        EXPECT_EQ(after.files.count(kStray), 1u) << where << ": the stray copy was moved";
+    if (!around.stray.empty()) {
+        EXPECT_EQ(after.files.count(around.stray), 1u) << where << ": the stray copy was moved";
     }
 }
 
@@ -282,12 +283,13 @@ TEST(RepairPlanner, EveryLeftStateAmidStrayFilesReachesTheTargetChosenAfterAnyFa
                                         {"no mod files", stock_only, parked},
                                         {"no ahto mod file", no_ahto, ahto_parked}};
     const std::vector<Surroundings> surroundings{
-        {"as left", {}},
-        {"the mod in MyMod", {"MyMod"}},
-        {"the mod twice", {"MyMod", "Mod Copy"}},
-        {"the mod in a twin folder", {"MyMod"}, true},
-        {"a stray copy", {}, false, true},
-        {"a stray copy and the mod in MyMod", {"MyMod"}, false, true},
+        {"as left", {}, false, ""},
+        {"the mod in MyMod", {"MyMod"}, false, ""},
+        {"the mod twice", {"MyMod", "Mod Copy"}, false, ""},
+        {"the mod in a twin folder", {"MyMod"}, true, ""},
+        {"a stray copy", {}, false, kStray},
+        {"a stray copy and the mod in MyMod", {"MyMod"}, false, kStray},
+        {"a stray copy of ahto", {}, false, kStrayOfAhto},
     };
     std::size_t runs = 0;
     for (const Variant& variant : variants) {
@@ -591,11 +593,11 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          {"streammusic\\MUS_AREA_CANT1.ORIGINAL.WAV -> " + cant1 + ".original.wav",
           cant1 + ".original.wav -> " + cant1 + ".wav"},
          true, {"1 track set for the mod's music"}},
-        {"the mod's file alone at its name, the game's in capitals",
+        {"the track's only file at its mod name, and a look-alike of the game's file",
          [&](FolderState& s) { s.Apply({ahto + ".wav", "streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV"}); },
-         {"streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV -> " + ahto + ".original.wav",
-          ahto + ".original.wav -> " + ahto + ".wav"},
-         true, {}},
+         {}, false,
+         {ahto + ".mod.wav is the only file under its track's names, but streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV could "
+                 "be the game's own track too"}},
         {"a stray copy of a stock track, the mod in its own folder",
          [&](FolderState& s) {
              mod_in(s, "MyMod");
@@ -617,6 +619,16 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          {"reached"}, false,
          {"Mod music is not available: 2 files could be " + acad +
           ".mod.wav: Mod Copy\\mus_sbat_acad.mod.wav and MyMod\\streamsounds\\mus_sbat_acad.mod.wav."}},
+        {"an old look-alike in the music folder, the mod in its own folder, and a folder that cannot be read",
+         [&](FolderState& s) {
+             mod_in(s, "MyMod");
+             s.files[acad + ".MOD.WAV"] = "old";
+             s.files["Locked"] = "";
+             s.listed_as["Locked"] = EntryKind::kFolder;  // listed, but it cannot be read
+         },
+         {"reached"}, false,
+         {"6 of the mod's 7 files are not in place, and 2 files could be " + acad + ".mod.wav: " + acad +
+          ".MOD.WAV and MyMod\\" + acad + ".mod.wav"}},
         {"the mod unpacked twice",
          [&](FolderState& s) {
              FolderState copy = s;
