@@ -558,6 +558,10 @@ TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
                 : Made(mistake, target == Target::kNormal ? NormalMusic() : ModActive(), Left::kExtraFiles);
             for (const std::string& folder : state.folders)
                 expected.folders.insert(folder == mistake.streammusic_as ? "streammusic" : folder);
+#ifdef _WIN32
+            // Windows finds a music folder under its name in any case: it keeps its own spelling.
+            expected.Apply({"streammusic", mistake.streammusic_as});
+#endif
             EXPECT_EQ(after, expected) << where;
             EXPECT_TRUE(Look(after).Plan(target).Reached()) << where;
         }
