@@ -346,7 +346,16 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now) {
 namespace vornhaskel::game_folder {
 
 std::string FolderLine(const Resolution& resolution) {
+    if (resolution.Found() && !resolution.store.empty()) return "Game folder: " + FoundWhere(resolution.Taken(), resolution.store);
     return (resolution.Found() ? "Game folder: " : "Folder: ") + Printable(resolution.Taken());
+}
+
+std::string FoundWhere(std::string_view folder, std::string_view store) {
+    return Printable(folder) + " (" + std::string(store) + ")";
+}
+
+std::string InstallsFound(std::size_t count) {
+    return "The game is installed in " + std::to_string(count) + " folders. Choose the one to use:";
 }
 
 std::string Lacks(const Resolution& resolution) {
