@@ -81,10 +81,10 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         greyed, = access.find(access.window(self.repair_title, "Close"), access.pyatspi.ROLE_PUSH_BUTTON, button)
         return greyed.description
 
-    def rename_lines(self, window):
+    def rename_lines(self, window, heading):
         access = self.x.accessible()
         dialog = access.window(self.repair_title, "Close")
-        renames, = access.find(dialog, access.pyatspi.ROLE_LIST_BOX, "Normal music first renames:")
+        renames, = access.find(dialog, access.pyatspi.ROLE_LIST_BOX, heading)
         return [row.name for row in renames]
 
     def read_message(self, window):
@@ -117,7 +117,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         rows = [problems.getChildAtIndex(i) for i in range(problems.childCount)]
         self.assertEqual(len(rows), 7, "a row for each of the mod's files")
         self.assertTrue(all(row.getRole() == access.pyatspi.ROLE_LIST_ITEM for row in rows))
-        self.assertTrue(rows[0].name.startswith("streammusic\\mus_area_ahto.mod.wav is missing"), rows[0].name)
+        self.assertTrue(rows[0].name.startswith(self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"),
+                        rows[0].name)
         mod_music, = access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON, "Mod music")
         self.assertEqual(mod_music.description, f"Mod music is greyed out: {rows[0].name}. 6 more reasons are "
                                                 "listed in this window.")

@@ -72,13 +72,13 @@ class WineProgram(ProgramCases):
         text = "\n".join(self.inspect("dialog", self.repair_title)["texts"])
         return re.search(rf"{button} is greyed out: [^\n]*?\.(?= |\n|$)", text).group(0)
 
-    def rename_lines(self, window):
-        """The first list's pages, turned with its link "Next renames"."""
+    def rename_lines(self, window, heading):
+        """The list's pages, turned with its link "Next renames"."""
         lines = []
         shown = self.inspect("dialog", self.repair_title)
         while True:
-            text = next(text for text in shown["texts"] if "Normal music first renames:" in text)
-            page = text.split("Normal music first renames:\n")[1].split("\n")
+            text = next(text for text in shown["texts"] if heading in text)
+            page = text.split(heading + "\n")[1].split("\n")
             shown_here = [line[2:] for line in page[:page.index(next(line for line in page
                                                                      if not line.startswith("\u2022 ")))]]
             pages = page[len(shown_here)]
