@@ -7,13 +7,13 @@
 // directory that leads to no game folder, the run looks where the game stores
 // installed it: one game folder found is taken, and the dialog says which
 // store led to it; among several the player picks one, or the chooser. A
-// folder given or chosen is never replaced by one found. "Choose the game folder" opens the
-// chooser; the folder chosen is looked at the same way, and Cancel shows the
-// same folder again. A folder that cannot be listed or entered is named in a
-// message with the system's words, and the chooser opens above it; Cancel there
-// goes back to the last folder shown. A choice of music stands only if the
-// folder, read again, is as the dialog showed it; then the plan runs, and a
-// message says what the folder now holds.
+// folder given or chosen is never replaced by one found. "Choose the game
+// folder" opens the chooser; the folder chosen is looked at the same way, and
+// Cancel shows the same folder again. A folder that cannot be listed or
+// entered is named in a message with the system's words, and the chooser opens
+// above it; Cancel there goes back to the last folder shown. A choice of music
+// stands only if the folder, read again, is as the dialog showed it; then the
+// plan runs, and a message says what the folder now holds.
 #pragma once
 
 #include <cstddef>

@@ -346,8 +346,9 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now) {
 namespace vornhaskel::game_folder {
 
 std::string FolderLine(const Resolution& resolution) {
-    if (resolution.Found() && !resolution.store.empty()) return "Game folder: " + FoundWhere(resolution.Taken(), resolution.store);
-    return (resolution.Found() ? "Game folder: " : "Folder: ") + Printable(resolution.Taken());
+    if (!resolution.Found()) return "Folder: " + Printable(resolution.Taken());
+    return "Game folder: " + (resolution.store.empty() ? Printable(resolution.Taken())
+                                                       : FoundWhere(resolution.Taken(), resolution.store));
 }
 
 std::string FoundWhere(std::string_view folder, std::string_view store) {
