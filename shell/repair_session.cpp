@@ -63,25 +63,51 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
     return EXIT_SUCCESS;
 }
 
+// Where a run given no folder starts, in `place`: the working directory (""),
+// unless it leads to no game folder and the stores' records lead to some; then
+// the one they lead to, the one the player picks among several, or the folder
+// chosen instead. False where the player cancels the choice.
+bool StartWithoutAFolder(RepairWindows& windows, const FindInstalls& find_installs, stores::Install& place) {
+    const game_folder::Resolution here = game_folder::Resolve("");
+    if (!here.found.empty()) return true;
+    const std::vector<stores::Install> installs = find_installs();
+    if (installs.size() == 1) place = installs.front();
+    while (installs.size() > 1) {
+        const std::optional<std::size_t> picked = windows.ChooseInstall(installs);
+        if (!picked) return false;
+        if (*picked < installs.size()) {
+            place = installs[*picked];
+            break;
+        }
+        if (std::optional<std::string> chosen = windows.Choose(here.Taken())) {
+            place.folder = std::move(*chosen);
+            break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-int RunSession(RepairWindows& windows, const std::string& given) {
-    std::string folder = given;
-    std::optional<std::string> shown;  // the folder of the last dialog
+int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs) {
+    stores::Install place{given, {}};  // the folder to look at, and the store whose record led to it, if one did
+    if (given.empty() && !StartWithoutAFolder(windows, find_installs, place)) return EXIT_SUCCESS;
+    std::optional<stores::Install> shown;  // the folder of the last dialog
     for (;;) {
-        const game_folder::Resolution resolution = game_folder::Resolve(folder);
+        game_folder::Resolution resolution = game_folder::Resolve(place.folder);
+        if (resolution.Found()) resolution.store = place.where;
         if (const std::string failure = Open(windows, resolution); !failure.empty()) {
             windows.Tell(failure, true);
             if (std::optional<std::string> chosen = windows.Choose(FolderAbove(Absolute(resolution.Taken()))))
-                folder = std::move(*chosen);
+                place = {std::move(*chosen), {}};
             else if (shown)
-                folder = *shown;
+                place = *shown;
             else
                 return EXIT_FAILURE;
             continue;
         }
-        folder = resolution.folder;  // a full path, whatever the working directory
-        shown = folder;
+        place.folder = resolution.folder;  // a full path, whatever the working directory
+        shown = place;
         FolderReport report = ExamineFolder();
         const Answer answer = AnswerOnAFreshLook(
             report,
@@ -91,7 +117,7 @@ int RunSession(RepairWindows& windows, const std::string& given) {
             });
         switch (answer) {
         case Answer::kChoose:
-            if (std::optional<std::string> chosen = windows.Choose(resolution.Taken())) folder = std::move(*chosen);
+            if (std::optional<std::string> chosen = windows.Choose(resolution.Taken())) place = {std::move(*chosen), {}};
             continue;
         case Answer::kNormalMusic:
             return RunPlan(windows, report, Target::kNormal);

@@ -3,16 +3,21 @@
 // its windows through RepairWindows, as a backend.
 //
 // The folder given ("" for the working directory) is resolved to a game folder
-// and entered, then the dialog asks about it. "Choose the game folder" opens the
-// chooser; the folder chosen is looked at the same way, and Cancel shows the
-// same folder again. A folder that cannot be listed or entered is named in a
-// message with the system's words, and the chooser opens above it; Cancel there
-// goes back to the last folder shown. A choice of music stands only if the
-// folder, read again, is as the dialog showed it; then the plan runs, and a
-// message says what the folder now holds.
+// and entered, then the dialog asks about it. Given no folder, in a working
+// directory that leads to no game folder, the run looks where the game stores
+// installed it: one game folder found is taken, and the dialog says which
+// store led to it; among several the player picks one, or the chooser. A
+// folder given or chosen is never replaced by one found. "Choose the game
+// folder" opens the chooser; the folder chosen is looked at the same way, and
+// Cancel shows the same folder again. A folder that cannot be listed or
+// entered is named in a message with the system's words, and the chooser opens
+// above it; Cancel there goes back to the last folder shown. A choice of music
+// stands only if the folder, read again, is as the dialog showed it; then the
+// plan runs, and a message says what the folder now holds.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +27,7 @@
 
 #include "game_folder.hpp"
 #include "repair.hpp"
+#include "stores.hpp"
 
 namespace vornhaskel::repair {
 
@@ -43,14 +49,25 @@ public:
     // The folder chooser, opened at `start`: the folder chosen, or nothing on Cancel.
     virtual std::optional<std::string> Choose(const std::string& start) = 0;
 
+    // The choice among several game folders that the stores' records lead to:
+    // a button for each, captioned with its full path, then "Choose another
+    // folder…" and Cancel. The index of the folder picked, installs.size() for
+    // the chooser, or nothing on Cancel.
+    virtual std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>& installs) = 0;
+
     // One message with the tool's title, returning once dismissed; a failure's
     // shows as an error, and its text begins with what failed.
     virtual void Tell(const std::string& text, bool failure) = 0;
 };
 
-// Runs the tool to its end: 0 after a repair or Close, 1 after a failure's message,
-// or when the folder given could not be opened and no other was chosen.
-int RunSession(RepairWindows& windows, const std::string& given);
+// Where the game stores installed game folders: stores::FindInstalls on this machine.
+using FindInstalls = std::function<std::vector<stores::Install>()>;
+
+// Runs the tool to its end: 0 after a repair, Close or Cancel, 1 after a
+// failure's message, or when the folder given could not be opened and no other
+// was chosen. `find_installs` is asked only when no folder is given and the
+// working directory leads to no game folder.
+int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs);
 
 // The player's answer to a dialog on the working directory, given on the folder
 // as it is when it is given: `ask(report, changed)` shows `report` and returns

@@ -24,6 +24,7 @@ struct Resolution {
     std::vector<std::string> missing_folders;  // of "streammusic" and "streamsounds", in `folder` itself
     std::error_code error;                     // why `folder` could not be listed; then nothing was found
     bool mod_download = false;                 // `folder` holds both music folders, but only the mod's files
+    std::string store;  // the store whose record led to the game folder ("Steam library"); "" where a player gave it
 
     bool Found() const { return found.size() == 1; }
     // The folder to work in: the game folder found, else the folder looked at.

@@ -359,7 +359,17 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now) {
 namespace vornhaskel::game_folder {
 
 std::string FolderLine(const Resolution& resolution) {
-    return (resolution.Found() ? "Game folder: " : "Folder: ") + Printable(resolution.Taken());
+    if (!resolution.Found()) return "Folder: " + Printable(resolution.Taken());
+    return "Game folder: " + (resolution.store.empty() ? Printable(resolution.Taken())
+                                                       : FoundWhere(resolution.Taken(), resolution.store));
+}
+
+std::string FoundWhere(std::string_view folder, std::string_view store) {
+    return Printable(folder) + " (" + std::string(store) + ")";
+}
+
+std::string InstallsFound(std::size_t count) {
+    return "The game is installed in " + std::to_string(count) + " folders. Choose the one to use:";
 }
 
 std::string Lacks(const Resolution& resolution) {

@@ -4,6 +4,7 @@
 // this platform's separator, and a name's control characters written out.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -74,8 +75,17 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
 namespace vornhaskel::game_folder {
 
 // The dialog's line that names the folder: "Game folder: PATH" once found, else
-// "Folder: PATH".
+// "Folder: PATH"; where a store's record led to it, the store follows:
+// "Game folder: PATH (Steam library)".
 std::string FolderLine(const Resolution& resolution);
+
+// A game folder that a store's record led to, as the choice among several
+// lists it: "PATH (Steam library)".
+std::string FoundWhere(std::string_view folder, std::string_view store);
+
+// The lead of the choice among the game folders that the stores' records lead
+// to: "The game is installed in 2 folders. Choose the one to use:".
+std::string InstallsFound(std::size_t count);
 
 // For a resolution that found no game folder or several: what the folder lacks,
 // "PATH is not the game folder: it has no streamsounds folder.", and what was

@@ -1221,6 +1221,7 @@ public:
         : root_(std::move(root)), game_(std::move(game)), answers_(std::move(answers)), chosen_(std::move(chosen)) {}
 
     std::function<void()> while_asked;  // done to the folder while the first dialog is open
+    std::vector<std::optional<std::size_t>> picks;  // among the installs found, in order: nothing for Cancel
     std::string refused;                // a folder that cannot be entered
     std::vector<std::string> log;
 
@@ -1240,13 +1241,28 @@ public:
         log.push_back("choose at " + Shown(start));
         const std::string chosen = Next(chosen_, std::string());
         if (chosen.empty()) return std::nullopt;
-        return chosen == "Game" ? game_ : (fs::path(root_) / chosen).string();
+        return Path(chosen);
+    }
+    std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>& installs) override {
+        std::string shown = "pick among ";
+        for (const stores::Install& install : installs)
+            shown += (&install == &installs.front() ? "" : ", ") + Shown(game_folder::FoundWhere(install.folder, install.where));
+        log.push_back(shown);
+        return Next(picks, std::optional<std::size_t>());
+    }
+    // The stores' records, which lead to `installs` ("Game" or a folder of the scratch folder).
+    std::vector<stores::Install> FindInstalls(std::vector<stores::Install> installs) {
+        log.push_back("look in the stores");
+        for (stores::Install& install : installs) install.folder = Path(install.folder);
+        return installs;
     }
     void Tell(const std::string& text, bool failure) override {
         log.push_back((failure ? "failure: " : "message: ") + Shown(text));
     }
 
 private:
+    std::string Path(const std::string& name) const { return name == "Game" ? game_ : (fs::path(root_) / name).string(); }
+
     template <typename T>
     static T Next(std::vector<T>& script, T otherwise) {
         if (script.empty()) return otherwise;
@@ -1268,7 +1284,8 @@ private:
 
 // One run each from the scratch folder, which holds the game folder (the mod's
 // files not in place, the game's parked), "Downloads" (no game folder) and
-// "Locked" (a folder that cannot be entered): where it starts, what the player does, what the
+// "Locked" (a folder that cannot be entered), or from Downloads: where it
+// starts, where the stores' records lead, what the player does, what the
 // windows show, its exit status, and whether the game folder ends with the
 // normal music.
 TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
@@ -1281,17 +1298,23 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
     const std::string mixed = "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.";
     struct Case {
         const char* name;
-        std::string given;
-        std::vector<repair::Answer> answers;
-        std::vector<std::string> chosen;
+        std::string given = {};
+        std::vector<repair::Answer> answers = {};
+        std::vector<std::string> chosen = {};
         std::vector<std::string> log;
         int status;
         bool repaired;
         bool mod_file_arrives = false;  // while the first dialog is open
+        std::vector<stores::Install> installs = {};  // where the stores' records lead
+        std::vector<std::optional<std::size_t>> picks = {};
+        bool in_downloads = false;  // started there, not in the scratch folder
     };
+    const std::vector<stores::Install> two = {{"Other", "Heroic"}, {"Game", "Steam library"}};
+    const std::string pick = "pick among <root>/Other (Heroic), <root>/Game (Steam library)";
     const Case cases[] = {
-        {"the game folder below, repaired", "", {kNormalMusic}, {},
-         {"ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+        {"the game folder below, repaired; the stores are not asked", "", {kNormalMusic}, {},
+         {"ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true, false,
+         {{"Other", "Steam library"}}},
         {"closed", "Game", {kClose}, {}, {"ask Game folder: <root>/Game"}, 0, false},
         {"a folder given that is not there, then the game folder chosen", "no such folder", {kNormalMusic}, {"Game"},
          {"failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>",
@@ -1313,6 +1336,27 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
           "ask Folder: <root>/Downloads, no game folder"}, 0, false},
         {"the folder changed under the dialog: asked again, afresh", "Game", {kNormalMusic, kClose}, {},
          {"ask Game folder: <root>/Game", "ask Game folder: <root>/Game, changed"}, 0, false, true},
+        {.name = "started in Downloads, the one install found taken and its store named", .answers = {kNormalMusic},
+         .log = {"look in the stores", "ask Game folder: <root>/Game (Steam library)",
+                 "message: The folder now has the normal music."},
+         .status = 0, .repaired = true, .installs = {{"Game", "Steam library"}}, .in_downloads = true},
+        {.name = "two installs found, the second picked", .answers = {kClose},
+         .log = {"look in the stores", pick, "ask Game folder: <root>/Game (Steam library)"},
+         .status = 0, .repaired = false, .installs = two, .picks = {1}, .in_downloads = true},
+        {.name = "two installs found, another folder chosen: the game, with no store named", .answers = {kNormalMusic},
+         .chosen = {"Game"},
+         .log = {"look in the stores", pick, "choose at <root>/Downloads", "ask Game folder: <root>/Game",
+                 "message: The folder now has the normal music."},
+         .status = 0, .repaired = true, .installs = two, .picks = {2}, .in_downloads = true},
+        {.name = "two installs found, the chooser cancelled: the choice again, then Cancel: nothing done",
+         .chosen = {""}, .log = {"look in the stores", pick, "choose at <root>/Downloads", pick},
+         .status = 0, .repaired = false, .installs = two, .picks = {2, std::nullopt}, .in_downloads = true},
+        {.name = "none installed: the dialog on the working directory", .answers = {kClose},
+         .log = {"look in the stores", "ask Folder: <root>/Downloads, no game folder"},
+         .status = 0, .repaired = false, .in_downloads = true},
+        {.name = "a folder given wins: the stores are not asked", .given = "Downloads", .answers = {kClose},
+         .log = {"ask Folder: <root>/Downloads, no game folder"},
+         .status = 0, .repaired = false, .installs = {{"Game", "Steam library"}}},
     };
     const std::string arriving = "streammusic\\mus_area_ahto.mod.wav";
     for (const Case& c : cases) {
@@ -1327,7 +1371,11 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         ScriptedWindows windows(root, game.root().string(), c.answers, c.chosen);
         windows.refused = "<root>/Locked";
         if (c.mod_file_arrives) windows.while_asked = [&] { WriteFile(game.root() / Native(arriving), "mod"); };
-        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given), c.status);
+        windows.picks = c.picks;
+        if (c.in_downloads) fs::current_path("Downloads");
+        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given,
+                                     [&] { return windows.FindInstalls(c.installs); }),
+                  c.status);
         EXPECT_EQ(windows.log, c.log);
         FolderState expected = c.repaired ? stock : parked;
         if (c.mod_file_arrives) expected.files[arriving] = "mod";

@@ -26,3 +26,6 @@ while IFS= read -r line; do
     esac
 done <"$from/share/$entry" >"$share/$entry"
 echo "vornhaskel is in the desktop menu, started as $bin/vornhaskel-launch"
+echo "From the menu it finds the game by itself where Steam (every library, SD cards too),"
+echo "Heroic, Lutris or Wine installed it; where it finds none, choose the game folder."
+echo "Steam Deck: add $bin/vornhaskel-launch to Steam as a non-Steam game to use it in Game Mode."

@@ -4,14 +4,21 @@
 //   vornhaskel-launch FOLDER   enters the game folder that FOLDER leads to and
 //                              becomes vornhaskel (exec), so the exit status is
 //                              the program's
-//   vornhaskel-launch          asks for the folder first; Cancel ends with 0
-//   vornhaskel-launch --repair [FOLDER]
+//   vornhaskel-launch          looks where the game stores installed the game:
+//                              one game folder found is entered at once; among
+//                              several the player picks one, or the chooser;
+//                              with none the chooser asks, opened in the first
+//                              Steam library. Cancel ends with 0
+//   vornhaskel-launch --repair FOLDER
 //                              the same for vornhaskel-repair
+//   vornhaskel-launch --repair starts vornhaskel-repair in the home folder,
+//                              where it looks for the game itself
 //
 // Where the folder leads to no game folder or to several, a message says what it
 // lacks and the chooser asks again, opened there; where it cannot be listed or
 // entered, a message says why, and the chooser asks again. It only lists
-// folders: nothing is renamed before the program's own window.
+// folders and reads the stores' records: nothing is renamed before the
+// program's own window.
 #include <gtk/gtk.h>
 
 #include <cerrno>
@@ -26,7 +33,9 @@
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
+#include "install_choice.hpp"
 #include "repair_words.hpp"
+#include "stores.hpp"
 
 namespace {
 
@@ -78,14 +87,31 @@ std::string FolderAbove(const std::string& folder) {
     return split == std::string::npos || split == 0 ? std::string("/") : folder.substr(0, split);
 }
 
-bool IsFolder(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR); }
+// The first window of the launcher: GTK, and the icon every window shows.
+void StartGtk() {
+    gtk_init(nullptr, nullptr);
+    vornhaskel::SetApplicationIcon(nullptr);
+}
 
-// Where the chooser opens: the usual game library folder when there is one, else home.
+// Where the chooser opens: the first Steam library's game folders when there is one, else home.
 std::string StartFolder() {
-    const std::string home = g_get_home_dir();
-    for (const char* library : {"/.steam/steam/steamapps/common", "/.local/share/Steam/steamapps/common"})
-        if (IsFolder(home + library)) return home + library;
-    return home;
+    if (std::string common = vornhaskel::stores::FirstSteamCommon(); !common.empty()) return common;
+    return g_get_home_dir();
+}
+
+// The game folder that the stores' records lead to: the one found, or the one
+// the player picks among several, or the folder chosen instead; Cancel ends
+// the launcher. Nothing where none is found.
+std::optional<std::string> FromTheStores() {
+    const std::vector<vornhaskel::stores::Install> installs = vornhaskel::stores::FindInstalls();
+    if (installs.size() <= 1) return installs.empty() ? std::nullopt : std::optional(installs.front().folder);
+    StartGtk();
+    for (;;) {
+        const std::optional<std::size_t> picked = vornhaskel::ChooseInstall("vornhaskel", installs);
+        if (!picked) std::exit(EXIT_SUCCESS);
+        if (*picked < installs.size()) return installs[*picked].folder;
+        if (std::optional<std::string> chosen = vornhaskel::ChooseGameFolder("vornhaskel", StartFolder())) return chosen;
+    }
 }
 
 // Starts `name` in the game folder that `folder` leads to, or asks for one with
@@ -94,13 +120,12 @@ std::string StartFolder() {
 // or entered is named with the system's words, and the chooser opens above it.
 // Cancel ends with 0, or with 1 right after a folder that could not be opened.
 [[noreturn]] void Launch(std::optional<std::string> folder, const char* name) {
-    std::string start = StartFolder();
+    std::optional<std::string> start;  // where the chooser opens; StartFolder() at first
     bool failed = false;  // the last folder looked at could not be opened
     for (;;) {
         if (!folder) {
-            gtk_init(nullptr, nullptr);
-            vornhaskel::SetApplicationIcon(nullptr);
-            folder = vornhaskel::ChooseGameFolder("vornhaskel", start);
+            StartGtk();
+            folder = vornhaskel::ChooseGameFolder("vornhaskel", start ? *start : StartFolder());
             if (!folder) std::exit(failed ? EXIT_FAILURE : EXIT_SUCCESS);
         }
         const vornhaskel::game_folder::Resolution resolution = vornhaskel::game_folder::Resolve(*folder);
@@ -131,5 +156,8 @@ int main(int argc, char** argv) {
     const char* name = repair ? "vornhaskel-repair" : "vornhaskel";
     const int folders = argc - 1 - repair;
     if (folders > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
-    Launch(folders == 1 ? std::optional<std::string>(argv[argc - 1]) : std::nullopt, name);
+    if (folders == 1) Launch(argv[argc - 1], name);
+    // The repair tool looks where the stores installed the game itself, and asks in its own dialog.
+    if (repair) Fail(StartIn(g_get_home_dir(), name));
+    Launch(FromTheStores(), name);
 }

@@ -1,7 +1,8 @@
 // vornhaskel-repair for Linux: brings a folder that a switch left half done to
 // one music, with the program's own renames.
 //
-//   vornhaskel-repair [FOLDER]   the working directory when no folder is given
+//   vornhaskel-repair [FOLDER]   the working directory when no folder is given,
+//                                or where the game stores installed the game
 //
 // The run itself is RunSession's (repair_session.hpp); this file draws its
 // windows with GTK. The dialog names the folder, says in one line what it holds,
@@ -23,6 +24,7 @@
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
+#include "install_choice.hpp"
 #include "repair_words.hpp"
 #include "repair.hpp"
 #include "repair_session.hpp"
@@ -299,6 +301,10 @@ public:
         return vornhaskel::ChooseGameFolder(kTitle, start);
     }
 
+    std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
+        return vornhaskel::ChooseInstall(kTitle, installs);
+    }
+
     void Tell(const std::string& text, bool failure) override {
         vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO, kTitle, text.c_str());
     }
@@ -317,7 +323,8 @@ int main(int argc, char** argv) {
             windows.Tell("usage: vornhaskel-repair [GAME_FOLDER]", true);
             return EXIT_FAILURE;
         }
-        return vornhaskel::repair::RunSession(windows, argc == 2 ? argv[1] : "");
+        return vornhaskel::repair::RunSession(windows, argc == 2 ? argv[1] : "",
+                                              [] { return vornhaskel::stores::FindInstalls(); });
     } catch (const std::exception& failure) {
         windows.Tell(failure.what(), true);
         return EXIT_FAILURE;

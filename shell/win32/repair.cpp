@@ -1,7 +1,8 @@
 // vornhaskel-repair.exe: brings a half-switched game folder back to one music.
 //
 // It starts from the one argument (a folder dropped onto the exe arrives as that
-// argument), else the working directory. The run itself is RunSession's
+// argument), else the working directory, or where the game stores installed the
+// game when that leads to no game folder. The run itself is RunSession's
 // (repair_session.hpp); this file draws its windows. A task dialog names the
 // folder, says in one line what it holds and offers each music that a plan can
 // still reach, or the folder chooser where the folder leads to no game folder or
@@ -29,6 +30,7 @@
 #include <vector>
 
 #include "game_folder.hpp"
+#include "names.hpp"
 #include "repair_words.hpp"
 #include "process.hpp"
 #include "repair.hpp"
@@ -412,6 +414,43 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     return chosen;
 }
 
+// The choice among several game folders found: a task dialog that says where
+// each was found, with a command link for each, captioned with its full path,
+// then one for the chooser, and Cancel. The index of the folder picked,
+// installs.size() for the chooser, or nothing on Cancel.
+std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) {
+    constexpr int kFirstFolderId = 200;
+    std::string content = vornhaskel::game_folder::InstallsFound(installs.size());
+    std::vector<std::wstring> captions;
+    for (const vornhaskel::stores::Install& install : installs) {
+        content += "\n\u2022 " + vornhaskel::game_folder::FoundWhere(install.folder, install.where);
+        std::wstring caption;  // an & would mark an access key
+        for (const wchar_t c : Utf8ToWide(vornhaskel::Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
+        captions.push_back(std::move(caption));
+    }
+    captions.emplace_back(L"Choose &another folder\u2026");
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    for (const std::wstring& caption : captions)
+        buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
+    const std::wstring text = Utf8ToWide(content);
+
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = kTitle;
+    config.pszContent = text.c_str();
+    config.pButtons = buttons.data();
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.nDefaultButton = kFirstFolderId;
+    int chosen = 0;
+    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
+        throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), "The window could not be shown");
+    if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
+    return static_cast<std::size_t>(chosen - kFirstFolderId);
+}
+
 class Win32RepairWindows final : public vornhaskel::repair::RepairWindows {
 public:
     std::error_code Enter(const std::string& folder) override {
@@ -438,6 +477,10 @@ public:
         return vornhaskel::WideToUtf8(picked);
     }
 
+    std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
+        return ::ChooseInstall(installs);
+    }
+
     void Tell(const std::string& text, bool failure) override {
         ::Tell(Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
     }
@@ -451,7 +494,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
         Win32RepairWindows windows;
-        return vornhaskel::repair::RunSession(windows, GivenFolder());
+        return vornhaskel::repair::RunSession(windows, GivenFolder(), [] { return vornhaskel::stores::FindInstalls(); });
     } catch (const std::exception& failure) {
         TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);
     }

@@ -3,6 +3,7 @@
 usage: python3 test_gtk.py PATH_TO_VORNHASKEL PATH_TO_REPAIR PATH_TO_LAUNCHER DESKTOP_ENTRY"""
 
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -11,7 +12,7 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import ProgramCases, gamefolder, wait_for
+from harness import ProgramCases, gamefolder, looks_in_the_stores, made_up_home, wait_for, write_steam_libraries
 
 
 LAUNCHER = DESKTOP_ENTRY = None
@@ -21,6 +22,13 @@ DESKTOP_ID = "org.vornhaskel.vornhaskel"
 class GtkProgram(ProgramCases, unittest.TestCase):
     artefact_prefix = "gtk"
     repair_text_sizes = ({}, {"GDK_DPI_SCALE": "1.5"})
+    reads_removable_drives = True
+
+    def setUp(self):
+        super().setUp()
+        # Every program runs in a home of its own, empty but for what a case puts there.
+        self.home = Path(tempfile.mkdtemp(prefix="vornhaskel-home-"))
+        self.addCleanup(shutil.rmtree, self.home, ignore_errors=True)
 
     def from_desktop(self, folder=None):
         """The desktop entry's command, with %f filled in as a desktop does: the folder, or nothing."""
@@ -49,8 +57,9 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         return chooser
 
     def start(self, folder=None, command=None, env=None, title=None):
-        """Every program runs on the accessibility bus, as on a desktop."""
-        return super().start(folder, command, dict(self.x.accessible().env, **(env or {})), title)
+        """Every program runs on the accessibility bus, as on a desktop, in the case's made-up home."""
+        return super().start(folder, command, dict(self.x.accessible().env, **made_up_home(self.home), **(env or {})),
+                             title)
 
     def read_repair_dialog(self, window, reasons_open=True):
         access = self.x.accessible()
@@ -108,7 +117,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         rows = [problems.getChildAtIndex(i) for i in range(problems.childCount)]
         self.assertEqual(len(rows), 7, "a row for each of the mod's files")
         self.assertTrue(all(row.getRole() == access.pyatspi.ROLE_LIST_ITEM for row in rows))
-        self.assertTrue(rows[0].name.startswith(self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"), rows[0].name)
+        self.assertTrue(rows[0].name.startswith(self.shown("streammusic/mus_area_ahto.mod.wav") + " is missing"),
+                        rows[0].name)
         mod_music, = access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON, "Mod music")
         self.assertEqual(mod_music.description, f"Mod music is greyed out: {rows[0].name}. 6 more reasons are "
                                                 "listed in this window.")
@@ -155,6 +165,62 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
 
+    def install(self, library, name):
+        """A game folder with the normal music that Steam installed in `library` as `name`, and its files."""
+        game = Path(library) / "steamapps" / "common" / name
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        return game, normal
+
+    @looks_in_the_stores
+    def test_launcher_from_the_menu_starts_the_program_in_the_one_game_folder_steam_installed(self):
+        """Beside it, a game of the same engine, whose music folders hold none of the managed names, and
+        another game: neither is offered."""
+        steam = self.home / ".local" / "share" / "Steam"
+        write_steam_libraries(steam, [steam])
+        game, normal = self.install(steam, "The Game")
+        gamefolder.write(steam / "steamapps" / "common" / "Sister Game", {"streammusic/mus_theme.wav": b"x"})
+        (steam / "steamapps" / "common" / "Another Game" / "data").mkdir(parents=True)
+        window = self.start_elsewhere(self.from_desktop())
+        self.assert_rename_click_switches(window, normal, game)
+
+    @looks_in_the_stores
+    def test_launcher_and_repair_from_the_menu_offer_each_game_folder_found_and_take_the_one_picked(self):
+        """Steam in the home, and a second library elsewhere that its record names: the choice says where each
+        was found, with a button for each; the launcher starts the program in the second, and the repair tool,
+        started in Downloads, looks at the first."""
+        steam = self.home / ".local" / "share" / "Steam"
+        card = self.folder / "card" / "SteamLibrary"
+        write_steam_libraries(steam, [steam, card])
+        first, first_files = self.install(steam, "The Game")
+        second, normal = self.install(card, "The Game")
+        self.start_elsewhere(self.from_desktop(), title=self.dialog_title)
+        access = self.x.accessible()
+        dialog = access.window(self.dialog_title, str(second))
+        self.x.screenshot(self.x.wait_window(self.dialog_title), f"{self.artefact_prefix}-launcher-choice.png")
+        self.assertEqual(self.texts(dialog), ["The game is installed in 2 folders. Choose the one to use:",
+                                              f"\u2022 {first} (Steam library)\n\u2022 {second} (Steam library)"])
+        self.assertEqual([button.name for button in access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)],
+                         [str(first), str(second), "Choose another folder\u2026", "Cancel"])
+        self.x.activate(self.x.wait_window(self.dialog_title))
+        self.x.key("Tab", "Return")  # from the first folder's button, which has the focus, to the second's
+        window = self.x.wait_window(self.title)
+        self.assert_rename_click_switches(window, normal, second)
+        self.assertEqual(gamefolder.read(first), first_files)
+
+        (self.folder / "Downloads").mkdir()
+        choice = self.start(self.folder / "Downloads", command=self.repair_command, title=self.repair_title)
+        access.window(self.repair_title, str(first))
+        self.x.activate(choice)
+        self.x.key("Return")
+        window = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != choice],
+                          "the repair dialog")[0]
+        self.assert_repair_dialog(window, [f"Game folder: {first} (Steam library)"], enabled=["Mod music"])
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(first), first_files, "nothing renamed before the player acts")
+
+    @looks_in_the_stores
     def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)
@@ -179,6 +245,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(self.x.visible_windows(self.title), [])
 
+    @looks_in_the_stores
     def test_escape_in_the_chooser_starts_nothing(self):
         normal = gamefolder.normal_music()
         gamefolder.write(self.folder, normal)

@@ -32,7 +32,8 @@ SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 224 * 1024}
 FIRST_ICON = {"vornhaskel": 30001, "vornhaskel-repair": 30006}
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll",
-               "ole32.dll", "shell32.dll"}  # the last two for the repair tool's folder chooser
+               "ole32.dll", "shell32.dll",  # these two for the repair tool's folder chooser
+               "advapi32.dll"}  # and the registry, where the game stores record their installs
 
 
 class PeFile:

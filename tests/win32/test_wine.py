@@ -15,7 +15,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from harness import ProgramCases, gamefolder, wait_for  # noqa: E402
+from harness import ProgramCases, gamefolder, wait_for, write_steam_libraries  # noqa: E402
 
 EXE = REPAIR_EXE = INSPECT = PREFIXES = None
 
@@ -201,6 +201,54 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         (self.folder / "repair.bat").write_bytes(f'@"{exe}" "{windows}\\"\r\n'.encode())
         window = self.start(command=["wine", "cmd", "/c", "repair.bat"], title=self.repair_title)
         self.choose_normal_music(window, folder, stock)
+
+    def wine(self, *command):
+        subprocess.run(["wine", *command], env=dict(self.x.env, **self.extra_env), check=True, capture_output=True,
+                       timeout=60)
+
+    def add_drive(self, letter, folder):
+        """`folder` as the drive `letter` of the case's prefix, until the case ends."""
+        drive = Path(PREFIXES, self.prefix, "dosdevices", letter)
+        self.assertFalse(os.path.lexists(drive), f"the prefix has a drive {letter} already")
+        drive.symlink_to(folder)
+        self.addCleanup(drive.unlink)
+
+    def test_repair_from_an_empty_folder_takes_the_game_from_a_steam_library_on_another_drive(self):
+        """Steam's own folder in the registry as Steam keeps it, in lower case with forward slashes; its record
+        names a library on E:. From an empty folder the tool takes the game folder there and says which store led
+        to it; with a second game folder, in Steam's own folder, it offers both as command links."""
+        steam = self.folder / "Steam"
+        drive = self.folder / "drive-e"
+        write_steam_libraries(steam, [self.shown_path(steam), "E:\\SteamLibrary"])
+        game = drive / "SteamLibrary" / "steamapps" / "common" / "The Game"
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(game, gamefolder.parked(stock))
+        self.add_drive("e:", drive)
+        self.wine("reg", "add", "HKCU\\Software\\Valve\\Steam", "/v", "SteamPath", "/d",
+                  self.shown_path(steam).lower().replace("\\", "/"), "/f")
+        self.addCleanup(self.wine, "reg", "delete", "HKCU\\Software\\Valve\\Steam", "/f")
+        (self.folder / "Empty").mkdir()
+        window = self.start(self.folder / "Empty", command=self.repair_command, title=self.repair_title)
+        on_e = "E:\\SteamLibrary\\steamapps\\common\\The Game"
+        self.assert_repair_dialog(window, [f"Game folder: {on_e} (Steam library)"], enabled=["Normal music"])
+        self.choose_normal_music(window, game, stock)
+
+        in_steam = steam / "steamapps" / "common" / "The Game"
+        gamefolder.write(in_steam, gamefolder.normal_music())
+        choice = self.start(self.folder / "Empty", command=self.repair_command, title=self.repair_title)
+        shown = self.inspect("dialog", self.repair_title)
+        self.assertEqual(shown["text"], "The game is installed in 2 folders. Choose the one to use:\n"
+                                        f"\u2022 {self.shown_path(in_steam)} (Steam library)\n\u2022 {on_e} (Steam library)")
+        self.assertEqual([caption.replace("&", "") for caption in shown["buttons"]],
+                         [self.shown_path(in_steam), on_e, "Choose another folder\u2026", "Cancel"])
+        self.inspect("dialog", self.repair_title, on_e)
+        window = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != choice],
+                          "the repair dialog")[0]
+        self.assert_repair_dialog(window, [f"Game folder: {on_e} (Steam library)"], enabled=[])
+        self.x.activate(window)
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(game), stock)
 
     def test_repair_ignores_enter_held_from_its_launch(self):
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))

@@ -1,0 +1,70 @@
+#include "install_choice.hpp"
+
+#include <string>
+
+#include "common_window.hpp"
+#include "names.hpp"
+#include "repair_words.hpp"
+
+namespace vornhaskel {
+
+namespace {
+
+constexpr int kCaptionChars = 60;  // a longer path wraps within its button
+
+// GTK calls this from C: nothing may propagate out of it.
+void Picked(GtkButton* button, gpointer index) noexcept {
+    gtk_dialog_response(GTK_DIALOG(gtk_widget_get_toplevel(GTK_WIDGET(button))), GPOINTER_TO_INT(index));
+}
+
+// A button captioned with the full path, read as it is: an underscore in it is
+// no access key.
+GtkWidget* FolderButton(const stores::Install& install, int index) {
+    gchar* caption = g_utf8_make_valid(Printable(install.folder).c_str(), -1);
+    GtkWidget* label = gtk_label_new(caption);
+    g_free(caption);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), kCaptionChars);
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    GtkWidget* button = gtk_button_new();
+    gtk_container_add(GTK_CONTAINER(button), label);
+    atk_object_set_description(gtk_widget_get_accessible(button), install.where.c_str());
+    g_signal_connect(button, "clicked", G_CALLBACK(Picked), GINT_TO_POINTER(index));
+    return button;
+}
+
+}  // namespace
+
+std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<stores::Install>& installs) {
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s",
+                                               game_folder::InstallsFound(installs.size()).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), title);
+    NameForScreenReaders(dialog, title);
+    std::string where;
+    for (const stores::Install& install : installs)
+        where += (where.empty() ? "\u2022 " : "\n\u2022 ") + game_folder::FoundWhere(install.folder, install.where);
+    gchar* valid = g_utf8_make_valid(where.c_str(), -1);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", valid);
+    g_free(valid);
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    GtkWidget* first = nullptr;
+    for (std::size_t i = 0; i < installs.size(); ++i) {
+        GtkWidget* button = FolderButton(installs[i], static_cast<int>(i));
+        gtk_widget_show_all(button);
+        gtk_box_pack_start(GTK_BOX(area), button, FALSE, FALSE, 0);
+        if (first == nullptr) first = button;
+    }
+    const int another = static_cast<int>(installs.size());
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "Choose _another folder\u2026", another);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    if (first != nullptr) gtk_widget_grab_focus(first);
+    ActOnFreshKeysOnly(dialog);
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    gdk_display_flush(gdk_display_get_default());  // gone before the next window appears
+    if (response < 0 || response > another) return std::nullopt;
+    return static_cast<std::size_t>(response);
+}
+
+}  // namespace vornhaskel
