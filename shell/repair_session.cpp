@@ -100,7 +100,7 @@ int RunSession(RepairWindows& windows, const std::string& given, const FindInsta
             windows.Tell(failure, true);
             if (std::optional<std::string> chosen = windows.Choose(FolderAbove(Absolute(resolution.Taken()))))
                 place = {std::move(*chosen), {}};
-            else if (shown)
+            else if (shown && shown->folder != place.folder)  // not the one that just failed: it would fail again
                 place = *shown;
             else
                 return EXIT_FAILURE;

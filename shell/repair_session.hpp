@@ -64,8 +64,8 @@ public:
 using FindInstalls = std::function<std::vector<stores::Install>()>;
 
 // Runs the tool to its end: 0 after a repair, Close or Cancel, 1 after a
-// failure's message, or when the folder given could not be opened and no other
-// was chosen. `find_installs` is asked only when no folder is given and the
+// failure's message, or when the folder given, or the one last shown, could not
+// be opened and no other was chosen. `find_installs` is asked only when no folder is given and the
 // working directory leads to no game folder.
 int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs);
 

@@ -1308,6 +1308,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         std::vector<stores::Install> installs = {};  // where the stores' records lead
         std::vector<std::optional<std::size_t>> picks = {};
         bool in_downloads = false;  // started there, not in the scratch folder
+        bool folder_goes = false;   // the game folder cannot be entered any more once the first dialog is up
     };
     const std::vector<stores::Install> two = {{"Other", "Heroic"}, {"Game", "Steam library"}};
     const std::string pick = "pick among <root>/Other (Heroic), <root>/Game (Steam library)";
@@ -1336,6 +1337,13 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
           "ask Folder: <root>/Downloads, no game folder"}, 0, false},
         {"the folder changed under the dialog: asked again, afresh", "Game", {kNormalMusic, kClose}, {},
          {"ask Game folder: <root>/Game", "ask Game folder: <root>/Game, changed"}, 0, false, true},
+        {.name = "the folder on the screen gone (a card taken out), the chooser cancelled: the tool ends",
+         .given = "Game", .answers = {kChoose}, .chosen = {"", ""},
+         .log = {"ask Game folder: <root>/Game", "choose at <root>/Game",
+                 "failure: Cannot open the folder <root>/Game: " +
+                     std::make_error_code(std::errc::permission_denied).message(),
+                 "choose at <root>"},
+         .status = 1, .repaired = false, .folder_goes = true},
         {.name = "started in Downloads, the one install found taken and its store named", .answers = {kNormalMusic},
          .log = {"look in the stores", "ask Game folder: <root>/Game (Steam library)",
                  "message: The folder now has the normal music."},
@@ -1371,6 +1379,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         ScriptedWindows windows(root, game.root().string(), c.answers, c.chosen);
         windows.refused = "<root>/Locked";
         if (c.mod_file_arrives) windows.while_asked = [&] { WriteFile(game.root() / Native(arriving), "mod"); };
+        if (c.folder_goes) windows.while_asked = [&] { windows.refused = "<root>/Game"; };
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
         EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given,
