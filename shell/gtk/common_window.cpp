@@ -5,7 +5,6 @@
 #endif
 
 #include <bitset>
-#include <cstring>
 
 namespace vornhaskel {
 
@@ -145,13 +144,6 @@ void ShowMessage(GtkMessageType type, const char* title, const char* text) {
     ActOnFreshKeysOnly(message);
     gtk_dialog_run(GTK_DIALOG(message));
     gtk_widget_destroy(message);
-}
-
-std::string CannotOpenFolder(const char* folder, int error) {
-    gchar* shown = g_filename_display_name(folder);
-    std::string text = std::string("Cannot open the folder ") + shown + ": " + std::strerror(error);
-    g_free(shown);
-    return text;
 }
 
 std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start) {

@@ -28,10 +28,6 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name);
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);
 
-// "Cannot open the folder FOLDER: REASON", for a folder that could not be listed or entered, with
-// errno `error`; FOLDER as the system names it, shown in UTF-8 whatever its encoding.
-std::string CannotOpenFolder(const char* folder, int error);
-
 // The platform's folder chooser (GtkFileChooserNative, through the desktop
 // portal where one runs), titled "Choose the game folder", with "Select Folder" to
 // accept, and opened at `start`.

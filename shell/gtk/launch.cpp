@@ -28,6 +28,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 #include "common_window.hpp"
@@ -66,7 +67,7 @@ std::string Beside(const char* name) {
 // Enters `folder` and becomes `name` there; returns why where the folder cannot be entered.
 std::string StartIn(const std::string& folder, const char* name) {
     const std::string program = Beside(name);
-    if (::chdir(folder.c_str()) != 0) return vornhaskel::CannotOpenFolder(folder.c_str(), errno);
+    if (::chdir(folder.c_str()) != 0) return vornhaskel::repair::CannotOpenFolder(folder, std::error_code(errno, std::system_category()));
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
     Fail("Cannot start " + program + ": " + std::strerror(error));
@@ -132,7 +133,7 @@ std::optional<std::string> FromTheStores() {
         folder.reset();
         failed = true;
         if (resolution.error) {
-            Say(GTK_MESSAGE_ERROR, vornhaskel::CannotOpenFolder(resolution.folder.c_str(), resolution.error.value()));
+            Say(GTK_MESSAGE_ERROR, vornhaskel::repair::CannotOpenFolder(resolution.folder, resolution.error));
             start = FolderAbove(resolution.folder);
             continue;
         }
