@@ -11,23 +11,6 @@ namespace vornhaskel::repair {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparators[] = "\\/";
-#else
-constexpr char kSeparators[] = "/";  // a backslash is part of a name here
-#endif
-
-// The folder that holds `folder`, a full path; a root stays itself. Where the
-// chooser opens after a folder that could not be opened, which may not exist.
-std::string FolderAbove(const std::string& folder) {
-    const auto end = folder.find_last_not_of(kSeparators);
-    if (end == std::string::npos) return folder;
-    const auto split = folder.find_last_of(kSeparators, end);
-    if (split == std::string::npos) return folder;
-    const bool root = split == 0 || folder[split - 1] == ':';  // "/" or "C:\"
-    return folder.substr(0, root ? split + 1 : split);
-}
-
 // The folder that could not be opened, as a full path: on POSIX one that does
 // not exist keeps the words it was given, which may be relative.
 std::string Absolute(const std::string& folder) {
@@ -98,7 +81,7 @@ int RunSession(RepairWindows& windows, const std::string& given, const FindInsta
         if (resolution.Found()) resolution.store = place.where;
         if (const std::string failure = Open(windows, resolution); !failure.empty()) {
             windows.Tell(failure, true);
-            if (std::optional<std::string> chosen = windows.Choose(FolderAbove(Absolute(resolution.Taken()))))
+            if (std::optional<std::string> chosen = windows.Choose(game_folder::FolderAbove(Absolute(resolution.Taken()))))
                 place = {std::move(*chosen), {}};
             else if (shown && shown->folder != place.folder)  // not the one that just failed: it would fail again
                 place = *shown;

@@ -130,6 +130,12 @@ Resolution Resolve(std::string_view folder, const ListFunction& list) {
     return resolution;
 }
 
+std::string FolderAbove(std::string_view path) {
+    const std::string folder = WithoutTrailingSeparators(path);
+    const std::size_t name = NameStart(folder);
+    return name < folder.size() ? Above(folder, name) : folder;
+}
+
 Resolution Resolve(std::string_view folder) {
     std::error_code error;
     const std::string full = AbsoluteAsGiven(folder, error);

@@ -43,6 +43,10 @@ Resolution Resolve(std::string_view folder, const ListFunction& list);
 // that a music folder given through a link leads to the folder holding the link.
 Resolution Resolve(std::string_view folder);
 
+// The folder that holds `path`, a full path, which need not exist; a root
+// stays itself. Where a chooser opens after a folder that could not be opened.
+std::string FolderAbove(std::string_view path);
+
 // Its words (FolderLine, Lacks, Findings) are in repair_words.hpp.
 
 }  // namespace vornhaskel::game_folder

@@ -1133,6 +1133,10 @@ TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
     EXPECT_EQ(game_folder::Lacks(none), path("/top/Empty") + " is not the game folder: it has no streamsounds folder.");
     EXPECT_EQ(game_folder::Findings(none), "No folder up to 2 levels below it holds streammusic and streamsounds.");
 
+    EXPECT_EQ(game_folder::FolderAbove(path("/top/A/")), path("/top"));
+    EXPECT_EQ(game_folder::FolderAbove(path("/top")), path("/"));
+    EXPECT_EQ(game_folder::FolderAbove(path("/")), path("/")) << "a root stays itself";
+
     const auto locked = ResolveIn(tree, "/top/Locked");
     EXPECT_EQ(locked.error, std::errc::permission_denied);
     EXPECT_TRUE(locked.found.empty());

@@ -81,13 +81,6 @@ void Say(GtkMessageType type, const std::string& text) {
     vornhaskel::ShowMessage(type, "vornhaskel", text.c_str());
 }
 
-// The folder that holds `folder`, a full path: where the chooser opens after a
-// folder that could not be opened, which may not exist.
-std::string FolderAbove(const std::string& folder) {
-    const auto split = folder.find_last_of('/', folder.find_last_not_of('/'));
-    return split == std::string::npos || split == 0 ? std::string("/") : folder.substr(0, split);
-}
-
 // The first window of the launcher: GTK, and the icon every window shows.
 void StartGtk() {
     gtk_init(nullptr, nullptr);
@@ -134,12 +127,12 @@ std::optional<std::string> FromTheStores() {
         failed = true;
         if (resolution.error) {
             Say(GTK_MESSAGE_ERROR, vornhaskel::repair::CannotOpenFolder(resolution.folder, resolution.error));
-            start = FolderAbove(resolution.folder);
+            start = vornhaskel::game_folder::FolderAbove(resolution.folder);
             continue;
         }
         if (resolution.Found()) {
             Say(GTK_MESSAGE_ERROR, StartIn(resolution.Taken(), name));
-            start = FolderAbove(resolution.Taken());
+            start = vornhaskel::game_folder::FolderAbove(resolution.Taken());
             continue;
         }
         failed = false;
