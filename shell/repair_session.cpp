@@ -47,12 +47,14 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
 }
 
 // Where a run given no folder starts, in `place`: the working directory (""),
-// unless it leads to no game folder and the stores' records lead to some; then
-// the one they lead to, the one the player picks among several, or the folder
-// chosen instead. False where the player cancels the choice.
-bool StartWithoutAFolder(RepairWindows& windows, const FindInstalls& find_installs, stores::Install& place) {
+// unless it leads to no game folder (or the stores come first) and the stores'
+// records lead to some; then the one they lead to, the one the player picks
+// among several, or the folder chosen instead. False where the player cancels
+// the choice.
+bool StartWithoutAFolder(RepairWindows& windows, const FindInstalls& find_installs, bool stores_first,
+                         stores::Install& place) {
     const game_folder::Resolution here = game_folder::Resolve("");
-    if (!here.found.empty()) return true;
+    if (!stores_first && !here.found.empty()) return true;
     const std::vector<stores::Install> installs = find_installs();
     if (installs.size() == 1) place = installs.front();
     while (installs.size() > 1) {
@@ -72,9 +74,10 @@ bool StartWithoutAFolder(RepairWindows& windows, const FindInstalls& find_instal
 
 }  // namespace
 
-int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs) {
+int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs,
+               bool stores_first) {
     stores::Install place{given, {}};  // the folder to look at, and the store whose record led to it, if one did
-    if (given.empty() && !StartWithoutAFolder(windows, find_installs, place)) return EXIT_SUCCESS;
+    if (given.empty() && !StartWithoutAFolder(windows, find_installs, stores_first, place)) return EXIT_SUCCESS;
     std::optional<stores::Install> shown;  // the folder of the last dialog
     for (;;) {
         game_folder::Resolution resolution = game_folder::Resolve(place.folder);

@@ -65,9 +65,12 @@ using FindInstalls = std::function<std::vector<stores::Install>()>;
 
 // Runs the tool to its end: 0 after a repair, Close or Cancel, 1 after a
 // failure's message, or when the folder given, or the one last shown, could not
-// be opened and no other was chosen. `find_installs` is asked only when no folder is given and the
-// working directory leads to no game folder.
-int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs);
+// be opened and no other was chosen. `find_installs` is asked only when no
+// folder is given, and then where the working directory leads to no game folder,
+// or first where `stores_first`: started in the home folder (from the menu), a
+// copy of the game below it must not win over the one the stores installed.
+int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs,
+               bool stores_first = false);
 
 // The player's answer to a dialog on the working directory, given on the folder
 // as it is when it is given: `ask(report, changed)` shows `report` and returns

@@ -1313,6 +1313,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         std::vector<std::optional<std::size_t>> picks = {};
         bool in_downloads = false;  // started there, not in the scratch folder
         bool folder_goes = false;   // the game folder cannot be entered any more once the first dialog is up
+        bool stores_first = false;  // started in the home folder
     };
     const std::vector<stores::Install> two = {{"Other", "Heroic"}, {"Game", "Steam library"}};
     const std::string pick = "pick among <root>/Other (Heroic), <root>/Game (Steam library)";
@@ -1348,6 +1349,12 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
                      std::make_error_code(std::errc::permission_denied).message(),
                  "choose at <root>"},
          .status = 1, .repaired = false, .folder_goes = true},
+        {.name = "started in the home folder: the install found wins over the game folder below", .answers = {kClose},
+         .log = {"look in the stores", "ask Game folder: <root>/Game (Steam library)"},
+         .status = 0, .repaired = false, .installs = {{"Game", "Steam library"}}, .stores_first = true},
+        {.name = "started in the home folder, nothing installed: the game folder below", .answers = {kClose},
+         .log = {"look in the stores", "ask Game folder: <root>/Game"},
+         .status = 0, .repaired = false, .stores_first = true},
         {.name = "started in Downloads, the one install found taken and its store named", .answers = {kNormalMusic},
          .log = {"look in the stores", "ask Game folder: <root>/Game (Steam library)",
                  "message: The folder now has the normal music."},
@@ -1387,7 +1394,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
         EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given,
-                                     [&] { return windows.FindInstalls(c.installs); }),
+                                     [&] { return windows.FindInstalls(c.installs); }, c.stores_first),
                   c.status);
         EXPECT_EQ(windows.log, c.log);
         FolderState expected = c.repaired ? stock : parked;
