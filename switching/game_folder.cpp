@@ -1,7 +1,6 @@
 #include "game_folder.hpp"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #ifndef _WIN32
@@ -10,7 +9,6 @@
 
 #include "music_folders.hpp"
 #include "names.hpp"
-#include "search.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::game_folder {

@@ -25,7 +25,7 @@ bool Usable(const FolderEntry& entry, std::string_view name) {
 }
 
 MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries, const ListEntryFunction& list) {
-    MusicFolder folder{std::string(name), {}, {}, {}, false, {}};
+    MusicFolder folder{std::string(name), {}, {}, false, {}};
     std::vector<repair::Candidate> unusable;
     struct Listed {
         std::string entry;
@@ -63,8 +63,6 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         folder.entry = taken->entry;
         folder.holds = taken->holds;
         folder.problem.reset();
-        for (const Listed& other : usable)
-            if (&other != taken) folder.others.push_back(other.entry);
         return folder;
     }
     if (games > 1) {

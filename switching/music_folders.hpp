@@ -39,7 +39,6 @@ ManagedNames ManagedNamesIn(const std::vector<FolderEntry>& entries);
 struct MusicFolder {
     std::string name;                 // the table's: "streammusic" or "streamsounds"
     std::string entry;                // the entry taken for it, as the folder spells it; "" where none is
-    std::vector<std::string> others;  // entries spelling its name that hold none of the game's names
     std::optional<repair::Reason> problem;  // why no entry was taken, where some entry spells its name
     bool clash = false;               // several entries spelling its name hold the game's names
     ManagedNames holds;               // what the entry taken holds; a folder that cannot be listed holds the game's

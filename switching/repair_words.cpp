@@ -9,8 +9,6 @@ namespace vornhaskel::repair {
 
 namespace {
 
-std::string Shown(std::string_view path) { return ShownPath(path); }
-
 // "a", "a and b", "a, b and c".
 std::string Listed(const std::vector<std::string>& items) {
     std::string text;
@@ -47,26 +45,26 @@ const char* UnspeltWords(Unspelt why) {
 }
 
 // A folder of the search: "MyMod/sub", or "the game folder".
-std::string ShownFolder(std::string_view folder) { return folder.empty() ? "the game folder" : Shown(folder); }
+std::string ShownFolder(std::string_view folder) { return folder.empty() ? "the game folder" : ShownPath(folder); }
 
 constexpr char kNoneFromAway[] = "so no file found away from its own folder is used";
 
 std::string LookAlikeWords(const Reason& reason) {
-    const std::string missing = Shown(reason.paths.front()) + " is missing, and ";
+    const std::string missing = ShownPath(reason.paths.front()) + " is missing, and ";
     const std::size_t n = reason.paths.size() - 1;
     if (n == 1 && reason.kinds.front() != EntryKind::kFile)
-        return missing + Shown(reason.paths[1]) + " has its name but is " + KindWords(reason.kinds.front()) +
+        return missing + ShownPath(reason.paths[1]) + " has its name but is " + KindWords(reason.kinds.front()) +
                ": put the file itself there";
-    if (n == 1) return missing + Shown(reason.paths[1]) + " could be it, but so could another name: move it there yourself";
+    if (n == 1) return missing + ShownPath(reason.paths[1]) + " could be it, but so could another name: move it there yourself";
     std::string text = missing + std::to_string(n) + " could be it:";
-    for (std::size_t i = 1; i <= n; ++i) text += (i == 1 ? " " : ", ") + Shown(reason.paths[i]);
+    for (std::size_t i = 1; i <= n; ++i) text += (i == 1 ? " " : ", ") + ShownPath(reason.paths[i]);
     return text + ". Keep the right one and move the others out of the game folder";
 }
 
 }  // namespace
 
 std::string Sentence(const Reason& reason) {
-    const auto path = [&reason](std::size_t i) { return Shown(reason.paths.at(i)); };
+    const auto path = [&reason](std::size_t i) { return ShownPath(reason.paths.at(i)); };
     switch (reason.kind) {
     case Reason::Kind::kFolderAtName:
         return path(0) + " is a folder, not a music file: move it out of the folder";
@@ -120,7 +118,7 @@ std::string Sentence(const Reason& reason) {
         return "The game folder cannot be searched: " + reason.error.message();
     case Reason::Kind::kFolderNotRead:
         if (reason.unspelt != Unspelt::kNo)
-            return (reason.paths.at(0).empty() ? std::string() : path(0) + Shown("\\")) + Printable(reason.paths.at(1)) +
+            return (reason.paths.at(0).empty() ? std::string() : path(0) + ShownPath("\\")) + Printable(reason.paths.at(1)) +
                    " was not read: " + UnspeltWords(reason.unspelt) + ", " + kNoneFromAway;
         return ShownFolder(reason.paths.at(0)) + " could not be read: " + reason.error.message() + ", " + kNoneFromAway;
     case Reason::Kind::kSearchStopped: {
@@ -172,7 +170,7 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
         mod += layout == Layout::kMod;
         between += layout == Layout::kBetween;
         broken += layout == Layout::kBroken;
-        if (layout == Layout::kLost) lost.push_back(Shown(NamesOf(TrackTable[i]).live));
+        if (layout == Layout::kLost) lost.push_back(ShownPath(NamesOf(TrackTable[i]).live));
     }
     if (normal == kTrackCount) return "The folder " + std::string(has) + " the normal music.";
     if (mod == kTrackCount) return "The folder " + std::string(has) + " the mod's music.";
@@ -210,7 +208,7 @@ std::string WhyNot(const FolderReport& report, Target target) {
     const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", and ") + part; };
     std::vector<std::string> only;
     for (const Reason& reason : reasons)
-        if (reason.kind == Reason::Kind::kOnlyAtModName) only.push_back(Shown(reason.paths.at(3)));
+        if (reason.kind == Reason::Kind::kOnlyAtModName) only.push_back(ShownPath(reason.paths.at(3)));
     if (target == Target::kMod && !only.empty()) {
         std::string names;
         for (const std::string& name : only) names += (names.empty() ? "" : ", ") + name;
@@ -238,8 +236,8 @@ std::string WhyNot(const FolderReport& report, Target target) {
         }
         // "2 files could be streamsounds/x.mod.wav: A and B"
         std::vector<std::string> candidates;
-        for (std::size_t i = 1; i < reason.paths.size(); ++i) candidates.push_back(Shown(reason.paths[i]));
-        add(std::to_string(candidates.size()) + " files could be " + Shown(reason.paths.front()) + ": " +
+        for (std::size_t i = 1; i < reason.paths.size(); ++i) candidates.push_back(ShownPath(reason.paths[i]));
+        add(std::to_string(candidates.size()) + " files could be " + ShownPath(reason.paths.front()) + ": " +
             Listed(candidates));
     }
     if (lost > 0) add(Many(lost, "a track of the game has", " tracks of the game have") + " no file at all");
@@ -278,7 +276,7 @@ std::string Advice(const FolderReport& report) {
             "vornhaskel, and never replaces a file.");
     if (report.mod.Offered() && !report.finds_from_backups.empty()) {
         std::vector<std::string> folders;
-        for (const std::string& folder : report.finds_from_backups) folders.push_back(Shown(folder));
+        for (const std::string& folder : report.finds_from_backups) folders.push_back(ShownPath(folder));
         say("Mod music takes the mod's files from " + Listed(folders) +
             ", which looks like a copy of the game's files: before you choose it, check that they are the mod's.");
     }
@@ -297,7 +295,7 @@ std::string FoundSummary(const FolderReport& report) {
     std::vector<std::string> folders;
     for (const FoundRename& find : report.mod_finds) {
         const auto split = find.old_path.rfind('\\');
-        std::string folder = split == std::string::npos ? "the game folder" : Shown(find.old_path.substr(0, split));
+        std::string folder = split == std::string::npos ? "the game folder" : ShownPath(find.old_path.substr(0, split));
         if (std::ranges::find(folders, folder) == folders.end()) folders.push_back(std::move(folder));
     }
     const std::string text = n == 7 ? "The mod's 7 files were found in "
@@ -316,7 +314,7 @@ std::vector<RenameList> FoundRenames(const FolderReport& report) {
     RenameList both{"Normal music and Mod music first rename:", {}};
     RenameList normal_only{"Normal music first renames:", {}}, mod_only{"Mod music first renames:", {}};
     const auto line = [](const FoundRename& rename) {
-        return Shown(rename.old_path) + " will become " + Shown(rename.new_path);
+        return ShownPath(rename.old_path) + " will become " + ShownPath(rename.new_path);
     };
     for (const FoundRename& rename : normal) (in(mod, rename) ? both : normal_only).lines.push_back(line(rename));
     for (const FoundRename& rename : mod)
