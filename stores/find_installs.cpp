@@ -25,14 +25,7 @@ bool HoldsManagedName(const Places& places, const std::string& game) {
     return false;
 }
 
-#ifdef _WIN32
-constexpr const char* kSeparators = "\\/";
-#else
-constexpr const char* kSeparators = "/";
-#endif
-
-// How many levels below the folder given the resolution looks for the game folder.
-constexpr int kResolutionDepth = 2;
+using game_folder::kSeparators;
 
 // Where in an install folder of Steam's the game folder may be: the folder
 // itself, or one folder in it, where some ports keep their data.
@@ -77,7 +70,7 @@ public:
     // Resolves the place `path` (already its real path where `real` says so), if
     // it or a folder up to `depth` levels below it holds both music folders, and
     // keeps the game folder found, unless it is kept already.
-    void Consider(const std::string& path, bool real, std::string_view where, int depth = kResolutionDepth) {
+    void Consider(const std::string& path, bool real, std::string_view where, int depth = game_folder::kDepthBelow) {
         if (!IsFullPath(path)) return;
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);

@@ -5,19 +5,6 @@
 
 namespace vornhaskel::stores {
 
-std::string Join(std::string_view folder, std::string_view name) {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-    const bool separated = folder.ends_with('\\') || folder.ends_with('/');
-#else
-    constexpr char kSeparator = '/';
-    const bool separated = folder.ends_with('/');
-#endif
-    std::string path(folder);
-    if (!separated) path += kSeparator;
-    return path += name;
-}
-
 std::vector<FolderEntry> FoldersIn(const Places& places, std::string_view folder) {
     std::error_code error;
     std::vector<FolderEntry> entries = places.list(folder, error);

@@ -7,13 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "game_folder.hpp"
 #include "names.hpp"
 #include "places.hpp"
 
 namespace vornhaskel::stores {
 
-// `folder` and `name` joined with this platform's separator.
-std::string Join(std::string_view folder, std::string_view name);
+// The folder resolution's, so that both build a path alike.
+using game_folder::Join;
 
 // Whether `path` is a full path: a record's path that is not is passed by, as
 // it would be taken from wherever the program was started.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "click_look.hpp"
 #include "game_folder.hpp"
 #include "rename_file.hpp"
 #include "music_folders.hpp"
@@ -138,7 +139,9 @@ std::vector<std::pair<std::string, FolderState>> HalfDoneStates(const Variant& v
     return states;
 }
 
-TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
+// The folders a switch starts from: whole; without the mod's files; and
+// without each stock file in turn.
+std::vector<Variant> Variants() {
     std::vector<Variant> variants{{"all files", NormalMusic(), ModActive()}};
     FolderState stock_only = NormalMusic();
     std::erase_if(stock_only.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
@@ -152,6 +155,11 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
         active.files.erase(stem + ".original.wav");
         variants.push_back({"no stock " + std::string(track.base), normal, active});
     }
+    return variants;
+}
+
+TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
+    const std::vector<Variant> variants = Variants();
     for (std::size_t v = 0; v < variants.size(); ++v) {
         const Variant& variant = variants[v];
         const FolderState& variant_active = variant.active;
@@ -208,6 +216,94 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
             }
         }
     }
+}
+
+MusicNames NamesOf(const FolderState& state, bool upper = false) {
+    const auto spelt = [upper](std::string name) {
+        if (upper) std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::toupper(c); });
+        return name;
+    };
+    MusicNames names;
+    for (std::size_t i = 0; i < kMusicFolders.size(); ++i) {
+        if (!state.folders.contains(std::string(kMusicFolders[i]))) continue;
+        names[i].emplace();
+        for (const auto& [path, contents] : state.files)
+            if (FolderOf(path) == kMusicFolders[i]) names[i]->push_back(spelt(NameOf(path)));
+    }
+    return names;
+}
+
+// The look before the program's window, against the model's own run of each
+// sequence, over every state a switch can stop in: a click is let through
+// exactly at normal music with the mod's files in place and at the mod's music.
+TEST(ClickLook, FollowsEachButtonOverEveryLeftState) {
+    using enum ButtonLook::Outcome;
+    const std::vector<Variant> variants = Variants();
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        for (const auto& [where, state] : HalfDoneStates(variants[v])) {
+            for (const NameCase rule : {NameCase::kExact, NameCase::kAnyCase}) {
+                const ClickLook look = LookBeforeClick(NamesOf(state, rule == NameCase::kAnyCase), rule);
+                for (const auto& [button, sequence] : {std::pair(look.rename, Sequence(RenameSequence)),
+                                                       std::pair(look.unrename, Sequence(UnrenameSequence))}) {
+                    FolderState after = state;
+                    const std::size_t done = after.Run(sequence);
+                    EXPECT_EQ(button.done, done) << where;
+                    EXPECT_EQ(button.outcome, done == kStepCount ? kCompletes : done == 0 ? kChangesNothing : kStopsPartWay)
+                        << where;
+                    if (done < kStepCount) {
+                        EXPECT_EQ(button.stop, sequence[done]) << where;
+                    }
+                }
+                const bool whole_end = v == 0 && (state == variants[v].normal || state == variants[v].active);
+                EXPECT_EQ(look.Harmless(), whole_end) << where;
+            }
+        }
+    }
+    // Letter for letter, names in another case are not the table's.
+    EXPECT_EQ(LookBeforeClick(NamesOf(NormalMusic(), true), NameCase::kExact).rename.outcome, kChangesNothing);
+}
+
+TEST(ClickLook, SaysWhatHoldsTheClickBack) {
+    using enum ButtonLook::Outcome;
+    FolderState no_mod = NormalMusic();
+    std::erase_if(no_mod.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    const ClickLook parked = LookBeforeClick(NamesOf(no_mod));
+    EXPECT_EQ(parked.rename.outcome, kStopsPartWay);
+    EXPECT_EQ(parked.rename.done, 21u);
+    EXPECT_FALSE(parked.rename.new_name_taken);
+    EXPECT_EQ(repair::HeldBack(parked),
+              "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and stop, "
+              "leaving the game without music.");
+
+    FolderState no_ahto_mod = NormalMusic();
+    no_ahto_mod.files.erase("streammusic\\mus_area_ahto.mod.wav");
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(no_ahto_mod))),
+              "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and stop, "
+              "leaving the game without music.");
+
+    // Normal music with the mod's files, but one of them also at its live name's backup.
+    FolderState doubled = NormalMusic();
+    doubled.files["streamsounds\\mus_sbat_desert.original.wav"] = "stray";
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(doubled))),
+              "Rename (Enable-Mod) would put away 16 of the game's tracks and stop at "
+              "streamsounds/mus_sbat_desert.wav, leaving the game without them.");
+
+    // The mod's music on, but its first file gone from the live name's backup.
+    FolderState active = ModActive();
+    active.files.erase("streammusic\\mus_area_cant1.original.wav");
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(active))),
+              "Un-rename (Normal Music) would move streammusic/mus_area_ahto.wav to the mod's name and stop at "
+              "streammusic/mus_area_cant1.original.wav, leaving the folder half switched.");
+
+    FolderState half = NormalMusic();
+    half.Run(std::span(RenameSequence).first(5));
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(half))),
+              "A switch stopped part way here: neither button can complete it.");
+
+    FolderState music_gone = NormalMusic();
+    music_gone.RemoveFolder("streamsounds");
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(music_gone))),
+              "The streamsounds folder is missing or cannot be read, so a click would fail or stop part way.");
 }
 
 // What lies about a half-done state: the mod's files found once, twice, in a

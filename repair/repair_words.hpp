@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "click_look.hpp"
 #include "game_folder.hpp"
 #include "reasons.hpp"
 #include "repair.hpp"
@@ -69,6 +70,11 @@ std::string GreyedOut(const FolderReport& report, Target target);
 // "Cannot open the folder FOLDER: REASON", for a folder that could not be
 // listed or entered, shown printable.
 std::string CannotOpenFolder(std::string_view folder, const std::error_code& error);
+
+// Why the launcher holds a click back, in one sentence: a music folder it
+// could not read, else what a button that would stop part way would leave
+// (Rename's first), else that neither can do anything. For a look that is not Harmless().
+std::string HeldBack(const ClickLook& look);
 
 }  // namespace vornhaskel::repair
 

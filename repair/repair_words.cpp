@@ -352,6 +352,31 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now) {
            " No file was lost or replaced. Start the repair tool again to finish.";
 }
 
+std::string HeldBack(const ClickLook& look) {
+    using enum ButtonLook::Outcome;
+    if (!look.unlisted.empty())
+        return "The " + std::string(look.unlisted.front()) +
+               " folder is missing or cannot be read, so a click would fail or stop part way.";
+    if (const ButtonLook& rename = look.rename; rename.outcome == kStopsPartWay) {
+        if (rename.done >= kTrackCount)
+            return "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and "
+                   "stop, leaving the game without music.";
+        return "Rename (Enable-Mod) would put away " + std::to_string(rename.done) +
+               " of the game's tracks and stop at " + ShownPath(rename.stop->old_path) +
+               ", leaving the game without them.";
+    }
+    if (const ButtonLook& unrename = look.unrename; unrename.outcome == kStopsPartWay) {
+        // Names cannot tell whose file the first one moves: the game's or the mod's.
+        if (unrename.done == 1)
+            return "Un-rename (Normal Music) would move " + ShownPath(UnrenameSequence.front().old_path) +
+                   " to the mod's name and stop at " + ShownPath(unrename.stop->old_path) +
+                   ", leaving the folder half switched.";
+        return "Un-rename (Normal Music) would rename " + std::to_string(unrename.done) + " files and stop at " +
+               ShownPath(unrename.stop->old_path) + ", leaving the folder half switched.";
+    }
+    return "A switch stopped part way here: neither button can complete it.";
+}
+
 }  // namespace vornhaskel::repair
 
 namespace vornhaskel::game_folder {
@@ -380,7 +405,7 @@ std::string Lacks(const Resolution& resolution) {
 }
 
 std::string Findings(const Resolution& resolution) {
-    if (resolution.found.empty()) return "No folder up to 2 levels below it holds streammusic and streamsounds.";
+    if (resolution.found.empty()) return "No folder up to " + std::to_string(kDepthBelow) + " levels below it holds streammusic and streamsounds.";
     if (resolution.Found()) return {};
     std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
     for (const std::string& folder : resolution.found) text += "\n\u2022 " + Printable(folder);

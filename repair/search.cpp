@@ -8,7 +8,8 @@ namespace vornhaskel::repair {
 
 namespace {
 
-std::string Join(std::string_view folder, std::string_view name) {
+// A path in the table's form, relative to the game folder, as the renames take it.
+std::string TablePath(std::string_view folder, std::string_view name) {
     return folder.empty() ? std::string(name) : std::string(folder) + "\\" + std::string(name);
 }
 
@@ -137,7 +138,7 @@ private:
                 }
                 continue;
             }
-            const std::string path = Join(folder, entry.name);
+            const std::string path = TablePath(folder, entry.name);
             for (std::size_t i = 0; i < wanted_.size(); ++i) {
                 const bool own = folder == wanted_[i].folder;
                 // Away from its own folder, only through plain folders: a rename from

@@ -15,29 +15,22 @@ namespace vornhaskel::game_folder {
 
 namespace {
 
+constexpr char kSeparator = kSeparators.front();
+bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
 #ifdef _WIN32
-constexpr char kSeparator = '\\';
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // "C:\" keeps its backslash: "C:" alone names the drive's current folder.
 bool IsRoot(std::string_view path) {
     return path.size() == 1 || (path.size() == 3 && path[1] == ':' && IsSeparator(path[2]));
 }
 #else
-constexpr char kSeparator = '/';
-bool IsSeparator(char c) { return c == '/'; }
 bool IsRoot(std::string_view path) { return path == "/"; }
 #endif
-
-constexpr int kDepthBelow = 2;
 
 
 std::string WithoutTrailingSeparators(std::string_view path) {
     while (path.size() > 1 && IsSeparator(path.back()) && !IsRoot(path)) path.remove_suffix(1);
     return std::string(path);
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    return IsSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
 }
 
 // Where the name of `path` starts: after its last separator, or at its end for a root.
@@ -100,6 +93,12 @@ std::string AbsoluteAsGiven(std::string_view folder, std::error_code& error) {
 }
 
 }  // namespace
+
+std::string Join(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && !IsSeparator(path.back())) path += kSeparator;
+    return path += name;
+}
 
 Resolution Resolve(std::string_view folder, const ListFunction& list) {
     Resolution resolution;

@@ -18,6 +18,22 @@
 
 namespace vornhaskel::game_folder {
 
+// What separates the names of a path; a path is built with the first.
+#ifdef _WIN32
+inline constexpr std::string_view kSeparators = "\\/";
+#else
+inline constexpr std::string_view kSeparators = "/";
+#endif
+
+// How many levels below the folder given the resolution looks for the game
+// folder; the stores' records are followed as deep, and the words say so.
+inline constexpr int kDepthBelow = 2;
+
+// `name` below `folder`, with this platform's separator ('\\' on Windows, where
+// '/' separates too, and '/' elsewhere), added only where `folder` does not end
+// with one; `name` alone where `folder` is empty.
+std::string Join(std::string_view folder, std::string_view name);
+
 struct Resolution {
     std::string folder;                        // the folder looked at, as a full path
     std::vector<std::string> found;            // every game folder found, as full paths, in name order
