@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "folder_flow.hpp"
 #include "game_folder.hpp"
 #include "repair.hpp"
 #include "stores.hpp"
@@ -33,43 +34,24 @@ namespace vornhaskel::repair {
 
 enum class Answer { kClose, kNormalMusic, kModMusic, kChoose };
 
-// What each platform draws. No exception may leave a window's own callbacks;
-// these may throw, and a throw ends the run with its message.
-class RepairWindows {
+// What each platform draws, besides the windows that come to a folder.
+class RepairWindows : public flow::FolderWindows {
 public:
-    virtual ~RepairWindows() = default;
-
     // Makes `folder`, a full path, the working directory; the system's error where it cannot.
     virtual std::error_code Enter(const std::string& folder) = 0;
 
     // Shows the dialog on `report`, the folder that `resolution` took; `changed`
     // when the folder was read again since the last answer and no longer matched.
     virtual Answer Ask(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) = 0;
-
-    // The folder chooser, opened at `start`: the folder chosen, or nothing on Cancel.
-    virtual std::optional<std::string> Choose(const std::string& start) = 0;
-
-    // The choice among several game folders that the stores' records lead to:
-    // a button for each, captioned with its full path, then "Choose another
-    // folder…" and Cancel. The index of the folder picked, installs.size() for
-    // the chooser, or nothing on Cancel.
-    virtual std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>& installs) = 0;
-
-    // One message with the tool's title, returning once dismissed; a failure's
-    // shows as an error, and its text begins with what failed.
-    virtual void Tell(const std::string& text, bool failure) = 0;
 };
-
-// Where the game stores installed game folders: stores::FindInstalls on this machine.
-using FindInstalls = std::function<std::vector<stores::Install>()>;
 
 // Runs the tool to its end: 0 after a repair, Close or Cancel, 1 after a
 // failure's message, or when the folder given, or the one last shown, could not
-// be opened and no other was chosen. `find_installs` is asked only when no
+// be opened and no other was chosen. The stores' records are asked only when no
 // folder is given, and then where the working directory leads to no game folder,
 // or first where `stores_first`: started in the home folder (from the menu), a
 // copy of the game below it must not win over the one the stores installed.
-int RunSession(RepairWindows& windows, const std::string& given, const FindInstalls& find_installs,
+int RunSession(RepairWindows& windows, const std::string& given, const flow::Stores& records = {},
                bool stores_first = false);
 
 // The player's answer to a dialog on the working directory, given on the folder

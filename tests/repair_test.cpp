@@ -20,6 +20,7 @@
 #include "names.hpp"
 #include "repair.hpp"
 #include "repair_words.hpp"
+#include "launch_session.hpp"
 #include "repair_session.hpp"
 #include "runner.hpp"
 #include "search.hpp"
@@ -1359,6 +1360,8 @@ public:
     void Tell(const std::string& text, bool failure) override {
         log.push_back((failure ? "failure: " : "message: ") + Shown(text));
     }
+    // Another window's text, in the log as the others'.
+    void Note(const std::string& text) { log.push_back(Shown(text)); }
 
 private:
     std::string Path(const std::string& name) const { return name == "Game" ? game_ : (fs::path(root_) / name).string(); }
@@ -1489,13 +1492,125 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         if (c.folder_goes) windows.while_asked = [&] { windows.refused = "<root>/Game"; };
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
-        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given,
-                                     [&] { return windows.FindInstalls(c.installs); }, c.stores_first),
+        const flow::Stores records{[&] { return windows.FindInstalls(c.installs); }, [] { return std::string(); }};
+        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given, records, c.stores_first),
                   c.status);
         EXPECT_EQ(windows.log, c.log);
         FolderState expected = c.repaired ? stock : parked;
         if (c.mod_file_arrives) expected.files[arriving] = "mod";
         EXPECT_EQ(game.Read(), expected);
+    }
+}
+
+// The launcher's windows: the folder windows of the repair tool's script, and
+// the window that holds a click back.
+class ScriptedLaunch final : public launch::LaunchWindows {
+public:
+    ScriptedLaunch(ScriptedWindows& script, std::vector<launch::HeldBackAnswer> answers)
+        : script_(script), answers_(std::move(answers)) {}
+
+    std::optional<std::string> Choose(const std::string& start) override { return script_.Choose(start); }
+    std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>& installs) override {
+        return script_.ChooseInstall(installs);
+    }
+    void Tell(const std::string& text, bool failure) override { script_.Tell(text, failure); }
+    std::error_code Enter(const std::string& folder) override { return script_.Enter(folder); }
+    launch::HeldBackAnswer HoldBack(const game_folder::Resolution& resolution, const std::string& why) override {
+        script_.Note("held back: " + game_folder::FolderLine(resolution) + ": " + why);
+        if (answers_.empty()) return launch::HeldBackAnswer::kCancel;
+        const launch::HeldBackAnswer next = answers_.front();
+        answers_.erase(answers_.begin());
+        return next;
+    }
+
+private:
+    ScriptedWindows& script_;
+    std::vector<launch::HeldBackAnswer> answers_;
+};
+
+// One launch each from a scratch folder that holds "Game" (in the case's state)
+// and "Whole" (normal music, the mod's files in place): which windows show,
+// what it starts, and that no file was renamed.
+TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
+    using enum launch::HeldBackAnswer;
+    using launch::Program;
+    FolderState stock = NormalMusic();
+    std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    FolderState half = NormalMusic();
+    half.Run(std::span(RenameSequence).first(3));
+    const std::string no_mod = "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 "
+                               "tracks and stop, leaving the game without music.";
+    const std::string stopped = "A switch stopped part way here: neither button can complete it.";
+    struct Case {
+        const char* name;
+        FolderState state;
+        std::optional<std::string> given = "Game";
+        Program program = Program::kSwitcher;
+        std::vector<launch::HeldBackAnswer> answers = {};
+        std::vector<std::string> chosen = {};
+        std::vector<std::string> log = {};
+        launch::Ending ending = {};
+        std::vector<stores::Install> installs = {};
+        bool locked = false;  // the game folder cannot be entered
+    };
+    const Case cases[] = {
+        {.name = "normal music, the mod's files in place", .state = NormalMusic(),
+         .ending = {Program::kSwitcher, 0}},
+        {.name = "the mod's music", .state = ModActive(), .ending = {Program::kSwitcher, 0}},
+        {.name = "the mod's files not in place: the repair tool", .state = stock, .answers = {kRepair},
+         .log = {"held back: Game folder: <root>/Game: " + no_mod}, .ending = {Program::kRepair, 0}},
+        {.name = "a switch stopped part way, cancelled", .state = half, .answers = {kCancel},
+         .log = {"held back: Game folder: <root>/Game: " + stopped}},
+        {.name = "another folder chosen, whole", .state = half, .answers = {kChoose}, .chosen = {"Whole"},
+         .log = {"held back: Game folder: <root>/Game: " + stopped, "choose at <root>/Game"},
+         .ending = {Program::kSwitcher, 0}},
+        {.name = "the chooser cancelled: the same folder held back again", .state = stock,
+         .answers = {kChoose, kCancel}, .chosen = {""},
+         .log = {"held back: Game folder: <root>/Game: " + no_mod, "choose at <root>/Game",
+                 "held back: Game folder: <root>/Game: " + no_mod}},
+        {.name = "the repair tool asked for: started with no look", .state = half, .program = Program::kRepair,
+         .ending = {Program::kRepair, 0}},
+        {.name = "no game folder given: said, and the chooser opens there", .state = NormalMusic(),
+         .given = "Downloads", .chosen = {"Game"},
+         .log = {"message: <root>/Downloads is not the game folder: it has no streammusic and streamsounds folders.\n"
+                 "No folder up to 2 levels below it holds streammusic and streamsounds.",
+                 "choose at <root>/Downloads"},
+         .ending = {Program::kSwitcher, 0}},
+        {.name = "a game folder that cannot be entered, then Cancel", .state = NormalMusic(), .chosen = {""},
+         .log = {"failure: Cannot open the folder <root>/Game: " +
+                     std::make_error_code(std::errc::permission_denied).message(),
+                 "choose at <root>"},
+         .ending = {std::nullopt, 1}, .locked = true},
+        {.name = "the one install found", .state = stock, .given = std::nullopt, .log = {"look in the stores",
+         "held back: Game folder: <root>/Game (Steam library): " + no_mod}, .installs = {{"Game", "Steam library"}}},
+        {.name = "none installed: the chooser in the first library", .state = NormalMusic(), .given = std::nullopt,
+         .chosen = {""}, .log = {"look in the stores", "choose at <root>/Library"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchGameFolder scratch;
+        const std::string root = fs::current_path().string();
+        fs::create_directories("Downloads");
+        fs::create_directories("Locked");
+        ScratchGameFolder whole(scratch.root());
+        whole.Write(NormalMusic());
+        fs::current_path(root);
+        fs::rename(whole.root(), "Whole");
+        ScratchGameFolder game(scratch.root());
+        game.Write(c.state);
+        fs::current_path(root);
+        ScriptedWindows script(root, game.root().string(), {}, c.chosen);
+        script.refused = c.locked ? "<root>/Game" : "<root>/Locked";
+        ScriptedLaunch windows(script, c.answers);
+        const flow::Stores records{[&] { return script.FindInstalls(c.installs); },
+                                   [&] { return (fs::path(root) / "Library").string(); }};
+        const std::optional<std::string> given =
+            c.given == "Game" ? std::optional(game.root().string())
+                              : c.given ? std::optional((fs::path(root) / *c.given).string()) : std::nullopt;
+        EXPECT_EQ(launch::RunLaunch(windows, c.program, given, root, records), c.ending);
+        EXPECT_EQ(script.log, c.log);
+        EXPECT_EQ(game.Read(), c.state);
+        fs::current_path(root);
     }
 }
 

@@ -67,4 +67,29 @@ std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<st
     return static_cast<std::size_t>(response);
 }
 
+launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& folder_line, const std::string& why) {
+    using launch::HeldBackAnswer;
+    gchar* valid_why = g_utf8_make_valid(why.c_str(), -1);
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s",
+                                               valid_why);
+    g_free(valid_why);
+    gtk_window_set_title(GTK_WINDOW(dialog), title);
+    NameForScreenReaders(dialog, title);
+    gchar* valid_folder = g_utf8_make_valid(folder_line.c_str(), -1);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", valid_folder);
+    g_free(valid_folder);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Open the repair tool", static_cast<int>(HeldBackAnswer::kRepair));
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "Choose _another folder\u2026", static_cast<int>(HeldBackAnswer::kChoose));
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair));
+    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair)));
+    ActOnFreshKeysOnly(dialog);
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    gdk_display_flush(gdk_display_get_default());  // gone before the next window appears
+    if (response == static_cast<int>(HeldBackAnswer::kRepair)) return HeldBackAnswer::kRepair;
+    if (response == static_cast<int>(HeldBackAnswer::kChoose)) return HeldBackAnswer::kChoose;
+    return HeldBackAnswer::kCancel;
+}
+
 }  // namespace vornhaskel

@@ -1,11 +1,15 @@
-// The choice among several game folders that the stores' records lead to, for
-// the launcher and the repair tool.
+// The windows of the launcher and the repair tool that the program never shows:
+// the choice among several game folders that the stores' records lead to, and
+// the launcher's window that holds a click back.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <vector>
 
+#include <string>
+
+#include "launch_session.hpp"
 #include "stores.hpp"
 
 namespace vornhaskel {
@@ -17,5 +21,11 @@ namespace vornhaskel {
 // of the folder picked, installs.size() for "Choose another folder…", or
 // nothing on Cancel.
 std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<stores::Install>& installs);
+
+// A modal dialog titled `title` that names the folder (`folder_line`), says
+// `why` a click is held back, and offers "Open the repair tool" (the default,
+// with the focus), "Choose another folder…" and Cancel; Escape or closing it
+// is Cancel.
+launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& folder_line, const std::string& why);
 
 }  // namespace vornhaskel

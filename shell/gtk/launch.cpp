@@ -1,5 +1,6 @@
 // vornhaskel-launch: starts vornhaskel with the game folder as its working
-// directory, as the "Start in" field of a Windows shortcut does.
+// directory, as the "Start in" field of a Windows shortcut does, once a look
+// at the folder says that a click there can do no harm.
 //
 //   vornhaskel-launch FOLDER   enters the game folder that FOLDER leads to and
 //                              becomes vornhaskel (exec), so the exit status is
@@ -10,15 +11,15 @@
 //                              with none the chooser asks, opened in the first
 //                              Steam library. Cancel ends with 0
 //   vornhaskel-launch --repair FOLDER
-//                              the same for vornhaskel-repair
+//                              the same for vornhaskel-repair, with no look
 //   vornhaskel-launch --repair starts vornhaskel-repair in the home folder,
 //                              where it looks for the game itself
 //
-// Where the folder leads to no game folder or to several, a message says what it
-// lacks and the chooser asks again, opened there; where it cannot be listed or
-// entered, a message says why, and the chooser asks again. It only lists
-// folders and reads the stores' records: nothing is renamed before the
-// program's own window.
+// A literal %f, %F, %u or %U (what Steam passes when it takes a desktop entry's
+// Exec line as it stands) counts as no folder. Where a button would stop part
+// way, or neither can do anything, a window says so and offers the repair tool
+// instead (see launch_session.hpp). It only lists folders and reads the stores'
+// records: nothing is renamed before the program's own window.
 #include <gtk/gtk.h>
 
 #include <cerrno>
@@ -30,15 +31,20 @@
 #include <string>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 #include "common_window.hpp"
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
 #include "install_choice.hpp"
+#include "launch_session.hpp"
 #include "repair_words.hpp"
 #include "stores.hpp"
 
 namespace {
+
+using vornhaskel::launch::HeldBackAnswer;
+using vornhaskel::launch::Program;
 
 [[noreturn]] void Fail(const std::string& text) {
     if (gtk_init_check(nullptr, nullptr)) {
@@ -64,94 +70,92 @@ std::string Beside(const char* name) {
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-// Enters `folder` and becomes `name` there; returns why where the folder cannot be entered.
-std::string StartIn(const std::string& folder, const char* name) {
-    const std::string program = Beside(name);
-    if (::chdir(folder.c_str()) != 0) return vornhaskel::repair::CannotOpenFolder(folder, std::error_code(errno, std::system_category()));
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    const int error = errno;
-    Fail("Cannot start " + program + ": " + std::strerror(error));
-}
-
-// One message, where there is a display to show it on; without one the launcher
-// cannot ask for another folder either, and ends with the text on stderr.
-void Say(GtkMessageType type, const std::string& text) {
-    if (!gtk_init_check(nullptr, nullptr)) Fail(text);
-    vornhaskel::SetApplicationIcon(nullptr);
-    vornhaskel::ShowMessage(type, "vornhaskel", text.c_str());
-}
-
-// The first window of the launcher: GTK, and the icon every window shows.
+// GTK and the icon every window shows, once, before the first window: a folder
+// that needs no question starts the program without either.
 void StartGtk() {
-    gtk_init(nullptr, nullptr);
+    static bool started = false;
+    if (started) return;
+    if (!gtk_init_check(nullptr, nullptr)) Fail("no display to ask on");
     vornhaskel::SetApplicationIcon(nullptr);
+    started = true;
 }
 
-// Where the chooser opens: the first Steam library's game folders when there is one, else home.
-std::string StartFolder() {
-    if (std::string common = vornhaskel::stores::FirstSteamCommon(); !common.empty()) return common;
-    return g_get_home_dir();
-}
-
-// The game folder that the stores' records lead to: the one found, or the one
-// the player picks among several, or the folder chosen instead; Cancel ends
-// the launcher. Nothing where none is found.
-std::optional<std::string> FromTheStores() {
-    const std::vector<vornhaskel::stores::Install> installs = vornhaskel::stores::FindInstalls();
-    if (installs.size() <= 1) return installs.empty() ? std::nullopt : std::optional(installs.front().folder);
-    StartGtk();
-    for (;;) {
-        const std::optional<std::size_t> picked = vornhaskel::ChooseInstall("vornhaskel", installs);
-        if (!picked) std::exit(EXIT_SUCCESS);
-        if (*picked < installs.size()) return installs[*picked].folder;
-        if (std::optional<std::string> chosen = vornhaskel::ChooseGameFolder("vornhaskel", StartFolder())) return chosen;
+class GtkLaunchWindows final : public vornhaskel::launch::LaunchWindows {
+public:
+    std::optional<std::string> Choose(const std::string& start) override {
+        StartGtk();
+        return vornhaskel::ChooseGameFolder(kTitle, start);
     }
+
+    std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
+        StartGtk();
+        return vornhaskel::ChooseInstall(kTitle, installs);
+    }
+
+    // Without a display the launcher cannot ask for another folder either: it
+    // ends with the text on stderr.
+    void Tell(const std::string& text, bool failure) override {
+        if (!gtk_init_check(nullptr, nullptr)) Fail(text);
+        StartGtk();
+        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING, kTitle, text.c_str());
+    }
+
+    std::error_code Enter(const std::string& folder) override {
+        if (::chdir(folder.c_str()) != 0) return {errno, std::system_category()};
+        return {};
+    }
+
+    HeldBackAnswer HoldBack(const vornhaskel::game_folder::Resolution& resolution, const std::string& why) override {
+        const std::string folder = vornhaskel::game_folder::FolderLine(resolution);
+        if (!gtk_init_check(nullptr, nullptr)) Fail(folder + "\n" + why);
+        StartGtk();
+        return vornhaskel::HoldBackWindow(kTitle, folder, why);
+    }
+
+private:
+    static constexpr const char* kTitle = "vornhaskel";
+};
+
+// Becomes `path` in the working directory, so that the exit status is the program's.
+[[noreturn]] void Become(const std::string& path) {
+    ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    const int error = errno;
+    Fail("Cannot start " + path + ": " + std::strerror(error));
 }
 
-// Starts `name` in the game folder that `folder` leads to, or asks for one with
-// the chooser when no folder is given. A folder that leads to none or to several
-// is named in a message, and the chooser opens there; one that cannot be listed
-// or entered is named with the system's words, and the chooser opens above it.
-// Cancel ends with 0, or with 1 right after a folder that could not be opened.
-[[noreturn]] void Launch(std::optional<std::string> folder, const char* name) {
-    std::optional<std::string> start;  // where the chooser opens; StartFolder() at first
-    bool failed = false;  // the last folder looked at could not be opened
-    for (;;) {
-        if (!folder) {
-            StartGtk();
-            folder = vornhaskel::ChooseGameFolder("vornhaskel", start ? *start : StartFolder());
-            if (!folder) std::exit(failed ? EXIT_FAILURE : EXIT_SUCCESS);
-        }
-        const vornhaskel::game_folder::Resolution resolution = vornhaskel::game_folder::Resolve(*folder);
-        folder.reset();
-        failed = true;
-        if (resolution.error) {
-            Say(GTK_MESSAGE_ERROR, vornhaskel::repair::CannotOpenFolder(resolution.folder, resolution.error));
-            start = vornhaskel::game_folder::FolderAbove(resolution.folder);
-            continue;
-        }
-        if (resolution.Found()) {
-            Say(GTK_MESSAGE_ERROR, StartIn(resolution.Taken(), name));
-            start = vornhaskel::game_folder::FolderAbove(resolution.Taken());
-            continue;
-        }
-        failed = false;
-        Say(GTK_MESSAGE_WARNING,
-            vornhaskel::game_folder::Lacks(resolution) + "\n" + vornhaskel::game_folder::Findings(resolution));
-        start = resolution.folder;
-    }
+// What a desktop's or Steam's launch passes where it has no file for the entry.
+bool IsFieldCode(const char* argument) {
+    return std::strcmp(argument, "%f") == 0 || std::strcmp(argument, "%F") == 0 || std::strcmp(argument, "%u") == 0 ||
+           std::strcmp(argument, "%U") == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     g_set_prgname(vornhaskel::kDesktopId);
-    const bool repair = argc > 1 && std::strcmp(argv[1], "--repair") == 0;
-    const char* name = repair ? "vornhaskel-repair" : "vornhaskel";
-    const int folders = argc - 1 - repair;
-    if (folders > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
-    if (folders == 1) Launch(argv[argc - 1], name);
+    std::vector<const char*> arguments(argv + 1, argv + argc);
+    std::erase_if(arguments, IsFieldCode);
+    const bool repair = !arguments.empty() && std::strcmp(arguments.front(), "--repair") == 0;
+    if (repair) arguments.erase(arguments.begin());
+    if (arguments.size() > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
+    // Found before the game folder is entered.
+    const std::string programs[] = {Beside("vornhaskel"), Beside("vornhaskel-repair")};
     // The repair tool looks where the stores installed the game itself, and asks in its own dialog.
-    if (repair) Fail(StartIn(g_get_home_dir(), name));
-    Launch(FromTheStores(), name);
+    if (repair && arguments.empty()) {
+        if (::chdir(g_get_home_dir()) != 0)
+            Fail(vornhaskel::repair::CannotOpenFolder(g_get_home_dir(), {errno, std::system_category()}));
+        Become(programs[1]);
+    }
+    GtkLaunchWindows windows;
+    vornhaskel::launch::Ending ending;
+    try {
+        const std::optional<std::string> folder =
+            arguments.empty() ? std::nullopt : std::optional<std::string>(arguments.front());
+        ending = vornhaskel::launch::RunLaunch(windows, repair ? Program::kRepair : Program::kSwitcher, folder,
+                                               g_get_home_dir());
+    } catch (const std::exception& failure) {
+        Fail(failure.what());
+    }
+    if (!ending.start) return ending.status;
+    Become(programs[*ending.start == Program::kRepair ? 1 : 0]);
 }

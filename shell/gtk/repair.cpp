@@ -327,8 +327,7 @@ int main(int argc, char** argv) {
         std::error_code here_error, home_error;
         const std::string here = vornhaskel::FullPath("", here_error), home = vornhaskel::FullPath(g_get_home_dir(), home_error);
         const bool in_home = !here_error && !home_error && here == home;
-        return vornhaskel::repair::RunSession(windows, argc == 2 ? argv[1] : "",
-                                              [] { return vornhaskel::stores::FindInstalls(); }, in_home);
+        return vornhaskel::repair::RunSession(windows, argc == 2 ? argv[1] : "", {}, in_home);
     } catch (const std::exception& failure) {
         windows.Tell(failure.what(), true);
         return EXIT_FAILURE;

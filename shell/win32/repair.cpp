@@ -494,7 +494,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
         Win32RepairWindows windows;
-        return vornhaskel::repair::RunSession(windows, GivenFolder(), [] { return vornhaskel::stores::FindInstalls(); });
+        return vornhaskel::repair::RunSession(windows, GivenFolder());
     } catch (const std::exception& failure) {
         TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);
     }

@@ -1,0 +1,67 @@
+#include "folder_flow.hpp"
+
+#include <utility>
+
+#include "repair_words.hpp"
+
+namespace vornhaskel::flow {
+
+std::string Absolute(const std::string& folder) {
+#ifndef _WIN32
+    std::error_code error;
+    if (const std::string here = FullPath("", error); !folder.starts_with('/') && !error)
+        return game_folder::Join(here, folder);
+#endif
+    return folder;
+}
+
+std::string FirstChooserFolder(const Stores& stores, const std::string& otherwise) {
+    std::string library = stores.first_library ? stores.first_library() : std::string();
+    return library.empty() ? otherwise : library;
+}
+
+bool FromTheStores(FolderWindows& windows, const std::vector<stores::Install>& installs, const Stores& stores,
+                   const std::string& otherwise, stores::Install& place) {
+    if (installs.size() == 1) place = installs.front();
+    while (installs.size() > 1) {
+        const std::optional<std::size_t> picked = windows.ChooseInstall(installs);
+        if (!picked) return false;
+        if (*picked < installs.size()) {
+            place = installs[*picked];
+            return true;
+        }
+        if (std::optional<std::string> chosen = windows.Choose(FirstChooserFolder(stores, otherwise))) {
+            place = {std::move(*chosen), {}};
+            return true;
+        }
+    }
+    return true;
+}
+
+Opened Open(FolderWindows& windows, stores::Install place, const EnterFunction& enter, bool game_folder_only) {
+    for (;;) {
+        game_folder::Resolution resolution = game_folder::Resolve(place.folder);
+        if (resolution.Found()) resolution.store = place.where;
+        Opened not_opened;
+        std::string start;  // where the chooser opens
+        if (resolution.error) {
+            not_opened.failed = Absolute(resolution.folder);
+            windows.Tell(repair::CannotOpenFolder(not_opened.failed, resolution.error), true);
+            start = game_folder::FolderAbove(not_opened.failed);
+        } else if (game_folder_only && !resolution.Found()) {
+            windows.Tell(game_folder::Lacks(resolution) + "\n" + game_folder::Findings(resolution), false);
+            start = resolution.folder;
+        } else if (const std::error_code error = enter(resolution.Taken())) {
+            not_opened.failed = resolution.Taken();
+            windows.Tell(repair::CannotOpenFolder(not_opened.failed, error), true);
+            start = game_folder::FolderAbove(not_opened.failed);
+        } else {
+            return {std::move(resolution), {}};
+        }
+        std::optional<std::string> chosen = windows.Choose(start);
+        if (!chosen) return not_opened;
+        place = {std::move(*chosen), {}};
+    }
+}
+
+}  // namespace vornhaskel::flow
