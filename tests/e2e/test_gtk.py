@@ -229,6 +229,54 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         window = self.x.wait_window(self.title)
         self.assert_rename_click_switches(window, normal)
 
+    def test_launcher_holds_back_a_click_that_would_stop_part_way_and_offers_the_repair_tool(self):
+        """Each state of the folder: the program's window where a click can do no harm; elsewhere the
+        launcher's window, named "vornhaskel", with the reason, whose default opens the repair tool on the
+        folder, and whose Cancel ends with 0. No file changes before a click."""
+        normal = gamefolder.normal_music()
+        stock = gamefolder.normal_music(with_mod=False)
+        half = dict(normal)
+        for base in ("mus_area_ahto", "mus_area_cant1"):
+            half[gamefolder.backup("streammusic", base)] = half.pop(gamefolder.live("streammusic", base))
+        no_mod = ("The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks "
+                  "and stop, leaving the game without music.")
+        stopped = "A switch stopped part way here: neither button can complete it."
+        for name, files, reason, key in (("mod music", gamefolder.mod_active(normal), None, None),
+                                         ("the mod's files not in place", stock, no_mod, "Return"),
+                                         ("half switched", half, stopped, "Escape")):
+            with self.subTest(name):
+                game = self.folder / name
+                gamefolder.write(game, files)
+                if reason is None:
+                    window = self.start_elsewhere(self.from_desktop(game))
+                    self.x.close_window(window)
+                    self.assertEqual(self.exit_status(), 0)
+                    continue
+                window = self.start_elsewhere(self.from_desktop(game), title=self.dialog_title)
+                self.dialog_expected = True
+                access = self.x.accessible()
+                held = access.window(self.dialog_title, "Open the repair tool")
+                self.assertEqual(self.texts(held), [reason, f"Game folder: {game}"])
+                buttons = access.find(held, access.pyatspi.ROLE_PUSH_BUTTON)
+                self.assertEqual([b.name for b in buttons], ["Open the repair tool", "Choose another folder…", "Cancel"])
+                self.assertEqual(gamefolder.read(game), files)
+                self.x.activate(window)
+                self.x.key(key)
+                if key == "Return":
+                    self.x.wait_window(self.repair_title)
+                    self.assertIn(f"Game folder: {game}", self.read_repair_dialog(
+                        self.x.wait_window(self.repair_title))["texts"])
+                    self.x.key("Escape")
+                self.assertEqual(self.exit_status(), 0)
+                self.assertEqual(gamefolder.read(game), files)
+
+    @looks_in_the_stores
+    def test_launcher_takes_a_literal_field_code_for_no_folder(self):
+        """Steam may pass the desktop entry's %f as it stands: the launcher then looks for the game itself."""
+        self.x.activate(self.start_elsewhere([LAUNCHER, "%f"], title=self.chooser))
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 0)
+
     def test_launcher_given_the_folder_above_starts_the_program_in_the_game_folder(self):
         game = self.folder / "Library" / "The Game"
         normal = gamefolder.normal_music()
