@@ -120,13 +120,19 @@ TEST(KeyValues, ARecordCutShortYieldsOnlyWholePaths) {
             EXPECT_TRUE(std::equal(read.begin(), read.end(), whole.begin())) << full.substr(0, length);
         }
     }
-    // Random text of the format's own characters: read to the end, whatever it holds.
+    // Random records of the format's own words and characters, without escapes:
+    // read to the end, whatever they hold, and every path read is one that the
+    // text spells, never a path made up of pieces.
     std::mt19937 random(7);
-    const std::string alphabet = "\"{}\\/ \n\tab01[]\xff";
+    const std::vector<std::string> words = {"\"libraryfolders\"", "\"path\"", "\"0\"", "\"1\"", "{", "}",
+                                            "\"/a/b\"", "\"d:/games\"", "\"", " ", "\n", "\xff", "[x]", "//"};
     for (int i = 0; i < 20'000; ++i) {
-        std::string junk(random() % 64, ' ');
-        for (char& c : junk) c = alphabet[random() % alphabet.size()];
-        stores::key_values::LibraryPaths(junk);
+        std::string junk;
+        for (std::size_t n = random() % 24; n > 0; --n) junk += words[random() % words.size()];
+        for (const std::string& path : stores::key_values::LibraryPaths(junk)) {
+            EXPECT_FALSE(path.empty()) << junk;
+            EXPECT_NE(junk.find(path), std::string::npos) << junk << ": " << path;
+        }
         stores::key_values::Read(junk);
     }
 }
@@ -168,20 +174,6 @@ private:
     }
     std::vector<Value> values_;
 };
-
-// Every entry below `root`, with its size and time, to see that nothing was written.
-std::map<std::string, std::tuple<bool, std::uintmax_t, fs::file_time_type>> Snapshot(const fs::path& root) {
-    std::map<std::string, std::tuple<bool, std::uintmax_t, fs::file_time_type>> entries;
-    for (auto entry = fs::recursive_directory_iterator(root); entry != fs::recursive_directory_iterator(); ++entry) {
-        std::error_code ignored;
-        const bool file = entry->is_regular_file(ignored);
-        entries[entry->path().string()] = {file, file ? entry->file_size(ignored) : 0,
-                                           entry->symlink_status().type() == fs::file_type::symlink
-                                               ? fs::file_time_type()
-                                               : entry->last_write_time(ignored)};
-    }
-    return entries;
-}
 
 // A made-up home below a scratch folder:
 //   home/     the home folder
@@ -312,6 +304,8 @@ public:
     }
 
     const fs::path& root() const { return scratch_.root(); }
+    // Every folder and file below the scratch folder, to see that nothing was written.
+    FolderState Read() const { return scratch_.Read(); }
 
 private:
     ScratchGameFolder scratch_;
@@ -501,14 +495,14 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         for (const auto& [path, contents] : row.records) home.Write(path, contents);
         const FakeRegistry registry(values);
         const stores::Places places = home.Places(registry, row.environment);
-        const auto before = Snapshot(home.root());
+        const FolderState before = home.Read();
 
         std::vector<Install> expected;
         for (const Install& install : row.found) expected.push_back({home.Real(install.folder), install.where});
         EXPECT_EQ(stores::FindInstalls(places), expected) << row.shape;
         EXPECT_EQ(stores::FirstSteamCommon(places), row.first_common.empty() ? "" : home.Real(row.first_common))
             << row.shape;
-        EXPECT_EQ(Snapshot(home.root()), before) << row.shape << ": something was written";
+        EXPECT_EQ(home.Read(), before) << row.shape << ": something was written";
     }
 }
 

@@ -181,11 +181,13 @@ public:
              ++entry) {
             std::string key = entry->path().lexically_relative(root_).generic_string();
             std::replace(key.begin(), key.end(), '/', '\\');
-            if (entry->is_directory() && !entry->is_symlink())
+            std::error_code error;  // a link in a loop or to nowhere is no folder and no file
+            const bool link = entry->is_symlink(error);
+            if (!link && entry->is_directory(error))
                 state.folders.insert(key);
             else
-                state.files[key] = entry->is_regular_file() && !entry->is_symlink() ? ReadFile(entry->path())
-                                                                                     : std::string("<not a file>");
+                state.files[key] = !link && entry->is_regular_file(error) ? ReadFile(entry->path())
+                                                                          : std::string("<not a file>");
         }
         return state;
     }
