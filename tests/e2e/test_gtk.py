@@ -411,12 +411,12 @@ class GtkProgram(ProgramCases, unittest.TestCase):
             if name.startswith("streamsounds/") and ".mod." in name:
                 (self.folder / name).write_bytes(contents)
         window = self.start_repair()
-        self.assert_repair_dialog(window, ["The folder has the normal music.",
-                                           "streamsounds/mus_sbat_acad.mod.wav will become "
-                                           "StreamSounds/mus_sbat_acad.mod.wav"], enabled=["Mod music"])
+        self.assert_repair_dialog(window, ["The names are set for the normal music.",
+                                           self.shown("streamsounds/mus_sbat_acad.mod.wav") + " will become " +
+                                           self.shown("StreamSounds/mus_sbat_acad.mod.wav")], enabled=["Mod music"])
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
-        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
+        self.assertEqual(self.read_message(message), "The names are now set for the mod's music.")
         switched = {name.replace("streamsounds/", "StreamSounds/"): contents
                     for name, contents in gamefolder.mod_active(normal).items()}
         self.assertEqual({**gamefolder.read(self.folder), **{f"StreamSounds/{p.name}": gamefolder.Contents(
@@ -425,6 +425,35 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_lays_a_rename_row_left_to_right_whatever_script_its_folder_is_in(self):
+        """The mod unpacked into a folder with a Hebrew name: GTK would take the row's direction from its first
+        letter and read the game's file as moving into the mod's folder; each path is set apart instead."""
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(self.folder, stock)
+        hebrew = "\u05de\u05d5\u05d6\u05d9\u05e7\u05d4"
+        for name, contents in gamefolder.normal_music().items():
+            if name not in stock:
+                (self.folder / hebrew / name).parent.mkdir(parents=True, exist_ok=True)
+                (self.folder / hebrew / name).write_bytes(contents)
+        window = self.start_repair()
+        self.x.screenshot(window, "linux-repair-right-to-left-folder.png")
+        access = self.x.accessible()
+        renames, = access.find(access.window(self.repair_title, "Close"), access.pyatspi.ROLE_LIST_BOX,
+                               "Mod music first renames:")
+        row = [row for row in renames if "mus_sbat_acad" in row.name][0]
+        first, second = self.shown(f"{hebrew}/streamsounds/mus_sbat_acad.mod.wav"), \
+            self.shown("streamsounds/mus_sbat_acad.mod.wav")
+        self.assertEqual(row.name, f"{first} will become {second}")
+        label, = access.find(row, access.pyatspi.ROLE_LABEL)
+        text = label.queryText()
+        left = [text.getCharacterExtents(at, access.pyatspi.DESKTOP_COORDS)[0]
+                for at in (row.name.index("streamsounds"), row.name.index("will"), row.name.rindex("streamsounds"))]
+        self.assertEqual(left, sorted(left), "the row reads left to right: the found file, then what it becomes")
+        self.x.activate(window)
+        self.x.key("Return")  # Close
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), stock)
 
 
 if __name__ == "__main__":
