@@ -124,4 +124,10 @@ std::string InSentence(std::string shown) {
 #endif
 }
 
+std::string WithoutMarks(std::string sentence) {
+    for (const std::string_view mark : {"\u200E", "\u2066", "\u2069"})
+        for (auto at = sentence.find(mark); at != std::string::npos; at = sentence.find(mark, at)) sentence.erase(at, mark.size());
+    return sentence;
+}
+
 }  // namespace vornhaskel

@@ -48,4 +48,8 @@ std::string ShownPath(std::string_view path);
 // those of Windows 7 know no isolates: there it is kept as it is.
 std::string InSentence(std::string shown);
 
+// A sentence for a terminal, which sets out no paragraphs, without the marks
+// that InSentence added: a name's own are written out, so none is lost.
+std::string WithoutMarks(std::string sentence);
+
 }  // namespace vornhaskel

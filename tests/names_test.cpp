@@ -52,6 +52,8 @@ TEST(Names, ShownPathUsesThePlatformsSeparatorAndASentenceSetsItApart) {
     EXPECT_EQ(InSentence("\u05DE\u05D5/x.mod.wav"), "\u200E\u2066\u05DE\u05D5/x.mod.wav\u2069");
 #endif
     EXPECT_EQ(ShownPath("a\u202Eb"), "a\\u202Eb") << "a name's own controls are written out, never taken for the marks";
+    EXPECT_EQ(WithoutMarks("Cannot open the folder " + InSentence(Printable("/a\u2066\u200E\u2069b")) + ": Permission denied"),
+              "Cannot open the folder /a\\u2066\\u200E\\u2069b: Permission denied");
 }
 
 }  // namespace

@@ -35,6 +35,7 @@
 #include "desktop_id.hpp"
 #include "game_folder.hpp"
 #include "install_choice.hpp"
+#include "names.hpp"
 #include "repair_words.hpp"
 #include "stores.hpp"
 
@@ -45,7 +46,7 @@ namespace {
         vornhaskel::SetApplicationIcon(nullptr);
         vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, "vornhaskel", text.c_str());
     } else {
-        std::fprintf(stderr, "vornhaskel-launch: %s\n", text.c_str());
+        std::fprintf(stderr, "vornhaskel-launch: %s\n", vornhaskel::WithoutMarks(text).c_str());
     }
     std::exit(EXIT_FAILURE);
 }

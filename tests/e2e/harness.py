@@ -690,7 +690,8 @@ class ProgramCases:
         stock = gamefolder.normal_music(with_mod=False)
         doubled = {name + ".wav": contents for name, contents in gamefolder.parked(stock).items()}
         unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
-        renames = {f"{name}.wav will become {name}" for name in gamefolder.parked(stock)}
+        renames = {f"{self.shown(name + '.wav')} will become {self.shown(name)}".replace("\\", "/")
+                   for name in gamefolder.parked(stock)}
         for env in self.repair_text_sizes:
             # The 21 renames that both buttons make come once, under a heading of their own.
             for copies, enabled, heading in (

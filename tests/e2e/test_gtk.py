@@ -199,7 +199,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         dialog = access.window(self.dialog_title, str(second))
         self.x.screenshot(self.x.wait_window(self.dialog_title), f"{self.artefact_prefix}-launcher-choice.png")
         self.assertEqual(self.texts(dialog), ["The game is installed in 2 folders. Choose the one to use:",
-                                              f"\u2022 {first} (Steam library)\n\u2022 {second} (Steam library)"])
+                                              f"\u2022 {self.shown_path(first)} (Steam library)\n"
+                                              f"\u2022 {self.shown_path(second)} (Steam library)"])
         self.assertEqual([button.name for button in access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)],
                          [str(first), str(second), "Choose another folder\u2026", "Cancel"])
         self.x.activate(self.x.wait_window(self.dialog_title))
@@ -215,7 +216,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.key("Return")
         window = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != choice],
                           "the repair dialog")[0]
-        self.assert_repair_dialog(window, [f"Game folder: {first} (Steam library)"], enabled=["Mod music"])
+        self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(first)} (Steam library)"], enabled=["Mod music"])
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(first), first_files, "nothing renamed before the player acts")
@@ -262,7 +263,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.start_elsewhere(self.from_desktop(self.folder / "no such folder"), title=self.dialog_title)
         dialog = self.wait_dialog()
         self.assertEqual(self.read_message_titled(self.dialog_title),
-                         f"Cannot open the folder {self.folder / 'no such folder'}: No such file or directory")
+                         f"Cannot open the folder {self.shown_path(self.folder / 'no such folder')}: "
+                         "No such file or directory")
         self.assert_waiting(1.5)  # well past the auto-repeat delay
         self.release("Return")
         self.assert_waiting(0.3)
