@@ -44,35 +44,39 @@ const char* UnspeltWords(Unspelt why) {
     return "its name is not valid UTF-8";
 }
 
+// A path of the table's form, and a full path, as a sentence holds them.
+std::string PathIn(std::string_view path) { return InSentence(ShownPath(path)); }
+std::string FullPathIn(std::string_view path) { return InSentence(Printable(path)); }
+
 // A folder of the search: "MyMod/sub", or "the game folder".
-std::string ShownFolder(std::string_view folder) { return folder.empty() ? "the game folder" : ShownPath(folder); }
+std::string ShownFolder(std::string_view folder) { return folder.empty() ? "the game folder" : PathIn(folder); }
 
 constexpr char kNoneFromAway[] = "so no file found away from its own folder is used";
 
 std::string LookAlikeWords(const Reason& reason) {
-    const std::string missing = ShownPath(reason.paths.front()) + " is missing, and ";
+    const std::string missing = PathIn(reason.paths.front()) + " is missing, and ";
     const std::size_t n = reason.paths.size() - 1;
     if (n == 1 && reason.kinds.front() != EntryKind::kFile)
-        return missing + ShownPath(reason.paths[1]) + " has its name but is " + KindWords(reason.kinds.front()) +
+        return missing + PathIn(reason.paths[1]) + " has its name but is " + KindWords(reason.kinds.front()) +
                ": put the file itself there";
-    if (n == 1) return missing + ShownPath(reason.paths[1]) + " could be it, but so could another name: move it there yourself";
+    if (n == 1) return missing + PathIn(reason.paths[1]) + " could be it, but so could another name: move it there yourself";
     std::string text = missing + std::to_string(n) + " could be it:";
-    for (std::size_t i = 1; i <= n; ++i) text += (i == 1 ? " " : ", ") + ShownPath(reason.paths[i]);
+    for (std::size_t i = 1; i <= n; ++i) text += (i == 1 ? " " : ", ") + PathIn(reason.paths[i]);
     return text + ". Keep the right one and move the others out of the game folder";
 }
 
 }  // namespace
 
 std::string Sentence(const Reason& reason) {
-    const auto path = [&reason](std::size_t i) { return ShownPath(reason.paths.at(i)); };
+    const auto path = [&reason](std::size_t i) { return PathIn(reason.paths.at(i)); };
     switch (reason.kind) {
     case Reason::Kind::kFolderAtName:
         return path(0) + " is a folder, not a music file: move it out of the folder";
     case Reason::Kind::kCannotExamine:
         return path(0) + " cannot be examined: " + reason.error.message();
     case Reason::Kind::kLost:
-        return path(0) + " is missing, and so are all its other names: restore the game's own file with the game "
-                         "store's file check (\"verify the game's files\")";
+        return path(0) + " is missing, and so are all its other names: to restore the game's own file, choose Normal "
+                         "music first, then let the game store check the game's files (\"verify the game's files\")";
     case Reason::Kind::kBothExist:
         return path(0) + " and " + path(1) + " both exist: move one of them out of the folder";
     case Reason::Kind::kAllExist:
@@ -118,7 +122,8 @@ std::string Sentence(const Reason& reason) {
         return "The game folder cannot be searched: " + reason.error.message();
     case Reason::Kind::kFolderNotRead:
         if (reason.unspelt != Unspelt::kNo)
-            return (reason.paths.at(0).empty() ? std::string() : path(0) + ShownPath("\\")) + Printable(reason.paths.at(1)) +
+            return InSentence((reason.paths.at(0).empty() ? std::string() : ShownPath(reason.paths.at(0)) + ShownPath("\\")) +
+                              Printable(reason.paths.at(1))) +
                    " was not read: " + UnspeltWords(reason.unspelt) + ", " + kNoneFromAway;
         return ShownFolder(reason.paths.at(0)) + " could not be read: " + reason.error.message() + ", " + kNoneFromAway;
     case Reason::Kind::kSearchStopped: {
@@ -152,7 +157,10 @@ std::string Many(std::size_t n, const char* one, const char* several) {
     return n == 1 ? one : std::to_string(n) + several;
 }
 
-std::string Describe(const FolderReport& report, std::string_view has, std::string_view is) {
+// Names cannot tell whose file a name holds: after the store's file check or a
+// game update the live names hold the game's files whatever the names around
+// them say, so a folder all of one music is said as what its names are set for.
+std::string Describe(const FolderReport& report, std::string_view now) {
     if (report.only_mod_files) return "This is not the game folder: its music folders hold only the mod's files.";
     if (report.music_folders_clash)
         return "The folder has two music folders of one name that both hold the game's files, so nothing can be "
@@ -170,11 +178,11 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
         mod += layout == Layout::kMod;
         between += layout == Layout::kBetween;
         broken += layout == Layout::kBroken;
-        if (layout == Layout::kLost) lost.push_back(ShownPath(NamesOf(TrackTable[i]).live));
+        if (layout == Layout::kLost) lost.push_back(PathIn(NamesOf(TrackTable[i]).live));
     }
-    if (normal == kTrackCount) return "The folder " + std::string(has) + " the normal music.";
-    if (mod == kTrackCount) return "The folder " + std::string(has) + " the mod's music.";
-    std::string text = "The folder " + std::string(is) + " mixed:";
+    if (normal == kTrackCount) return "The names are " + std::string(now) + "set for the normal music.";
+    if (mod == kTrackCount) return "The names are " + std::string(now) + "set for the mod's music.";
+    std::string text = "The folder is " + std::string(now) + "mixed:";
     const char* separator = " ";
     const std::pair<std::size_t, const char*> parts[] = {{normal, "set for the normal music"},
                                                          {mod, "set for the mod's music"},
@@ -191,7 +199,9 @@ std::string Describe(const FolderReport& report, std::string_view has, std::stri
     for (const std::string& name : lost) names += (names.empty() ? "" : ", ") + name;
     if (!lost.empty() && lost.size() <= 3)  // more are named in the list of problems
         text += std::string(lost.size() == 1 ? " This track has" : " These tracks have") + " no file at all: " + names + ".";
-    if (!lost.empty()) text += " Restore the game's own files with the game store's file check (\"verify the game's files\").";
+    if (!lost.empty())
+        text += " To restore the game's own files, choose Normal music first, then let the game store check the game's "
+                "files (\"verify the game's files\").";
     return text;
 }
 
@@ -208,7 +218,7 @@ std::string WhyNot(const FolderReport& report, Target target) {
     const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", and ") + part; };
     std::vector<std::string> only;
     for (const Reason& reason : reasons)
-        if (reason.kind == Reason::Kind::kOnlyAtModName) only.push_back(ShownPath(reason.paths.at(3)));
+        if (reason.kind == Reason::Kind::kOnlyAtModName) only.push_back(PathIn(reason.paths.at(3)));
     if (target == Target::kMod && !only.empty()) {
         std::string names;
         for (const std::string& name : only) names += (names.empty() ? "" : ", ") + name;
@@ -236,8 +246,8 @@ std::string WhyNot(const FolderReport& report, Target target) {
         }
         // "2 files could be streamsounds/x.mod.wav: A and B"
         std::vector<std::string> candidates;
-        for (std::size_t i = 1; i < reason.paths.size(); ++i) candidates.push_back(ShownPath(reason.paths[i]));
-        add(std::to_string(candidates.size()) + " files could be " + ShownPath(reason.paths.front()) + ": " +
+        for (std::size_t i = 1; i < reason.paths.size(); ++i) candidates.push_back(PathIn(reason.paths[i]));
+        add(std::to_string(candidates.size()) + " files could be " + PathIn(reason.paths.front()) + ": " +
             Listed(candidates));
     }
     if (lost > 0) add(Many(lost, "a track of the game has", " tracks of the game have") + " no file at all");
@@ -247,9 +257,9 @@ std::string WhyNot(const FolderReport& report, Target target) {
 
 }  // namespace
 
-std::string Summary(const FolderReport& report) { return Describe(report, "has", "is"); }
+std::string Summary(const FolderReport& report) { return Describe(report, ""); }
 
-std::string SummaryAfterRepair(const FolderReport& report) { return Describe(report, "now has", "is now"); }
+std::string SummaryAfterRepair(const FolderReport& report) { return Describe(report, "now "); }
 
 std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
     std::string text = SummaryAfterRepair(report);
@@ -276,7 +286,7 @@ std::string Advice(const FolderReport& report) {
             "vornhaskel, and never replaces a file.");
     if (report.mod.Offered() && !report.finds_from_backups.empty()) {
         std::vector<std::string> folders;
-        for (const std::string& folder : report.finds_from_backups) folders.push_back(ShownPath(folder));
+        for (const std::string& folder : report.finds_from_backups) folders.push_back(PathIn(folder));
         say("Mod music takes the mod's files from " + Listed(folders) +
             ", which looks like a copy of the game's files: before you choose it, check that they are the mod's.");
     }
@@ -295,7 +305,7 @@ std::string FoundSummary(const FolderReport& report) {
     std::vector<std::string> folders;
     for (const FoundRename& find : report.mod_finds) {
         const auto split = find.old_path.rfind('\\');
-        std::string folder = split == std::string::npos ? "the game folder" : ShownPath(find.old_path.substr(0, split));
+        std::string folder = split == std::string::npos ? "the game folder" : PathIn(find.old_path.substr(0, split));
         if (std::ranges::find(folders, folder) == folders.end()) folders.push_back(std::move(folder));
     }
     const std::string text = n == 7 ? "The mod's 7 files were found in "
@@ -314,7 +324,7 @@ std::vector<RenameList> FoundRenames(const FolderReport& report) {
     RenameList both{"Normal music and Mod music first rename:", {}};
     RenameList normal_only{"Normal music first renames:", {}}, mod_only{"Mod music first renames:", {}};
     const auto line = [](const FoundRename& rename) {
-        return ShownPath(rename.old_path) + " will become " + ShownPath(rename.new_path);
+        return PathIn(rename.old_path) + " will become " + PathIn(rename.new_path);
     };
     for (const FoundRename& rename : normal) (in(mod, rename) ? both : normal_only).lines.push_back(line(rename));
     for (const FoundRename& rename : mod)
@@ -334,8 +344,8 @@ std::string GreyedOut(const FolderReport& report, Target target) {
     if (plan.Offered()) return {};
     const std::string lead = std::string(NameOf(target)) + " is greyed out: ";
     if (plan.Reached())
-        return lead + (target == Target::kNormal ? "the folder has the normal music already."
-                                                 : "the folder has the mod's music already.");
+        return lead + (target == Target::kNormal ? "the names are set for the normal music already."
+                                                 : "the names are set for the mod's music already.");
     if (plan.reasons.empty()) return lead + "it cannot be reached from here.";
     const std::size_t more = plan.reasons.size() - 1;
     return lead + Sentence(plan.reasons.front()) + "." +
@@ -344,7 +354,7 @@ std::string GreyedOut(const FolderReport& report, Target target) {
 }
 
 std::string CannotOpenFolder(std::string_view folder, const std::error_code& error) {
-    return "Cannot open the folder " + Printable(folder) + ": " + error.message();
+    return "Cannot open the folder " + FullPathIn(folder) + ": " + error.message();
 }
 
 std::string AfterFailure(std::string_view failure, const FolderReport& now) {
@@ -362,17 +372,17 @@ std::string HeldBack(const ClickLook& look) {
             return "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and "
                    "stop, leaving the game without music.";
         return "Rename (Enable-Mod) would put away " + std::to_string(rename.done) +
-               " of the game's tracks and stop at " + ShownPath(rename.stop->old_path) +
+               " of the game's tracks and stop at " + PathIn(rename.stop->old_path) +
                ", leaving the game without them.";
     }
     if (const ButtonLook& unrename = look.unrename; unrename.outcome == kStopsPartWay) {
         // Names cannot tell whose file the first one moves: the game's or the mod's.
         if (unrename.done == 1)
-            return "Un-rename (Normal Music) would move " + ShownPath(UnrenameSequence.front().old_path) +
-                   " to the mod's name and stop at " + ShownPath(unrename.stop->old_path) +
+            return "Un-rename (Normal Music) would move " + PathIn(UnrenameSequence.front().old_path) +
+                   " to the mod's name and stop at " + PathIn(unrename.stop->old_path) +
                    ", leaving the folder half switched.";
         return "Un-rename (Normal Music) would rename " + std::to_string(unrename.done) + " files and stop at " +
-               ShownPath(unrename.stop->old_path) + ", leaving the folder half switched.";
+               PathIn(unrename.stop->old_path) + ", leaving the folder half switched.";
     }
     return "A switch stopped part way here: neither button can complete it.";
 }
@@ -382,13 +392,13 @@ std::string HeldBack(const ClickLook& look) {
 namespace vornhaskel::game_folder {
 
 std::string FolderLine(const Resolution& resolution) {
-    if (!resolution.Found()) return "Folder: " + Printable(resolution.Taken());
-    return "Game folder: " + (resolution.store.empty() ? Printable(resolution.Taken())
+    if (!resolution.Found()) return "Folder: " + repair::FullPathIn(resolution.Taken());
+    return "Game folder: " + (resolution.store.empty() ? repair::FullPathIn(resolution.Taken())
                                                        : FoundWhere(resolution.Taken(), resolution.store));
 }
 
 std::string FoundWhere(std::string_view folder, std::string_view store) {
-    return Printable(folder) + " (" + std::string(store) + ")";
+    return repair::FullPathIn(folder) + " (" + std::string(store) + ")";
 }
 
 std::string InstallsFound(std::size_t count) {
@@ -397,7 +407,7 @@ std::string InstallsFound(std::size_t count) {
 
 std::string Lacks(const Resolution& resolution) {
     const auto& missing = resolution.missing_folders;
-    std::string text = Printable(resolution.folder) + " is not the game folder";
+    std::string text = repair::FullPathIn(resolution.folder) + " is not the game folder";
     if (resolution.mod_download) return text + ": its music folders hold only the mod's files.";
     if (missing.size() == 2) return text + ": it has no streammusic and streamsounds folders.";
     if (missing.size() == 1) return text + ": it has no " + missing.front() + " folder.";
@@ -408,7 +418,7 @@ std::string Findings(const Resolution& resolution) {
     if (resolution.found.empty()) return "No folder up to " + std::to_string(kDepthBelow) + " levels below it holds streammusic and streamsounds.";
     if (resolution.Found()) return {};
     std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
-    for (const std::string& folder : resolution.found) text += "\n\u2022 " + Printable(folder);
+    for (const std::string& folder : resolution.found) text += "\n\u2022 " + repair::FullPathIn(folder);
     return text;
 }
 

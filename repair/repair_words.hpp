@@ -21,11 +21,11 @@ namespace vornhaskel::repair {
 std::string Sentence(const Reason& reason);
 std::vector<std::string> Sentences(const std::vector<Reason>& reasons);
 
-// One line for the window on what the folder holds, such as "The folder has the
-// normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
+// One line for the window on what the folder holds, such as "The names are set
+// for the normal music." or "The folder is mixed: 14 tracks set for the normal music, ...".
 std::string Summary(const FolderReport& report);
 
-// The same after a repair, read afresh from the folder: "The folder now has ...".
+// The same after a repair, read afresh from the folder: "The names are now set for ...".
 std::string SummaryAfterRepair(const FolderReport& report);
 // The same after a repair towards `chosen`: where the folder, read afresh, has
 // not reached it, what is still out of place follows.
@@ -63,7 +63,7 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now);
 inline constexpr char kRenameFailed[] = "A rename failed, so the repair stopped: ";
 
 // Why a target's button is greyed out, naming it, such as "Normal music is
-// greyed out: the folder has the normal music already."; "" where it is offered.
+// greyed out: the names are set for the normal music already."; "" where it is offered.
 // A target that cannot be reached gives its first reason and a count of the rest.
 std::string GreyedOut(const FolderReport& report, Target target);
 

@@ -35,9 +35,39 @@ namespace {
 
 using repair::FolderReport;
 
-// Reasons as the dialogs say them, and a path of the table's form as they show it.
+// Reasons as the dialogs say them.
 std::vector<std::string> Words(const std::vector<repair::Reason>& reasons) { return repair::Sentences(reasons); }
-std::string Shown(std::string_view path) { return ShownPath(path); }
+
+// A text of the dialogs as the tests write it, on this platform: "\\" for the
+// separator but in an escape ("\\x0A", "\\u202E"), and each path in a sentence
+// between "‹" and "›", which stand for the marks that set it apart from the
+// words on Linux and for nothing on Windows.
+std::string Shown(std::string_view text) {
+    [[maybe_unused]] const auto escape = [&text](std::size_t i) {
+        const auto hex = [&text](std::size_t from, std::size_t n) {
+            return from + n <= text.size() && std::all_of(text.begin() + from, text.begin() + from + n, [](char c) {
+                       return std::isxdigit(static_cast<unsigned char>(c));
+                   });
+        };
+        return i + 1 < text.size() && ((text[i + 1] == 'x' && hex(i + 2, 2)) || (text[i + 1] == 'u' && hex(i + 2, 4)));
+    };
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i).starts_with("\u2039") || text.substr(i).starts_with("\u203A")) {
+#ifndef _WIN32
+            shown += text[i + 2] == '\xB9' ? "\u200E\u2066" : "\u2069";
+#endif
+            i += 2;
+        } else {
+#ifdef _WIN32
+            shown += text[i];
+#else
+            shown += text[i] == '\\' && !escape(i) ? '/' : text[i];
+#endif
+        }
+    }
+    return shown;
+}
 using repair::Layout;
 using repair::Target;
 
@@ -204,7 +234,7 @@ TEST(RepairPlanner, EveryHalfDoneStateReachesWhatItsFilesAllow) {
                 EXPECT_FALSE(report.mod.possible) << where;
                 for (const Track& track : TrackTable) {
                     if (!track.mod_replacement) continue;
-                    const std::string mod = Shown(std::string(track.folder) + "\\" + std::string(track.base) + ".mod.wav");
+                    const std::string mod = Shown("\u2039" + std::string(track.folder) + "\\" + std::string(track.base) + ".mod.wav\u203A");
                     const std::vector<std::string> reasons = Words(report.mod.reasons);
                     // The file at a mod name may be the game's own here: no reason calls it the mod's.
                     EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(),
@@ -286,15 +316,15 @@ TEST(ClickLook, SaysWhatHoldsTheClickBack) {
     FolderState doubled = NormalMusic();
     doubled.files["streamsounds\\mus_sbat_desert.original.wav"] = "stray";
     EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(doubled))),
-              "Rename (Enable-Mod) would put away 16 of the game's tracks and stop at "
-              "streamsounds/mus_sbat_desert.wav, leaving the game without them.");
+              Shown("Rename (Enable-Mod) would put away 16 of the game's tracks and stop at "
+                    "‹streamsounds\\mus_sbat_desert.wav›, leaving the game without them."));
 
     // The mod's music on, but its first file gone from the live name's backup.
     FolderState active = ModActive();
     active.files.erase("streammusic\\mus_area_cant1.original.wav");
     EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(active))),
-              "Un-rename (Normal Music) would move streammusic/mus_area_ahto.wav to the mod's name and stop at "
-              "streammusic/mus_area_cant1.original.wav, leaving the folder half switched.");
+              Shown("Un-rename (Normal Music) would move ‹streammusic\\mus_area_ahto.wav› to the mod's name and "
+                    "stop at ‹streammusic\\mus_area_cant1.original.wav›, leaving the folder half switched."));
 
     FolderState half = NormalMusic();
     half.Run(std::span(RenameSequence).first(5));
@@ -436,8 +466,9 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
                                     "with the same renames as vornhaskel, and never replaces a file. ";
     const std::string stuck = " Nothing here can be switched until the problems listed are put right. Then start "
                               "the repair tool again.";
-    const std::string lost = " is missing, and so are all its other names: restore the game's own file with the game "
-                             "store's file check (\"verify the game's files\")";
+    const std::string lost = "› is missing, and so are all its other names: to restore the game's own file, choose "
+                             "Normal music first, then let the game store check the game's files (\"verify the "
+                             "game's files\")";
     const struct {
         const char* layout;
         std::vector<std::string> drop, add;
@@ -445,28 +476,28 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
         std::vector<std::string> normal_steps;  // old paths
         std::string reason, summary, advice;
     } rows[] = {
-        {"without mod, none", {cant1 + ".wav"}, {}, true, {}, cant1 + ".wav" + lost,
-         "The folder is mixed: 20 tracks set for the normal music, 1 track missing. This track has no file at all: " +
-             cant1 + ".wav. Restore the game's own files with the game store's file check (\"verify the game's "
-             "files\").",
+        {"without mod, none", {cant1 + ".wav"}, {}, true, {}, "‹" + cant1 + ".wav" + lost,
+         "The folder is mixed: 20 tracks set for the normal music, 1 track missing. This track has no file at all: ‹" +
+             cant1 + ".wav›. To restore the game's own files, choose Normal music first, then let the game store "
+             "check the game's files (\"verify the game's files\").",
          "Mod music is not available: a track of the game has no file at all."},
         {"without mod, L and O", {}, {cant1 + ".original.wav"}, false, {},
-         cant1 + ".wav and " + cant1 + ".original.wav both exist: move one of them out of the folder",
+         "‹" + cant1 + ".wav› and ‹" + cant1 + ".original.wav› both exist: move one of them out of the folder",
          "The folder is mixed: 20 tracks set for the normal music, 1 track with a problem.",
          "Normal music is not available: a track's files need sorting out first, as listed. Mod music is not "
          "available: a track's files need sorting out first, as listed." + stuck},
-        {"with mod, none", {acad + ".wav", acad + ".mod.wav"}, {}, true, {}, acad + ".wav" + lost, "",
+        {"with mod, none", {acad + ".wav", acad + ".mod.wav"}, {}, true, {}, "‹" + acad + ".wav" + lost, "",
          "Mod music is not available: a track of the game has no file at all."},
         {"with mod, D alone", {acad + ".wav"}, {}, true, {acad + ".mod.wav"},
-         acad + ".wav is missing, and so is " + acad + ".original.wav: " + acad +
-             ".mod.wav is the track's only file. Normal music renames it back to " + acad +
-             ".wav; add the mod's file as " + acad + ".mod.wav only after that",
+         "‹" + acad + ".wav› is missing, and so is ‹" + acad + ".original.wav›: ‹" + acad +
+             ".mod.wav› is the track's only file. Normal music renames it back to ‹" + acad +
+             ".wav›; add the mod's file as ‹" + acad + ".mod.wav› only after that",
          "The folder is mixed: 20 tracks set for the normal music, 1 track half-way between the two.",
-         close_first + "Mod music is not available: " + acad + ".mod.wav is its track's only file, so choose Normal "
+         close_first + "Mod music is not available: ‹" + acad + ".mod.wav› is its track's only file, so choose Normal "
                        "music first, and put no mod file in before then."},
         {"with mod, all three", {}, {acad + ".original.wav"}, false, {},
-         acad + ".wav, " + acad + ".original.wav and " + acad +
-             ".mod.wav all exist: move the one that does not belong out of the folder",
+         "‹" + acad + ".wav›, ‹" + acad + ".original.wav› and ‹" + acad +
+             ".mod.wav› all exist: move the one that does not belong out of the folder",
          "", ""},
     };
     for (const auto& row : rows) {
@@ -491,12 +522,28 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
 
 TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     FolderState state = NormalMusic();
-    EXPECT_EQ(repair::Summary(Look(state)), "The folder has the normal music.");
+    EXPECT_EQ(repair::Summary(Look(state)), "The names are set for the normal music.");
     state.Run(std::span(RenameSequence).first(24));
     EXPECT_EQ(repair::Summary(Look(state)),
               "The folder is mixed: 17 tracks set for the mod's music, 4 tracks half-way between the two.");
     state.Run(std::span(RenameSequence).subspan(24));
-    EXPECT_EQ(repair::SummaryAfterRepair(Look(state)), "The folder now has the mod's music.");
+    EXPECT_EQ(repair::SummaryAfterRepair(Look(state)), "The names are now set for the mod's music.");
+
+    // The store's file check with the mod's music on writes the game's file at
+    // every live name, over the mod's 7 files too; with the backups it doubled
+    // moved out, as the words say, Mod music parks the game's files again. The
+    // names cannot tell, and the words claim no more than the names.
+    FolderState checked = state;
+    for (const Track& track : TrackTable) checked.files[std::string(track.folder) + "\\" + std::string(track.base) + ".wav"] = "checked";
+    EXPECT_EQ(repair::Summary(Look(checked)), "The folder is mixed: 7 tracks set for the mod's music, 14 tracks with a problem.");
+    for (const Track& track : TrackTable)
+        if (!track.mod_replacement) checked.files.erase(std::string(track.folder) + "\\" + std::string(track.base) + ".original.wav");
+    const FolderReport moved_out = Look(checked);
+    EXPECT_EQ(repair::Summary(moved_out), "The folder is mixed: 14 tracks set for the normal music, 7 tracks set for the mod's music.");
+    ASSERT_TRUE(moved_out.mod.Offered());
+    checked.Run(moved_out.mod.Renames());
+    EXPECT_EQ(repair::SummaryAfterRepair(Look(checked)), "The names are now set for the mod's music.");
+    EXPECT_EQ(checked.files.at("streamsounds\\mus_sbat_acad.wav"), "checked");
 
     FolderState stock = NormalMusic();
     std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
@@ -532,9 +579,9 @@ TEST(RepairPlanner, SaysWhatTheFolderHolds) {
               "This is not the game folder: it has no streammusic folder.");
     state.files.erase("streammusic");
     state.files["StreamMusic"] = "a file under the folder's name in another case";
-    EXPECT_EQ(Words(Look(state).problems), std::vector<std::string>{"streammusic is missing, and StreamMusic has its name in "
-                                                             "another case but is no plain folder of this drive (a "
-                                                             "file, a link or another drive), so it is left alone"});
+    EXPECT_EQ(Words(Look(state).problems), std::vector<std::string>{Shown("‹streammusic› is missing, and ‹StreamMusic› has its "
+                                                             "name in another case but is no plain folder of this drive "
+                                                             "(a file, a link or another drive), so it is left alone")});
 }
 
 // A mistake players make, applied to a state: each file moved to where the
@@ -638,8 +685,8 @@ TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
                 const std::vector<std::string> reasons = Words(plan.reasons);
                 for (const std::string& candidate : mistake.mod_candidates)
                     EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(), [&](const std::string& reason) {
-                        return reason.find(Shown(candidate) + ",") != reason.npos ||
-                               reason.find(Shown(candidate) + ".") != reason.npos;
+                        return reason.find(Shown("‹" + candidate + "›,")) != reason.npos ||
+                               reason.find(Shown("‹" + candidate + "›.")) != reason.npos;
                     })) << where << ": " << candidate;
                 continue;
             }
@@ -697,14 +744,14 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
         {"the track's only file at its mod name, and a look-alike of the game's file",
          [&](FolderState& s) { s.Apply({ahto + ".wav", "streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV"}); },
          {}, false,
-         {ahto + ".mod.wav is the only file under its track's names, but streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV could "
-                 "be the game's own track too"}},
+         {"‹" + ahto + ".mod.wav› is the only file under its track's names, but ‹streammusic\\MUS_AREA_AHTO.ORIGINAL.WAV› "
+                       "could be the game's own track too"}},
         {"a stray copy of a stock track, the mod in its own folder",
          [&](FolderState& s) {
              mod_in(s, "MyMod");
              s.files[acad + ".original.wav.wav"] = "stock copy";
          },
-         {"reached"}, true, {"The folder has the normal music.", "The mod's 7 files were found in MyMod"}},
+         {"reached"}, true, {"The names are set for the normal music.", "The mod's 7 files were found in ‹MyMod"}},
         {"a stray copy of a stock track, no mod",
          [&](FolderState& s) {
              std::erase_if(s.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
@@ -718,8 +765,8 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
              s.folders.insert("Mod Copy");
          },
          {"reached"}, false,
-         {"Mod music is not available: 2 files could be " + acad +
-          ".mod.wav: Mod Copy\\mus_sbat_acad.mod.wav and MyMod\\streamsounds\\mus_sbat_acad.mod.wav."}},
+         {"Mod music is not available: 2 files could be ‹" + acad +
+          ".mod.wav›: ‹Mod Copy\\mus_sbat_acad.mod.wav› and ‹MyMod\\streamsounds\\mus_sbat_acad.mod.wav›."}},
         {"an old look-alike in the music folder, the mod in its own folder, and a folder that cannot be read",
          [&](FolderState& s) {
              mod_in(s, "MyMod");
@@ -728,8 +775,8 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
              s.listed_as["Locked"] = EntryKind::kFolder;  // listed, but it cannot be read
          },
          {"reached"}, false,
-         {"6 of the mod's 7 files are not in place, and 2 files could be " + acad + ".mod.wav: " + acad +
-          ".MOD.WAV and MyMod\\" + acad + ".mod.wav"}},
+         {"6 of the mod's 7 files are not in place, and 2 files could be ‹" + acad + ".mod.wav›: ‹" + acad +
+          ".MOD.WAV› and ‹MyMod\\" + acad + ".mod.wav›"}},
         {"the mod unpacked twice",
          [&](FolderState& s) {
              FolderState copy = s;
@@ -754,21 +801,21 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
                  }
          },
          {ahto + ".mod.wav -> " + ahto + ".wav"}, false,
-         {"Mod music is not available: " + ahto + ".mod.wav is its track's only file, so choose Normal music first, "
+         {"Mod music is not available: ‹" + ahto + ".mod.wav› is its track's only file, so choose Normal music first, "
           "and put no mod file in before then."}},
         {"a file under the music folder's name beside the folder in capitals",
          [&](FolderState& s) {
              s.Apply({"streammusic", "StreamMusic"});
              s.files["streammusic"] = "a file";
          },
-         {"reached"}, true, {"The folder has the normal music."}},
+         {"reached"}, true, {"The names are set for the normal music."}},
         {"a link under the music folder's name that leads nowhere",
          [&](FolderState& s) {
              s.RemoveFolder("streammusic");
              s.files["streammusic"] = "";
              s.listed_as["streammusic"] = EntryKind::kLink;
          },
-         {}, false, {"streammusic is a link that leads to no folder"}},
+         {}, false, {"‹streammusic› is a link that leads to no folder"}},
         {"the game's music folders in capitals, the mod unzipped beside them in lower case",
          [&](FolderState& s) {
              std::map<std::string, std::string> mods;
@@ -781,15 +828,16 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
              s.files.insert(mods.begin(), mods.end());
          },
          {"reached"}, true,
-         {"The folder has the normal music.",
-          "streammusic\\mus_area_ahto.mod.wav will become StreamMusic\\mus_area_ahto.mod.wav"}},
+         {"The names are set for the normal music.",
+          "‹streammusic\\mus_area_ahto.mod.wav› will become ‹StreamMusic\\mus_area_ahto.mod.wav›"}},
         {"twins that both hold the game's files",
          [&](FolderState& s) {
              s.folders.insert("StreamSounds");
              s.files["StreamSounds\\mus_sbat_acad.wav"] = "stock copy";
          },
          {}, false,
-         {"StreamSounds and streamsounds both hold the game's music files, but only one can be its streamsounds folder",
+         {"‹StreamSounds› and ‹streamsounds› both hold the game's music files, but only one can be its ‹streamsounds› "
+          "folder",
           "two music folders of one name"}},
         {"the mod's files in a folder that looks like a backup",
          [&](FolderState& s) {
@@ -797,11 +845,11 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
              s.files["Backup\\streammusic\\mus_area_cant1.wav"] = "stock copy";
          },
          {"reached"}, true,
-         {"Mod music takes the mod's files from Backup\\streammusic and Backup\\streamsounds, which looks like a copy "
+         {"Mod music takes the mod's files from ‹Backup\\streammusic› and ‹Backup\\streamsounds›, which looks like a copy "
           "of the game's files: before you choose it, check that they are the mod's."}},
         {"a folder name that holds a line break",
          [&](FolderState& s) { mod_in(s, "My\nMod \u2022 fake line"); },
-         {"reached"}, true, {"My\nMod \u2022 fake line\\streamsounds"}},
+         {"reached"}, true, {"‹My\\x0AMod \u2022 fake line\\streamsounds›"}},
     };
     for (const auto& row : rows) {
         FolderState state = NormalMusic();
@@ -834,13 +882,13 @@ TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
     }
     FolderReport report = Look(state);
     EXPECT_EQ(repair::FoundSummary(report),
-              Shown("The mod's 7 files were found in MyMusicMod\\streammusic and MyMusicMod\\streamsounds."));
+              Shown("The mod's 7 files were found in ‹MyMusicMod\\streammusic› and ‹MyMusicMod\\streamsounds›."));
     const auto renames = repair::FoundRenames(report);
     ASSERT_EQ(renames.size(), 1u);
     EXPECT_EQ(renames[0].heading, "Mod music first renames:");
     ASSERT_EQ(renames[0].lines.size(), 7u);
     EXPECT_EQ(renames[0].lines[1],
-              Shown("MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav will become streamsounds\\mus_sbat_acad.mod.wav"));
+              Shown("‹MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav› will become ‹streamsounds\\mus_sbat_acad.mod.wav›"));
     EXPECT_EQ(repair::Advice(report),
               "Close the game first. A button first gives the files found their exact names, then renames only the "
               "files that are out of place, with the same renames as vornhaskel, and never replaces a file.");
@@ -848,8 +896,8 @@ TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
     state.Apply({"MyMusicMod\\streamsounds\\mus_sbat_acad.mod.wav", "mus_sbat_acad.mod.wav"});
     state.files.erase("MyMusicMod\\streamsounds\\mus_sbat_desert.mod.wav");
     report = Look(state);
-    EXPECT_EQ(repair::FoundSummary(report), Shown("6 of the mod's 7 files were found in MyMusicMod\\streammusic, the "
-                                                  "game folder and MyMusicMod\\streamsounds."));
+    EXPECT_EQ(repair::FoundSummary(report), Shown("6 of the mod's 7 files were found in ‹MyMusicMod\\streammusic›, the "
+                                                  "game folder and ‹MyMusicMod\\streamsounds›."));
     EXPECT_TRUE(repair::FoundRenames(report).empty()) << "Mod music is not offered";
 }
 
@@ -865,7 +913,7 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
     FolderReport report = repair::ExamineFolder();
     EXPECT_FALSE(report.normal.possible);
     EXPECT_EQ(Words(report.normal.reasons), std::vector<std::string>{
-        Shown("streammusic\\mus_bat_acad.wav is a folder, not a music file: move it out of the folder")});
+        Shown("‹streammusic\\mus_bat_acad.wav› is a folder, not a music file: move it out of the folder")});
     fs::remove(Native("streammusic\\mus_bat_acad.wav"));
 #ifndef _WIN32
     fs::create_symlink("elsewhere", Native("streammusic\\mus_bat_acad.wav"));
@@ -1002,13 +1050,13 @@ TEST(RepairSearch, StopsAfterFiftyThousandEntriesAndSaysSo) {
         {"a file name that is not UTF-8, no look-alike of any", 0, {"caf\xE9.wav", EntryKind::kFile}, false, ""},
         {"the entry limit", 5000, {"notes.txt", EntryKind::kFile}, false,
          "The search read the music folders in full but stopped after 50,000 other entries" + none_from_away +
-             ": data19 was read only in part, and 4 more folders not at all"},
+             Shown(": ‹data19› was read only in part, and 4 more folders not at all")},
         {"a folder that cannot be listed", 0, {"notes.txt", EntryKind::kFile}, true,
-         Shown("data12\\sub") + " could not be read: Permission denied" + none_from_away},
+         Shown("‹data12\\sub› could not be read: Permission denied") + none_from_away},
         {"a folder name that is not UTF-8", 0, {"caf\xE9", EntryKind::kFolder}, false,
-         Shown("data12\\") + "caf\\xE9 was not read: its name is not valid UTF-8" + none_from_away},
+         Shown("‹data12\\caf\\xE9› was not read: its name is not valid UTF-8") + none_from_away},
         {"a folder name with a backslash", 0, {"odd\\name", EntryKind::kFolder}, false,
-         Shown("data12\\") + "odd\\name was not read: its name holds a backslash" + none_from_away},
+         Shown("‹data12\\") + "odd\\name" + Shown("› was not read: its name holds a backslash") + none_from_away},
     };
     for (const auto& row : rows) {
         std::size_t listed = 0, calls_after_the_limit = 0;
@@ -1071,8 +1119,8 @@ TEST(RepairSearch, MusicFoldersCountInAnyCase) {
     const MusicFolders music = FindMusicFolders(List(state)("", error), List(state));
     EXPECT_EQ(music.folders[0].entry, "") << "two look-alikes and no exact name: neither is taken";
     EXPECT_EQ(Words({*music.folders[0].problem}),
-              std::vector<std::string>{"streammusic is missing, and 2 could be it: STREAMMUSIC, StreamMusic. Keep the "
-                                       "right one and move the others out of the game folder"});
+              std::vector<std::string>{Shown("‹streammusic› is missing, and 2 could be it: ‹STREAMMUSIC›, ‹StreamMusic›. "
+                                             "Keep the right one and move the others out of the game folder")});
     EXPECT_EQ(music.folders[1].entry, "streamsounds");
 }
 
@@ -1134,7 +1182,7 @@ TEST(RepairSearchOnDisk, StaysOnTheGameFoldersOwnDrive) {
     EXPECT_EQ(result.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {desert}, {}, {valsith}, sithbs}));
     EXPECT_TRUE(result.problems.empty());
     EXPECT_EQ(unreadable.candidates, (std::vector<std::vector<repair::Candidate>>{{}, {}, {}, {}, sithbs}));
-    EXPECT_EQ(Words(unreadable.problems), std::vector<std::string>{"odd\\name was not read: its name holds a backslash, so no "
+    EXPECT_EQ(Words(unreadable.problems), std::vector<std::string>{"\u200E\u2066odd\\name\u2069 was not read: its name holds a backslash, so no "
                                                             "file found away from its own folder is used"});
     if (!music_bound) GTEST_SKIP() << "no private mount namespace here: no other mount was tried";
     EXPECT_TRUE(std::ranges::find(root, FolderEntry{"streamsounds", EntryKind::kOther}) != root.end());
@@ -1213,21 +1261,22 @@ TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
     const FolderTree tree("/top/A/streammusic/ /top/A/streamsounds/ /top/B/C/streammusic/ /top/B/C/streamsounds/ "
                           "/top/Empty/streammusic/ !/top/Locked/");
     const auto path = FolderTree::Path;
+    const auto in = [&path](const char* folder) { return Shown("‹") + path(folder) + Shown("›"); };  // as a sentence holds it
     const auto found = ResolveIn(tree, "/top/A/streammusic");
-    EXPECT_EQ(game_folder::FolderLine(found), "Game folder: " + path("/top/A"));
+    EXPECT_EQ(game_folder::FolderLine(found), "Game folder: " + in("/top/A"));
     EXPECT_EQ(found.Taken(), path("/top/A"));
     EXPECT_EQ(game_folder::Findings(found), "");
 
     const auto several = ResolveIn(tree, "/top");
     EXPECT_EQ(several.Taken(), path("/top"));
-    EXPECT_EQ(game_folder::FolderLine(several), "Folder: " + path("/top"));
+    EXPECT_EQ(game_folder::FolderLine(several), "Folder: " + in("/top"));
     EXPECT_EQ(game_folder::Lacks(several),
-              path("/top") + " is not the game folder: it has no streammusic and streamsounds folders.");
+              in("/top") + " is not the game folder: it has no streammusic and streamsounds folders.");
     EXPECT_EQ(game_folder::Findings(several), "2 folders below it hold streammusic and streamsounds:\n\u2022 " +
-                                                  path("/top/A") + "\n\u2022 " + path("/top/B/C"));
+                                                  in("/top/A") + "\n\u2022 " + in("/top/B/C"));
 
     const auto none = ResolveIn(tree, "/top/Empty");
-    EXPECT_EQ(game_folder::Lacks(none), path("/top/Empty") + " is not the game folder: it has no streamsounds folder.");
+    EXPECT_EQ(game_folder::Lacks(none), in("/top/Empty") + " is not the game folder: it has no streamsounds folder.");
     EXPECT_EQ(game_folder::Findings(none), "No folder up to 2 levels below it holds streammusic and streamsounds.");
 
     EXPECT_EQ(game_folder::FolderAbove(path("/top/A/")), path("/top"));
@@ -1239,7 +1288,7 @@ TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
     EXPECT_TRUE(locked.found.empty());
 
     const auto download = ResolveIn(FolderTree("/Mod/streammusic/ /Mod/streamsounds/MUS_SBAT_ACAD.MOD.WAV"), "/Mod");
-    EXPECT_EQ(game_folder::Lacks(download), path("/Mod") + " is not the game folder: its music folders hold only the "
+    EXPECT_EQ(game_folder::Lacks(download), in("/Mod") + " is not the game folder: its music folders hold only the "
                                                            "mod's files.");
 }
 
@@ -1277,11 +1326,11 @@ TEST(RepairOnDisk, FindsTheGameFolderBelowTheWorkingDirectory) {
 TEST(RepairDialog, SaysWhyAButtonIsGreyedOutAndSharesOutTheRows) {
     FolderState state = NormalMusic();
     EXPECT_EQ(repair::GreyedOut(Look(state), Target::kNormal),
-              "Normal music is greyed out: the folder has the normal music already.");
+              "Normal music is greyed out: the names are set for the normal music already.");
     EXPECT_EQ(repair::GreyedOut(Look(state), Target::kMod), "");
     state.Run(RenameSequence);
     EXPECT_EQ(repair::GreyedOut(Look(state), Target::kMod),
-              "Mod music is greyed out: the folder has the mod's music already.");
+              "Mod music is greyed out: the names are set for the mod's music already.");
     FolderState parked = NormalMusic();
     std::erase_if(parked.files, [](const auto& file) { return file.first.starts_with("streamsounds\\") &&
                                                                 file.first.ends_with(".mod.wav"); });
@@ -1377,6 +1426,10 @@ private:
         for (const auto& [path, name] : {std::pair(game_, "<root>/Game"), std::pair(root_, "<root>")})
             for (auto at = text.find(path); at != std::string::npos; at = text.find(path)) text.replace(at, path.size(), name);
         std::replace(text.begin(), text.end(), '\\', '/');
+        // The log keeps the words, not the marks that set a path apart from
+        // them, which the tests of the words hold.
+        for (const std::string_view mark : {"\u200E", "\u2066", "\u2069"})
+            for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark)) text.erase(at, mark.size());
         return text;
     }
 
@@ -1418,12 +1471,12 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
     const std::string pick = "pick among <root>/Other (Heroic), <root>/Game (Steam library)";
     const Case cases[] = {
         {"the game folder below, repaired; the stores are not asked", "", {kNormalMusic}, {},
-         {"ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true, false,
+         {"ask Game folder: <root>/Game", "message: The names are now set for the normal music."}, 0, true, false,
          {{"Other", "Steam library"}}},
         {"closed", "Game", {kClose}, {}, {"ask Game folder: <root>/Game"}, 0, false},
         {"a folder given that is not there, then the game folder chosen", "no such folder", {kNormalMusic}, {"Game"},
          {"failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>",
-          "ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+          "ask Game folder: <root>/Game", "message: The names are now set for the normal music."}, 0, true},
         {"a folder given that is not there, and the chooser cancelled", "no such folder", {}, {""},
          {"failure: Cannot open the folder <root>/no such folder: " + none_such, "choose at <root>"}, 1, false},
         {"a folder chosen that is not there, then Cancel: the dialog again", "Downloads", {kChoose, kClose},
@@ -1435,7 +1488,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
          {"Locked", "Game"},
          {"ask Folder: <root>/Downloads, no game folder", "choose at <root>/Downloads",
           "failure: Cannot open the folder <root>/Locked: " + std::make_error_code(std::errc::permission_denied).message(),
-          "choose at <root>", "ask Game folder: <root>/Game", "message: The folder now has the normal music."}, 0, true},
+          "choose at <root>", "ask Game folder: <root>/Game", "message: The names are now set for the normal music."}, 0, true},
         {"the chooser cancelled from the dialog: the same folder again", "Downloads", {kChoose, kClose}, {""},
          {"ask Folder: <root>/Downloads, no game folder", "choose at <root>/Downloads",
           "ask Folder: <root>/Downloads, no game folder"}, 0, false},
@@ -1456,7 +1509,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
          .status = 0, .repaired = false, .stores_first = true},
         {.name = "started in Downloads, the one install found taken and its store named", .answers = {kNormalMusic},
          .log = {"look in the stores", "ask Game folder: <root>/Game (Steam library)",
-                 "message: The folder now has the normal music."},
+                 "message: The names are now set for the normal music."},
          .status = 0, .repaired = true, .installs = {{"Game", "Steam library"}}, .in_downloads = true},
         {.name = "two installs found, the second picked", .answers = {kClose},
          .log = {"look in the stores", pick, "ask Game folder: <root>/Game (Steam library)"},
@@ -1464,7 +1517,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         {.name = "two installs found, another folder chosen: the game, with no store named", .answers = {kNormalMusic},
          .chosen = {"Game"},
          .log = {"look in the stores", pick, "choose at <root>/Downloads", "ask Game folder: <root>/Game",
-                 "message: The folder now has the normal music."},
+                 "message: The names are now set for the normal music."},
          .status = 0, .repaired = true, .installs = two, .picks = {2}, .in_downloads = true},
         {.name = "two installs found, the chooser cancelled: the choice again, then Cancel: nothing done",
          .chosen = {""}, .log = {"look in the stores", pick, "choose at <root>/Downloads", pick},

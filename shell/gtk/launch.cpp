@@ -38,6 +38,7 @@
 #include "game_folder.hpp"
 #include "install_choice.hpp"
 #include "launch_session.hpp"
+#include "names.hpp"
 #include "repair_words.hpp"
 #include "stores.hpp"
 
@@ -51,7 +52,7 @@ using vornhaskel::launch::Program;
         vornhaskel::SetApplicationIcon(nullptr);
         vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, "vornhaskel", text.c_str());
     } else {
-        std::fprintf(stderr, "vornhaskel-launch: %s\n", text.c_str());
+        std::fprintf(stderr, "vornhaskel-launch: %s\n", vornhaskel::WithoutMarks(text).c_str());
     }
     std::exit(EXIT_FAILURE);
 }

@@ -340,7 +340,7 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
 }
 
 // The summary, where the mod's files were found, the advice with each target
-// greyed out because the folder has it already, and the folder taken with what
+// greyed out because the names are set for it already, and the folder taken with what
 // was found below it. Advice names the targets that cannot be reached.
 std::string Lead(const FolderReport& report, const Resolution& resolution, bool changed) {
     const std::string found = vornhaskel::repair::FoundSummary(report);

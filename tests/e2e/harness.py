@@ -499,12 +499,12 @@ class ProgramCases:
     chooser = "Choose the game folder"
 
     def shown_path(self, path):
-        """`path` as the platform's dialogs spell it."""
-        return str(path)
+        """`path` as the platform's dialogs spell it in a sentence: on Linux set left to right and isolated."""
+        return f"\u200e\u2066{path}\u2069"
 
     def shown(self, relative):
-        """A path below the game folder, written with "/", as the platform's dialogs spell it."""
-        return relative
+        """A path below the game folder, written with "/", as the platform's dialogs spell it in a sentence."""
+        return f"\u200e\u2066{relative}\u2069"
 
     def type_into_chooser(self, folder):
         """Types `folder` into the platform's folder chooser, which is up or coming, and accepts it."""
@@ -580,7 +580,7 @@ class ProgramCases:
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), dict(stock, **{ahto_mod: gamefolder.wav(999)}),
                          "every file under its own name, contents intact")
-        self.assertEqual(self.read_message(message), "The folder now has the normal music.")
+        self.assertEqual(self.read_message(message), "The names are now set for the normal music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
@@ -669,13 +669,13 @@ class ProgramCases:
             f"{self.shown('streamsounds/mus_sbat_acad.mod.wav')}"],
             enabled=["Mod music"])
         self.assertEqual(self.why_greyed_out(window, "Normal music"),
-                         "Normal music is greyed out: the folder has the normal music already.")
+                         "Normal music is greyed out: the names are set for the normal music already.")
         self.x.activate(window)
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(gamefolder.normal_music()))
         self.assertEqual([p for p in (self.folder / "MyMusicMod").rglob("*") if p.is_file()], [])
-        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
+        self.assertEqual(self.read_message(message), "The names are now set for the mod's music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
@@ -690,7 +690,8 @@ class ProgramCases:
         stock = gamefolder.normal_music(with_mod=False)
         doubled = {name + ".wav": contents for name, contents in gamefolder.parked(stock).items()}
         unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
-        renames = {f"{name}.wav will become {name}" for name in gamefolder.parked(stock)}
+        renames = {f"{self.shown(name + '.wav')} will become {self.shown(name)}".replace("\\", "/")
+                   for name in gamefolder.parked(stock)}
         for env in self.repair_text_sizes:
             # The 21 renames that both buttons make come once, under a heading of their own.
             for copies, enabled, heading in (
@@ -743,7 +744,7 @@ class ProgramCases:
                 (self.folder / "MyMod" / name).parent.mkdir(parents=True, exist_ok=True)
                 (self.folder / "MyMod" / name).write_bytes(contents)
         window = self.start_repair()
-        self.assert_repair_dialog(window, ["The folder has the normal music.",
+        self.assert_repair_dialog(window, ["The names are set for the normal music.",
                                            f"The mod's 7 files were found in {self.shown('MyMod/streammusic')} "
                                            f"and {self.shown('MyMod/streamsounds')}."],
                                   enabled=["Mod music"])
@@ -751,7 +752,7 @@ class ProgramCases:
         message = self.wait_repair_message(window)
         self.assertEqual(gamefolder.read(self.folder),
                          dict(gamefolder.mod_active(gamefolder.normal_music()), **{stray: gamefolder.wav(555)}))
-        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
+        self.assertEqual(self.read_message(message), "The names are now set for the mod's music.")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)

@@ -199,7 +199,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         dialog = access.window(self.dialog_title, str(second))
         self.x.screenshot(self.x.wait_window(self.dialog_title), f"{self.artefact_prefix}-launcher-choice.png")
         self.assertEqual(self.texts(dialog), ["The game is installed in 2 folders. Choose the one to use:",
-                                              f"\u2022 {first} (Steam library)\n\u2022 {second} (Steam library)"])
+                                              f"\u2022 {self.shown_path(first)} (Steam library)\n"
+                                              f"\u2022 {self.shown_path(second)} (Steam library)"])
         self.assertEqual([button.name for button in access.find(dialog, access.pyatspi.ROLE_PUSH_BUTTON)],
                          [str(first), str(second), "Choose another folder\u2026", "Cancel"])
         self.x.activate(self.x.wait_window(self.dialog_title))
@@ -215,7 +216,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.key("Return")
         window = wait_for(lambda: [w for w in self.x.visible_windows(self.repair_title) if w != choice],
                           "the repair dialog")[0]
-        self.assert_repair_dialog(window, [f"Game folder: {first} (Steam library)"], enabled=["Mod music"])
+        self.assert_repair_dialog(window, [f"Game folder: {self.shown_path(first)} (Steam library)"], enabled=["Mod music"])
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(first), first_files, "nothing renamed before the player acts")
@@ -310,7 +311,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.start_elsewhere(self.from_desktop(self.folder / "no such folder"), title=self.dialog_title)
         dialog = self.wait_dialog()
         self.assertEqual(self.read_message_titled(self.dialog_title),
-                         f"Cannot open the folder {self.folder / 'no such folder'}: No such file or directory")
+                         f"Cannot open the folder {self.shown_path(self.folder / 'no such folder')}: "
+                         "No such file or directory")
         self.assert_waiting(1.5)  # well past the auto-repeat delay
         self.release("Return")
         self.assert_waiting(0.3)
@@ -459,12 +461,12 @@ class GtkProgram(ProgramCases, unittest.TestCase):
             if name.startswith("streamsounds/") and ".mod." in name:
                 (self.folder / name).write_bytes(contents)
         window = self.start_repair()
-        self.assert_repair_dialog(window, ["The folder has the normal music.",
-                                           "streamsounds/mus_sbat_acad.mod.wav will become "
-                                           "StreamSounds/mus_sbat_acad.mod.wav"], enabled=["Mod music"])
+        self.assert_repair_dialog(window, ["The names are set for the normal music.",
+                                           self.shown("streamsounds/mus_sbat_acad.mod.wav") + " will become " +
+                                           self.shown("StreamSounds/mus_sbat_acad.mod.wav")], enabled=["Mod music"])
         self.x.key("alt+m")
         message = self.wait_repair_message(window)
-        self.assertEqual(self.read_message(message), "The folder now has the mod's music.")
+        self.assertEqual(self.read_message(message), "The names are now set for the mod's music.")
         switched = {name.replace("streamsounds/", "StreamSounds/"): contents
                     for name, contents in gamefolder.mod_active(normal).items()}
         self.assertEqual({**gamefolder.read(self.folder), **{f"StreamSounds/{p.name}": gamefolder.Contents(
@@ -473,6 +475,35 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_lays_a_rename_row_left_to_right_whatever_script_its_folder_is_in(self):
+        """The mod unpacked into a folder with a Hebrew name: GTK would take the row's direction from its first
+        letter and read the game's file as moving into the mod's folder; each path is set apart instead."""
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(self.folder, stock)
+        hebrew = "\u05de\u05d5\u05d6\u05d9\u05e7\u05d4"
+        for name, contents in gamefolder.normal_music().items():
+            if name not in stock:
+                (self.folder / hebrew / name).parent.mkdir(parents=True, exist_ok=True)
+                (self.folder / hebrew / name).write_bytes(contents)
+        window = self.start_repair()
+        self.x.screenshot(window, "linux-repair-right-to-left-folder.png")
+        access = self.x.accessible()
+        renames, = access.find(access.window(self.repair_title, "Close"), access.pyatspi.ROLE_LIST_BOX,
+                               "Mod music first renames:")
+        row = [row for row in renames if "mus_sbat_acad" in row.name][0]
+        first, second = self.shown(f"{hebrew}/streamsounds/mus_sbat_acad.mod.wav"), \
+            self.shown("streamsounds/mus_sbat_acad.mod.wav")
+        self.assertEqual(row.name, f"{first} will become {second}")
+        label, = access.find(row, access.pyatspi.ROLE_LABEL)
+        text = label.queryText()
+        left = [text.getCharacterExtents(at, access.pyatspi.DESKTOP_COORDS)[0]
+                for at in (row.name.index("streamsounds"), row.name.index("will"), row.name.rindex("streamsounds"))]
+        self.assertEqual(left, sorted(left), "the row reads left to right: the found file, then what it becomes")
+        self.x.activate(window)
+        self.x.key("Return")  # Close
+        self.assertEqual(self.exit_status(), 0)
+        self.assertEqual(gamefolder.read(self.folder), stock)
 
 
 if __name__ == "__main__":
