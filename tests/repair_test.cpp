@@ -895,6 +895,48 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
 #endif
 }
 
+#ifndef _WIN32
+// On this machine's own drive, streamsounds a link to StreamSounds, then a bind
+// mount of it, then a bind mount of a folder outside the game folder: each time
+// one music folder, the folder resolution finds the game folder, and the plans
+// switch it both ways through that name.
+TEST(RepairOnDisk, TakesAMusicFolderReachedThroughALinkOrABindMount) {
+    ScratchGameFolder folder;
+    folder.Write(NormalMusic());
+    const auto switches_both_ways = [](const std::string& shape) {
+        FolderReport report = repair::ExamineFolder();
+        EXPECT_FALSE(report.music_folders_clash) << shape << ": " << Words(report.problems).front();
+        EXPECT_TRUE(report.normal.Reached()) << shape;
+        const game_folder::Resolution resolution = game_folder::Resolve("");
+        EXPECT_TRUE(resolution.Found()) << shape << ": " << game_folder::Lacks(resolution);
+        ASSERT_TRUE(report.mod.Offered()) << shape;
+        RunSteps(report.mod.Renames(), RenameFile);
+        EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "mod mus_sbat_acad") << shape;
+        report = repair::ExamineFolder();
+        ASSERT_TRUE(report.mod.Reached() && report.normal.Offered()) << shape;
+        RunSteps(report.normal.Renames(), RenameFile);
+        EXPECT_TRUE(repair::ExamineFolder().normal.Reached()) << shape;
+        EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "stock mus_sbat_acad") << shape;
+    };
+    fs::rename("streamsounds", "StreamSounds");
+    fs::create_directory_symlink("StreamSounds", "streamsounds");
+    switches_both_ways("a link");
+    fs::remove("streamsounds");
+    fs::create_directory("streamsounds");
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("StreamSounds", "streamsounds", nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "mounting is not permitted here (it needs root or a user namespace): no bind mount was tried";
+    switches_both_ways("a bind mount beside its source");
+    ::umount2("streamsounds", MNT_DETACH);
+    const std::string elsewhere = folder.root().string() + "-sounds";
+    fs::rename("StreamSounds", elsewhere);
+    ASSERT_EQ(::mount(elsewhere.c_str(), "streamsounds", nullptr, MS_BIND, nullptr), 0);
+    switches_both_ways("a bind mount of a folder elsewhere");
+    ::umount2("streamsounds", MNT_DETACH);
+    fs::remove_all(elsewhere);
+}
+#endif
+
 // The listing names what each entry is in itself: a link is never followed, a
 // nested folder is reached through backslashes, and a missing folder says why.
 TEST(RepairOnDisk, ListsAFolderWithoutFollowingAnything) {
