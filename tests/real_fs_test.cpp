@@ -132,7 +132,7 @@ TEST_F(RealFileSystem, RepairsMusicFoldersSpeltInCapitals) {
 // NTFS through FUSE is where the link fallback really runs: a competing creator
 // must lose there, as it does natively.
 TEST_F(RealFileSystem, CompetingCreatorLosesOnNtfs) {
-    if (kind_ != "ntfs") GTEST_SKIP() << "no hard links here: the lstat fallback's window is documented";
+    if (kind_ != "ntfs") GTEST_SKIP() << "no hard links here: the check-first fallback, whose window the read-mes name";
     RaceCreators(RenameFile, folder_->root());
 }
 
