@@ -349,9 +349,8 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
 
 std::string AfterFailure(std::string_view failure, const FolderReport& now, bool checked_first) {
     return std::string(failure) + "\n\n" + SummaryAfterRepair(now) +
-           (checked_first ? " This drive cannot refuse a taken name within the rename itself, so each rename checked "
-                            "first that its new name was free: a file that another program put there in between "
-                            "would have been replaced."
+           (checked_first ? " On this drive each rename checked first that its new name was free, then renamed: a "
+                            "file that another program put there in between would have been replaced."
                           : " No file was lost or replaced.") +
            " Start the repair tool again to finish.";
 }

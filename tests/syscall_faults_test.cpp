@@ -265,10 +265,9 @@ TEST_F(SystemCallFaults, RepairPromisesNothingWasReplacedOnlyWhereTheRenamesCoul
         EXPECT_EQ(repair::RunSession(windows, "", [] { return std::vector<stores::Install>{}; }), EXIT_FAILURE);
         fs::current_path(folder.root());
         const bool promised = windows.told.find("No file was lost or replaced.") != std::string::npos;
-        const bool warned = windows.told.find("This drive cannot refuse a taken name within the rename itself, so each "
-                                              "rename checked first that its new name was free: a file that another "
-                                              "program put there in between would have been replaced.") !=
-                            std::string::npos;
+        const bool warned = windows.told.find("On this drive each rename checked first that its new name was free, "
+                                              "then renamed: a file that another program put there in between would "
+                                              "have been replaced.") != std::string::npos;
         EXPECT_EQ(promised, links) << windows.told;
         EXPECT_EQ(warned, !links) << windows.told;
         EXPECT_NE(windows.told.find("Start the repair tool again to finish."), std::string::npos) << windows.told;
