@@ -48,10 +48,16 @@ std::string Above(const std::string& path, std::size_t name) {
 }
 
 MusicFolders MusicFoldersOf(const std::string& folder, const std::vector<FolderEntry>& entries,
-                            const ListFunction& list) {
-    return FindMusicFolders(entries, [&](std::string_view name, std::error_code& error) {
-        return list(Join(folder, std::string(name)), error);
-    });
+                            const ListFunction& list, const IdentityFunction& identity) {
+    EntryIdentityFunction identity_of;
+    if (identity)
+        identity_of = [&](std::string_view name, std::error_code& error) {
+            return identity(Join(folder, std::string(name)), error);
+        };
+    return FindMusicFolders(
+        entries,
+        [&](std::string_view name, std::error_code& error) { return list(Join(folder, std::string(name)), error); },
+        identity_of);
 }
 
 bool IsGameFolder(const MusicFolders& music) { return music.Missing().empty() && !music.ModDownload(); }
@@ -61,17 +67,17 @@ bool IsGameFolder(const MusicFolders& music) { return music.Missing().empty() &&
 // nothing below a game folder; below the mod's own download, as below any other
 // folder, the search goes on.
 void SearchBelow(const std::string& folder, const std::vector<FolderEntry>& entries, int depth,
-                 const ListFunction& list, std::vector<std::string>& found) {
+                 const ListFunction& list, const IdentityFunction& identity, std::vector<std::string>& found) {
     for (const FolderEntry& entry : entries) {
         if (entry.kind != EntryKind::kFolder) continue;
         std::string below = Join(folder, entry.name);
         std::error_code error;
         const std::vector<FolderEntry> below_entries = list(below, error);
         if (error) continue;
-        if (IsGameFolder(MusicFoldersOf(below, below_entries, list)))
+        if (IsGameFolder(MusicFoldersOf(below, below_entries, list, identity)))
             found.insert(std::ranges::upper_bound(found, below), std::move(below));
         else if (depth > 1)
-            SearchBelow(below, below_entries, depth - 1, list, found);
+            SearchBelow(below, below_entries, depth - 1, list, identity, found);
     }
 }
 
@@ -100,12 +106,12 @@ std::string Join(std::string_view folder, std::string_view name) {
     return path += name;
 }
 
-Resolution Resolve(std::string_view folder, const ListFunction& list) {
+Resolution Resolve(std::string_view folder, const ListFunction& list, const IdentityFunction& identity) {
     Resolution resolution;
     resolution.folder = WithoutTrailingSeparators(folder);
     const std::vector<FolderEntry> entries = list(resolution.folder, resolution.error);
     if (resolution.error) return resolution;
-    const MusicFolders music = MusicFoldersOf(resolution.folder, entries, list);
+    const MusicFolders music = MusicFoldersOf(resolution.folder, entries, list, identity);
     resolution.missing_folders = music.Missing();
     if (resolution.missing_folders.empty()) {
         resolution.mod_download = music.ModDownload();
@@ -118,12 +124,12 @@ Resolution Resolve(std::string_view folder, const ListFunction& list) {
         std::string above = Above(resolution.folder, name);
         std::error_code error;
         const std::vector<FolderEntry> above_entries = list(above, error);
-        if (!error && IsGameFolder(MusicFoldersOf(above, above_entries, list))) {
+        if (!error && IsGameFolder(MusicFoldersOf(above, above_entries, list, identity))) {
             resolution.found = {std::move(above)};
             return resolution;
         }
     }
-    SearchBelow(resolution.folder, entries, kDepthBelow, list, resolution.found);
+    SearchBelow(resolution.folder, entries, kDepthBelow, list, identity, resolution.found);
     return resolution;
 }
 
@@ -142,7 +148,7 @@ Resolution Resolve(std::string_view folder) {
         resolution.error = error;
         return resolution;
     }
-    return Resolve(full, ListFolder);
+    return Resolve(full, ListFolder, IdentityOf);
 }
 
 }  // namespace vornhaskel::game_folder

@@ -52,7 +52,8 @@ struct Resolution {
 // linked music folder counts by its name, as the planner follows it. Below a game
 // folder nothing more is searched: a mod unpacked inside the game folder has
 // music folders of its own. A folder below that cannot be listed is passed by.
-Resolution Resolve(std::string_view folder, const ListFunction& list);
+// `identity` tells where a music folder's names lead (see FindMusicFolders).
+Resolution Resolve(std::string_view folder, const ListFunction& list, const IdentityFunction& identity = {});
 
 // The same on disk: `folder` as the player gave it ("" for the working
 // directory), made a full path by its names: on POSIX a link in it is kept, so

@@ -19,13 +19,21 @@ bool StandsForTrackName(std::string_view name, bool mod) {
 }
 
 // An entry that may be a music folder: a folder of this drive under the name in
-// any case, or a link under the exact name, which the renames follow.
-bool Usable(const FolderEntry& entry, std::string_view name) {
-    return entry.kind == EntryKind::kFolder || (entry.kind == EntryKind::kLink && entry.name == name);
+// any case, or, under the exact name, which the renames follow, a link or a
+// folder where another is mounted (a bind mount, another drive).
+bool Usable(const FolderEntry& entry, std::string_view name, const EntryIdentityFunction& identity) {
+    if (entry.kind == EntryKind::kFolder) return true;
+    if (entry.name != name) return false;
+    if (entry.kind == EntryKind::kLink) return true;
+    if (entry.kind != EntryKind::kOther || !identity) return false;
+    std::error_code error;
+    const std::optional<Identity> where = identity(entry.name, error);
+    return where && where->folder;
 }
 
-MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries, const ListEntryFunction& list) {
-    MusicFolder folder{std::string(name), {}, {}, false, {}};
+MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries, const ListEntryFunction& list,
+                 const EntryIdentityFunction& identity) {
+    MusicFolder folder{std::string(name), {}, {}, false, {}, false};
     std::vector<repair::Candidate> unusable;
     struct Listed {
         std::string entry;
@@ -36,7 +44,7 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         // A file under the exact name is no folder at all, and no look-alike of one either.
         if (!EqualIgnoringCase(entry.name, name) || (entry.kind == EntryKind::kFile && entry.name == name))
             continue;
-        if (!Usable(entry, name)) {
+        if (!Usable(entry, name, identity)) {
             unusable.push_back({entry.name, entry.kind});
             continue;
         }
@@ -48,6 +56,23 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         }
         // What cannot be listed may hold anything: it counts as holding the game's files.
         usable.push_back({entry.name, error ? ManagedNames{true, false} : ManagedNamesIn(inside)});
+    }
+    if (identity && usable.size() > 1) {
+        // One folder reached under two names counts once, under the table's name where it is one of them.
+        std::vector<std::optional<Identity>> where;
+        for (const Listed& listed : usable) {
+            std::error_code error;
+            where.push_back(identity(listed.entry, error));
+        }
+        std::vector<Listed> once;
+        for (std::size_t i = 0; i < usable.size(); ++i) {
+            bool twice = false;
+            for (std::size_t j = 0; j < usable.size() && !twice; ++j)
+                twice = j != i && where[i] && where[j] == where[i] &&
+                        (usable[j].entry == name || (usable[i].entry != name && j < i));
+            if (!twice) once.push_back(std::move(usable[i]));
+        }
+        usable = std::move(once);
     }
     std::ranges::sort(usable, {}, &Listed::entry);
     const auto games = std::ranges::count_if(usable, [](const Listed& l) { return l.holds.game; });
@@ -63,6 +88,15 @@ MusicFolder Find(std::string_view name, const std::vector<FolderEntry>& entries,
         folder.entry = taken->entry;
         folder.holds = taken->holds;
         folder.problem.reset();
+        // FUSE drives give each spelling of a name an inode of its own, so where
+        // no entry spells the table's name, its answering at all tells that the
+        // drive ignores case and found the entry taken.
+        if (identity && folder.entry != name && std::ranges::none_of(entries, [name](const FolderEntry& e) {
+                return e.name == name;
+            })) {
+            std::error_code error;
+            folder.name_answers = identity(name, error).has_value();
+        }
         return folder;
     }
     if (games > 1) {
@@ -103,7 +137,7 @@ bool MusicFolder::NeedsRename([[maybe_unused]] const std::vector<FolderEntry>& e
 #ifdef _WIN32
     return false;  // Windows finds the folder under the table's name in any case
 #else
-    return Found() && entry != name &&
+    return Found() && entry != name && !name_answers &&
            std::ranges::none_of(entries, [this](const FolderEntry& e) { return e.name == name; });
 #endif
 }
@@ -124,9 +158,11 @@ bool MusicFolders::ModDownload() const {
     return mod;
 }
 
-MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list) {
+MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list,
+                              const EntryIdentityFunction& identity) {
     MusicFolders found;
-    for (std::size_t i = 0; i < kMusicFolders.size(); ++i) found.folders[i] = Find(kMusicFolders[i], entries, list);
+    for (std::size_t i = 0; i < kMusicFolders.size(); ++i)
+        found.folders[i] = Find(kMusicFolders[i], entries, list, identity);
     return found;
 }
 

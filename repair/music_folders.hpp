@@ -6,7 +6,10 @@
 // (possible on a case-sensitive drive: the game's "StreamSounds" and a
 // "streamsounds" that unzipping the mod made), the music folder is the one
 // that holds the game's own names; one that holds none of them is a place where
-// the mod's files were left. Only lists folders: nothing is opened or renamed.
+// the mod's files were left. Two entries that reach one folder (a link or a
+// bind mount beside its target) are one music folder, under the table's name,
+// which the renames use. Only lists folders and looks at where names lead:
+// nothing is opened or renamed.
 #pragma once
 
 #include <array>
@@ -42,10 +45,13 @@ struct MusicFolder {
     std::optional<repair::Reason> problem;  // why no entry was taken, where some entry spells its name
     bool clash = false;               // several entries spelling its name hold the game's names
     ManagedNames holds;               // what the entry taken holds; a folder that cannot be listed holds the game's
+    bool name_answers = false;        // the table's name reaches something, though no entry spells it so
 
     bool Found() const { return !entry.empty(); }
     // The entry taken is renamed to the table's name first, where nothing else
-    // holds that name and the name's case matters to the drive's names (not on Windows).
+    // holds that name and the drive does not answer to it already: a drive that
+    // ignores case (FAT, exFAT) finds the entry under the table's name as it is,
+    // and refuses the rename. Never on Windows, which ignores case everywhere.
     bool NeedsRename(const std::vector<FolderEntry>& entries) const;
 };
 
@@ -59,7 +65,14 @@ struct MusicFolders {
     bool ModDownload() const;
 };
 
-// `entries` are the folder's own; `list` lists one of them by name.
-MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list);
+// Where a name of the folder looked at leads (IdentityOf, by its name there).
+using EntryIdentityFunction = std::function<std::optional<Identity>(std::string_view name, std::error_code& error)>;
+
+// `entries` are the folder's own; `list` lists one of them by name, and
+// `identity` tells where one leads. Without `identity`, every entry is a
+// folder of its own, an entry listed as neither folder nor link is none, and
+// a music folder spelt otherwise is renamed.
+MusicFolders FindMusicFolders(const std::vector<FolderEntry>& entries, const ListEntryFunction& list,
+                              const EntryIdentityFunction& identity = {});
 
 }  // namespace vornhaskel

@@ -81,8 +81,9 @@ bool NamedLikeABackup(std::string_view folder) {
 
 class Planner {
 public:
-    Planner(const ExamineFunction& examine, const ListFunction& list, const MountFunction& another_mount)
-        : examine_(examine), list_(list), another_mount_(another_mount) {}
+    Planner(const ExamineFunction& examine, const ListFunction& list, const MountFunction& another_mount,
+            const IdentityFunction& identity)
+        : examine_(examine), list_(list), another_mount_(another_mount), identity_(identity) {}
 
     FolderReport Run() && {
         FindMusicFolders();
@@ -165,8 +166,10 @@ private:
             report_.problems.push_back({Reason::Kind::kGameFolderUnlisted, {}, error});
             return;
         }
+        EntryIdentityFunction identity;
+        if (identity_) identity = [this](std::string_view name, std::error_code& e) { return identity_(name, e); };
         const MusicFolders music = vornhaskel::FindMusicFolders(
-            root, [this](std::string_view name, std::error_code& e) { return list_(name, e); });
+            root, [this](std::string_view name, std::error_code& e) { return list_(name, e); }, identity);
         for (std::size_t f = 0; f < 2; ++f) {
             const MusicFolder& folder = music.folders[f];
             on_disk_[f] = folder.Found() ? folder.entry : folder.name;
@@ -310,6 +313,7 @@ private:
     const ExamineFunction& examine_;
     const ListFunction& list_;
     const MountFunction& another_mount_;
+    const IdentityFunction& identity_;
     FolderReport report_;
     std::array<std::string, 2> on_disk_;    // the music folders as the game folder spells them
     std::array<bool, 2> spelt_as_found_{};  // kept so by the plans, as the table's name is taken
@@ -327,10 +331,10 @@ std::vector<RenameStep> TargetPlan::Renames() const {
 }
 
 FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list,
-                           const MountFunction& another_mount) {
-    return Planner(examine, list, another_mount).Run();
+                           const MountFunction& another_mount, const IdentityFunction& identity) {
+    return Planner(examine, list, another_mount, identity).Run();
 }
 
-FolderReport ExamineFolder() { return ExamineFolder(ExamineName, ListFolder, OnAnotherMount); }
+FolderReport ExamineFolder() { return ExamineFolder(ExamineName, ListFolder, OnAnotherMount, IdentityOf); }
 
 }  // namespace vornhaskel::repair

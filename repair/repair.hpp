@@ -83,10 +83,12 @@ struct FolderReport {
 
 // Looks at each managed name once and renames nothing. Without both folders no
 // name is examined and nothing is possible. Lists the game folder and its music
-// folders, and searches further only where an exact name is wanting.
+// folders, asks `identity` where a music folder's names lead (see
+// FindMusicFolders), and searches further only where an exact name is wanting.
 FolderReport ExamineFolder(const ExamineFunction& examine, const ListFunction& list,
-                           const MountFunction& another_mount = {});
-FolderReport ExamineFolder();  // the working directory, through ExamineName, ListFolder and OnAnotherMount
+                           const MountFunction& another_mount = {}, const IdentityFunction& identity = {});
+// The working directory, through ExamineName, ListFolder, OnAnotherMount and IdentityOf.
+FolderReport ExamineFolder();
 
 
 }  // namespace vornhaskel::repair

@@ -357,9 +357,12 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
     return "Cannot open the folder " + FullPathIn(folder) + ": " + error.message();
 }
 
-std::string AfterFailure(std::string_view failure, const FolderReport& now) {
+std::string AfterFailure(std::string_view failure, const FolderReport& now, bool checked_first) {
     return std::string(failure) + "\n\n" + SummaryAfterRepair(now) +
-           " No file was lost or replaced. Start the repair tool again to finish.";
+           (checked_first ? " On this drive each rename checked first that its new name was free, then renamed: a "
+                            "file that another program put there in between would have been replaced."
+                          : " No file was lost or replaced.") +
+           " Start the repair tool again to finish.";
 }
 
 std::string HeldBack(const ClickLook& look) {

@@ -56,8 +56,10 @@ inline constexpr char kFolderChanged[] =
     "The folder changed while this window was open, so it has been read again. ";
 
 // The message after a rename of the plan failed: the failure, then what the
-// folder holds now, read afresh.
-std::string AfterFailure(std::string_view failure, const FolderReport& now);
+// folder holds now, read afresh. `checked_first` where a rename that ran had to
+// check its new name before renaming (RenameWay::kCheckedFirst): then it cannot
+// promise that no file was replaced.
+std::string AfterFailure(std::string_view failure, const FolderReport& now, bool checked_first = false);
 
 // Leads the message after a rename of the plan failed, before the failure's own words.
 inline constexpr char kRenameFailed[] = "A rename failed, so the repair stopped: ";

@@ -14,14 +14,17 @@ namespace {
 int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
     const TargetPlan& plan = report.Plan(target);
     std::optional<std::string> failure;
+    bool checked_first = false;
     try {
-        RunSteps(plan.Renames(), RenameFile);
+        RunSteps(plan.Renames(), [&checked_first](std::string_view old_path, std::string_view new_path) {
+            checked_first = RenameFile(old_path, new_path) == RenameWay::kCheckedFirst || checked_first;
+        });
     } catch (const std::exception& error) {
         failure = error.what();
     }
     const FolderReport now = ExamineFolder();
     if (failure) {
-        windows.Tell(kRenameFailed + AfterFailure(*failure, now), true);
+        windows.Tell(kRenameFailed + AfterFailure(*failure, now, checked_first), true);
         return EXIT_FAILURE;
     }
     windows.Tell(SummaryAfterRepair(now, target), false);

@@ -1,11 +1,14 @@
 // The one platform seam: a rename that never replaces anything, a look at
-// whether a name exists that neither opens nor follows it, and a folder listing.
+// whether a name exists that neither opens nor follows it, a look at which
+// file or folder a name leads to, and a folder listing.
 //
 // Each platform implements both in its own source file (rename_file_posix.cpp,
 // rename_file_win32.cpp); CMake compiles exactly one of them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -27,11 +30,19 @@ private:
     std::string new_path_;
 };
 
+// How a rename kept from replacing a file.
+enum class RenameWay {
+    kOneStep,       // the system's own rename refused a taken name, or a hard link claimed it
+    kCheckedFirst,  // the drive offers neither: the new name was seen free, then the rename ran
+};
+
 // Renames the file at old_path to new_path, both "folder\file" relative to the
 // working directory as it is at the time of the call. Either the file now has
 // the new name, or nothing changed and RenameError is thrown. An existing entry
-// at new_path (file, folder, symlink, even a dangling one) is never replaced.
-void RenameFile(std::string_view old_path, std::string_view new_path);
+// at new_path (file, folder, symlink, even a dangling one) is never replaced;
+// after kCheckedFirst, one that another program created there between the
+// check and the rename may have been (FAT and exFAT through FUSE on Linux).
+RenameWay RenameFile(std::string_view old_path, std::string_view new_path);
 
 // What a name is. A symlink is an entry of its own, like a file: a rename moves
 // the link and never its target.
@@ -49,6 +60,27 @@ struct NameInfo {
 // followed; a folder name is, as the renames go through a linked folder too. A
 // name under a missing folder is absent; any other failure is kUnknown with its cause.
 NameInfo ExamineName(std::string_view path);
+
+// Which file or folder a name leads to: two names with one identity (a link
+// and its target, a bind mount and its source, two spellings on a drive that
+// ignores case) reach the same one.
+struct Identity {
+    std::uint64_t volume = 0;  // the device on POSIX, the volume's serial number on Windows
+    std::uint64_t file = 0;    // the inode on POSIX, the file index on Windows
+    bool folder = false;
+
+    bool operator==(const Identity&) const = default;
+};
+
+// The identity of what `path` ("folder" or "folder\file", relative to the
+// working directory, or absolute) leads to, every link followed: stat on
+// POSIX, on Windows a handle opened for no access. Nothing when it cannot be
+// reached; then `error` holds why (no_such_file_or_directory for a name that
+// is not there).
+std::optional<Identity> IdentityOf(std::string_view path, std::error_code& error);
+
+// IdentityOf as the planner and the folder resolution pass it on; the tests answer from a model.
+using IdentityFunction = std::function<std::optional<Identity>(std::string_view path, std::error_code& error)>;
 
 // One entry of a folder, as the folder itself records it: nothing is followed.
 enum class EntryKind {

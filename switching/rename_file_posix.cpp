@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -59,16 +61,63 @@ int RenameByLink(const char* from, const char* to) noexcept {
     return 0;
 }
 
-// A race window remains here: a file created at `to` between lstat() and
-// rename() is replaced. File systems that reach this path (FAT and exFAT through
+namespace {
+
+// The folder of `path`, opened for use as the base of the *at calls, and the
+// name within it; AT_FDCWD for a path without a folder. -1 with errno set
+// where the folder cannot be opened or the path is too long to split.
+int OpenFolderOf(const char* path, const char*& name) noexcept {
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) {
+        name = path;
+        return AT_FDCWD;
+    }
+    name = slash + 1;
+    char folder[PATH_MAX];
+    const std::size_t length = slash == path ? 1 : static_cast<std::size_t>(slash - path);
+    if (length >= sizeof folder) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(folder, path, length);
+    folder[length] = '\0';
+    return ::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+void CloseFolder(int fd) noexcept {
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
+
+// A race window remains here: a file created at `to` between the look and the
+// rename is replaced. File systems that reach this path (FAT and exFAT through
 // FUSE) offer neither RENAME_NOREPLACE nor hard links, and no other call on them
-// can claim a name and move a file onto it in one step. Only another process
-// creating that very name in those microseconds can hit the window.
+// can claim a name and move a file onto it in one step. Both folders are opened
+// first, so that the look and the rename follow each other at once, each a
+// single step in an open folder with no path to walk: only another process
+// creating that very name in that gap can hit the window.
 int RenameAfterLstat(const char* from, const char* to) noexcept {
+    const char *from_name = nullptr, *to_name = nullptr;
+    const int from_folder = OpenFolderOf(from, from_name);
+    if (from_folder == -1) return errno;
+    const int to_folder = OpenFolderOf(to, to_name);
+    if (to_folder == -1) {
+        const int cause = errno;
+        CloseFolder(from_folder);
+        return cause;
+    }
     struct stat existing;
-    if (::lstat(to, &existing) == 0) return EEXIST;
-    if (errno != ENOENT) return errno;
-    return ::rename(from, to) == 0 ? 0 : errno;
+    int result = 0;
+    if (::fstatat(to_folder, to_name, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        result = EEXIST;
+    else if (errno != ENOENT)
+        result = errno;
+    else if (::renameat(from_folder, from_name, to_folder, to_name) != 0)
+        result = errno;
+    CloseFolder(from_folder);
+    CloseFolder(to_folder);
+    return result;
 }
 
 }  // namespace posix
@@ -228,15 +277,20 @@ bool OnTwoMounts(const Place& a, const Place& b, PathA path_a, PathB path_b, Mou
 
 }  // namespace
 
-void RenameFile(std::string_view old_path, std::string_view new_path) {
+RenameWay RenameFile(std::string_view old_path, std::string_view new_path) {
     const std::string from = NativePath(old_path);
     const std::string to = NativePath(new_path);
+    RenameWay way = RenameWay::kOneStep;
     int error = posix::RenameNoReplace(from.c_str(), to.c_str());
     if (NoReplaceUnsupported(error)) {
         error = posix::RenameByLink(from.c_str(), to.c_str());
-        if (LinksUnsupported(error)) error = posix::RenameAfterLstat(from.c_str(), to.c_str());
+        if (LinksUnsupported(error)) {
+            way = RenameWay::kCheckedFirst;
+            error = posix::RenameAfterLstat(from.c_str(), to.c_str());
+        }
     }
     if (error != 0) throw RenameError(std::error_code(error, std::system_category()), old_path, new_path);
+    return way;
 }
 
 NameInfo ExamineName(std::string_view path) {
@@ -248,6 +302,17 @@ NameInfo ExamineName(std::string_view path) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return {NameKind::kAbsent, {}};
     return {NameKind::kUnknown, std::error_code(error, std::system_category())};
+}
+
+std::optional<Identity> IdentityOf(std::string_view path, std::error_code& error) {
+    error.clear();
+    struct stat found;
+    if (::stat(NativePath(path).c_str(), &found) != 0) {
+        error.assign(errno == ENOTDIR ? ENOENT : errno, std::system_category());
+        return std::nullopt;
+    }
+    return Identity{static_cast<std::uint64_t>(found.st_dev), static_cast<std::uint64_t>(found.st_ino),
+                    S_ISDIR(found.st_mode)};
 }
 
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error) {

@@ -93,7 +93,7 @@ const std::error_category& Win32Category() noexcept {
 
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
 // without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete.
-void RenameFile(std::string_view old_path, std::string_view new_path) {
+RenameWay RenameFile(std::string_view old_path, std::string_view new_path) {
     const std::wstring from = Utf8ToWide(old_path);
     const std::wstring to = Utf8ToWide(new_path);
     if (!::MoveFileExW(from.c_str(), to.c_str(), 0)) {
@@ -102,6 +102,7 @@ void RenameFile(std::string_view old_path, std::string_view new_path) {
         const DWORD error = ::GetLastError();
         throw RenameError(std::error_code(static_cast<int>(error), Win32Category()), old_path, new_path);
     }
+    return RenameWay::kOneStep;
 }
 
 // GetFileAttributesW reports a symlink or junction itself, never its target.
@@ -172,6 +173,26 @@ std::string FullPath(std::string_view folder, std::error_code& error) {
         }
         full.resize(length);  // the size it needs, with its terminator
     }
+}
+
+// A handle with no access right still tells the volume and the file index;
+// FILE_FLAG_BACKUP_SEMANTICS lets it be a folder's.
+std::optional<Identity> IdentityOf(std::string_view path, std::error_code& error) {
+    error.clear();
+    const HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error.assign(static_cast<int>(::GetLastError()), Win32Category());
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool known = ::GetFileInformationByHandle(file, &information) != 0;
+    if (!known) error.assign(static_cast<int>(::GetLastError()), Win32Category());
+    ::CloseHandle(file);
+    if (!known) return std::nullopt;
+    return Identity{information.dwVolumeSerialNumber,
+                    (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
+                    (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
 }  // namespace vornhaskel

@@ -12,7 +12,8 @@ int RenameNoReplace(const char* from, const char* to) noexcept;
 // refuses an existing target. For file systems that lack RENAME_NOREPLACE.
 int RenameByLink(const char* from, const char* to) noexcept;
 
-// lstat() then rename(): for file systems that refuse hard links as well.
+// A look at the new name, then renameat(), both in the folders opened
+// beforehand: for file systems that refuse hard links as well. Not atomic.
 int RenameAfterLstat(const char* from, const char* to) noexcept;
 
 }  // namespace vornhaskel::posix

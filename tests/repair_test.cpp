@@ -101,7 +101,31 @@ ListFunction List(const FolderState& state) {
     };
 }
 
-FolderReport Look(const FolderState& state) { return repair::ExamineFolder(Examine(state), List(state)); }
+// Where a name leads in the model: a name in another case on a drive that
+// ignores case, a link or a bind mount to its target, one identity a path.
+IdentityFunction Identify(const FolderState& state) {
+    return [&state](std::string_view path, std::error_code& error) -> std::optional<Identity> {
+        error.clear();
+        std::string found(path);
+        if (state.ignores_case) {
+            for (const auto& folder : state.folders)
+                if (EqualIgnoringCase(folder, path)) found = folder;
+            for (const auto& [file, contents] : state.files)
+                if (EqualIgnoringCase(file, path)) found = file;
+        }
+        if (const auto target = state.same_as.find(found); target != state.same_as.end()) found = target->second;
+        const bool folder = state.folders.contains(found);
+        if (!folder && !state.files.contains(found)) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return std::nullopt;
+        }
+        return Identity{1, std::hash<std::string>{}(found), folder};
+    };
+}
+
+FolderReport Look(const FolderState& state) {
+    return repair::ExamineFolder(Examine(state), List(state), {}, Identify(state));
+}
 
 // Runs a plan on the model; every step must find its file and a free name.
 void ExpectPlanRunsCleanly(FolderState& state, std::span<const RenameStep> plan, const std::string& where) {
@@ -871,6 +895,90 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
     }
 }
 
+// A music folder reached under another name than its entry's: in capitals on a
+// drive that ignores case, through a link or a bind mount beside it, or a bind
+// mount alone. At normal music, at the mod's and with the game's tracks parked,
+// it is one folder, no plan renames it where the drive answers to the table's
+// name already, and each plan offered runs and reaches its target.
+TEST(RepairPlanner, MusicFolderReachedUnderTwoNamesIsOneFolder) {
+#ifdef _WIN32
+    const std::vector<std::string> case_renamed;  // Windows ignores case everywhere
+#else
+    const std::vector<std::string> case_renamed{"StreamMusic -> streammusic", "StreamSounds -> streamsounds"};
+#endif
+    const auto in_capitals = [](bool ignores_case) {
+        return [ignores_case](FolderState& s) {
+            s.Apply({"streammusic", "StreamMusic"});
+            s.Apply({"streamsounds", "StreamSounds"});
+            s.ignores_case = ignores_case;
+        };
+    };
+    // The folder's files under both names, as a listing through either shows them.
+    const auto twice = [](EntryKind kind) {
+        return [kind](FolderState& s) {
+            for (const auto& [path, contents] : FolderState(s).files)
+                if (FolderOf(path) == "streamsounds") s.files["StreamSounds" + path.substr(12)] = contents;
+            s.folders.insert("StreamSounds");
+            s.listed_as["streamsounds"] = kind;
+            s.same_as["streamsounds"] = "StreamSounds";
+        };
+    };
+    const struct {
+        const char* shape;
+        std::function<void(FolderState&)> make;
+        std::vector<std::string> folder_renames;  // "old -> new", in every plan offered
+    } rows[] = {
+        {"music folders in capitals, a drive that ignores case", in_capitals(true), {}},
+        {"music folders in capitals, a drive that keeps case", in_capitals(false), case_renamed},
+        {"streamsounds a link to StreamSounds", twice(EntryKind::kLink), {}},
+        {"streamsounds a bind mount of StreamSounds", twice(EntryKind::kOther), {}},
+        {"streamsounds a bind mount alone", [](FolderState& s) { s.listed_as["streamsounds"] = EntryKind::kOther; }, {}},
+    };
+    FolderState stock = NormalMusic();
+    std::erase_if(stock.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+    FolderState parked = stock;
+    parked.Run(RenameSequence);
+    for (const auto& row : rows) {
+        for (const auto& [start, state_at_start] :
+             {std::pair("normal music", NormalMusic()), std::pair("the mod's music", ModActive()),
+              std::pair("the game's tracks parked", parked)}) {
+            const std::string where = std::string(row.shape) + ", at " + start;
+            FolderState state = state_at_start;
+            row.make(state);
+            const FolderReport report = Look(state);
+            ASSERT_TRUE(report.IsGameFolder()) << where << "\n" << Words(report.problems).front();
+            EXPECT_FALSE(report.music_folders_clash) << where;
+            EXPECT_TRUE(report.problems.empty() || start == std::string("the game's tracks parked")) << where;
+            // Where the folders must take the table's names first, the program needs that too.
+            const bool renamed = !row.folder_renames.empty();
+            EXPECT_EQ(report.normal.Reached(), !renamed && start == std::string("normal music")) << where;
+            EXPECT_EQ(report.mod.Reached(), !renamed && start == std::string("the mod's music")) << where;
+            for (const Target target : {Target::kNormal, Target::kMod}) {
+                const repair::TargetPlan& plan = report.Plan(target);
+                if (!plan.Offered()) continue;
+                std::vector<std::string> folder_renames;
+                for (const RenameStep& step : plan.Renames())
+                    if (ParentOf(step.old_path).empty())
+                        folder_renames.push_back(std::string(step.old_path) + " -> " + std::string(step.new_path));
+                EXPECT_EQ(folder_renames, row.folder_renames) << where;
+                FolderState after = state;
+                ExpectPlanRunsCleanly(after, plan.Renames(), where);
+                EXPECT_TRUE(Look(after).Plan(target).Reached()) << where;
+            }
+        }
+    }
+    // Two folders of one name that are two indeed still clash; a device under the name is no music folder.
+    FolderState twins = NormalMusic();
+    twins.folders.insert("StreamSounds");
+    twins.files["StreamSounds\\mus_sbat_acad.wav"] = "stock copy";
+    EXPECT_TRUE(Look(twins).music_folders_clash);
+    FolderState device = NormalMusic();
+    device.RemoveFolder("streamsounds");
+    device.files["streamsounds"] = "";
+    device.listed_as["streamsounds"] = EntryKind::kOther;
+    EXPECT_EQ(Look(device).missing_folders, std::vector<std::string>{"streamsounds"});
+}
+
 // What the dialog says of the files found: where the mod's are, and each rename
 // that comes first.
 TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
@@ -931,6 +1039,48 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
     EXPECT_TRUE(repair::ExamineFolder().normal.Reached()) << "the renames go through a linked folder too";
 #endif
 }
+
+#ifndef _WIN32
+// On this machine's own drive, streamsounds a link to StreamSounds, then a bind
+// mount of it, then a bind mount of a folder outside the game folder: each time
+// one music folder, the folder resolution finds the game folder, and the plans
+// switch it both ways through that name.
+TEST(RepairOnDisk, TakesAMusicFolderReachedThroughALinkOrABindMount) {
+    ScratchGameFolder folder;
+    folder.Write(NormalMusic());
+    const auto switches_both_ways = [](const std::string& shape) {
+        FolderReport report = repair::ExamineFolder();
+        EXPECT_FALSE(report.music_folders_clash) << shape << ": " << Words(report.problems).front();
+        EXPECT_TRUE(report.normal.Reached()) << shape;
+        const game_folder::Resolution resolution = game_folder::Resolve("");
+        EXPECT_TRUE(resolution.Found()) << shape << ": " << game_folder::Lacks(resolution);
+        ASSERT_TRUE(report.mod.Offered()) << shape;
+        RunSteps(report.mod.Renames(), RenameFile);
+        EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "mod mus_sbat_acad") << shape;
+        report = repair::ExamineFolder();
+        ASSERT_TRUE(report.mod.Reached() && report.normal.Offered()) << shape;
+        RunSteps(report.normal.Renames(), RenameFile);
+        EXPECT_TRUE(repair::ExamineFolder().normal.Reached()) << shape;
+        EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "stock mus_sbat_acad") << shape;
+    };
+    fs::rename("streamsounds", "StreamSounds");
+    fs::create_directory_symlink("StreamSounds", "streamsounds");
+    switches_both_ways("a link");
+    fs::remove("streamsounds");
+    fs::create_directory("streamsounds");
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("StreamSounds", "streamsounds", nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "mounting is not permitted here (it needs root or a user namespace): no bind mount was tried";
+    switches_both_ways("a bind mount beside its source");
+    ::umount2("streamsounds", MNT_DETACH);
+    const std::string elsewhere = folder.root().string() + "-sounds";
+    fs::rename("StreamSounds", elsewhere);
+    ASSERT_EQ(::mount(elsewhere.c_str(), "streamsounds", nullptr, MS_BIND, nullptr), 0);
+    switches_both_ways("a bind mount of a folder elsewhere");
+    ::umount2("streamsounds", MNT_DETACH);
+    fs::remove_all(elsewhere);
+}
+#endif
 
 // The listing names what each entry is in itself: a link is never followed, a
 // nested folder is reached through backslashes, and a missing folder says why.

@@ -1,5 +1,6 @@
 // The POSIX rename with its system calls wrapped at link time (-Wl,--wrap=...),
-// so that a test decides what unlink(), link(), rename() and renameat2() answer.
+// so that a test decides what unlink(), link(), rename(), renameat() and
+// renameat2() answer.
 // Each fault fires once; every other call goes to the real function. statx()
 // is wrapped too, to answer as older kernels and container filters do.
 #include <gtest/gtest.h>
@@ -10,17 +11,22 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "rename_file.hpp"
 #include "rename_posix.hpp"
+#include "repair_session.hpp"
+#include "runner.hpp"
 #include "support/folder.hpp"
 
 extern "C" {
 int __real_unlink(const char* path);
 int __real_link(const char* from, const char* to);
 int __real_rename(const char* from, const char* to);
+int __real_renameat(int from_dir, const char* from, int to_dir, const char* to);
 int __real_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
 int __real_statx(int dir, const char* path, int flags, unsigned mask, struct statx* found);
 }
@@ -30,7 +36,9 @@ namespace {
 enum class UnlinkFault { kNone, kFails, kRemovesButReportsENOENT };
 UnlinkFault unlink_fault = UnlinkFault::kNone;
 bool no_replace_refused = false;  // renameat2(RENAME_NOREPLACE) answers EINVAL, as on FUSE drives and NFS
-const char* competitor = nullptr;   // created at the target just before link() or rename() acts
+bool links_refused = false;       // link() answers EPERM, as on FAT and exFAT through FUSE
+const char* competitor = nullptr;   // created at the target just before renameat2(), link(), rename() or renameat() acts
+const char* denied = nullptr;       // the target whose rename, by whichever call, answers EACCES
 
 // How statx() answers, for as long as it is set.
 enum class StatxFault {
@@ -40,10 +48,22 @@ enum class StatxFault {
 };
 StatxFault statx_fault = StatxFault::kNone;
 
+// `to` as the call got it: a whole path, or for renameat() the name in its folder.
+bool IsTarget(const char* wanted, const char* to) {
+    if (wanted == nullptr) return false;
+    const std::string_view path = wanted, name = to;
+    return path == name || (path.ends_with(name) && path[path.size() - name.size() - 1] == '/');
+}
+
 void CompeteFor(const char* to) {
-    if (competitor == nullptr || std::string(to) != competitor) return;
-    competitor = nullptr;
-    vornhaskel::test::WriteFile(to, "competitor");
+    if (!IsTarget(competitor, to)) return;
+    vornhaskel::test::WriteFile(std::exchange(competitor, nullptr), "competitor");
+}
+
+bool Denied(const char* to) {
+    if (!IsTarget(denied, to)) return false;
+    errno = EACCES;
+    return true;
 }
 
 }  // namespace
@@ -63,13 +83,25 @@ extern "C" int __wrap_unlink(const char* path) {
 }
 
 extern "C" int __wrap_link(const char* from, const char* to) {
+    if (links_refused) {
+        errno = EPERM;
+        return -1;
+    }
+    if (Denied(to)) return -1;
     CompeteFor(to);
     return __real_link(from, to);
 }
 
 extern "C" int __wrap_rename(const char* from, const char* to) {
+    if (Denied(to)) return -1;
     CompeteFor(to);
     return __real_rename(from, to);
+}
+
+extern "C" int __wrap_renameat(int from_dir, const char* from, int to_dir, const char* to) {
+    if (Denied(to)) return -1;
+    CompeteFor(to);
+    return __real_renameat(from_dir, from, to_dir, to);
 }
 
 extern "C" int __wrap_statx(int dir, const char* path, int flags, unsigned mask, struct statx* found) {
@@ -87,6 +119,8 @@ extern "C" int __wrap_renameat2(int from_dir, const char* from, int to_dir, cons
         errno = EINVAL;
         return -1;
     }
+    if (Denied(to)) return -1;
+    CompeteFor(to);
     return __real_renameat2(from_dir, from, to_dir, to, flags);
 }
 
@@ -102,7 +136,9 @@ protected:
     void TearDown() override {
         unlink_fault = UnlinkFault::kNone;
         no_replace_refused = false;
+        links_refused = false;
         competitor = nullptr;
+        denied = nullptr;
         statx_fault = StatxFault::kNone;
     }
     // Through RenameFile, as the program calls it; the error code, or 0.
@@ -148,6 +184,97 @@ TEST_F(SystemCallFaults, CompetitorCreatingTheNewNameAtTheLastMomentIsNeverRepla
     EXPECT_EQ(RenameThroughFallback("streammusic\\a.wav", "streammusic\\b.wav"), EEXIST);
     EXPECT_EQ(ReadFile("streammusic/a.wav"), "A");
     EXPECT_EQ(ReadFile("streammusic/b.wav"), "competitor");
+}
+
+// Which way RenameFile took is what the repair tool's last words rest on: only
+// where the drive offers neither a refusing rename nor hard links is the new
+// name checked first, and only there can a file created in between be replaced.
+TEST_F(SystemCallFaults, SaysWhereItHadToCheckTheNewNameFirst) {
+    const struct {
+        const char* drive;
+        bool no_replace, links;
+        RenameWay way;
+        bool competitor_replaced;  // a file created at the new name just before the rename acts
+    } rows[] = {
+        {"refusing rename", true, true, RenameWay::kOneStep, false},
+        {"hard links only (NFS, NTFS through FUSE)", false, true, RenameWay::kOneStep, false},
+        {"neither (FAT, exFAT through FUSE)", false, false, RenameWay::kCheckedFirst, true},
+    };
+    for (const auto& row : rows) {
+        const auto drive = [&] {
+            no_replace_refused = !row.no_replace;
+            links_refused = !row.links;
+        };
+        WriteFile("streammusic/a.wav", "A");
+        drive();
+        EXPECT_EQ(RenameFile("streammusic\\a.wav", "streammusic\\b.wav"), row.way) << row.drive;
+        EXPECT_EQ(ReadFile("streammusic/b.wav"), "A") << row.drive;
+        EXPECT_FALSE(fs::exists("streammusic/a.wav")) << row.drive;
+
+        WriteFile("streammusic/a.wav", "a");  // b.wav taken
+        drive();
+        EXPECT_THROW(RenameFile("streammusic\\a.wav", "streammusic\\b.wav"), RenameError) << row.drive;
+        EXPECT_EQ(ReadFile("streammusic/a.wav"), "a") << row.drive;
+        EXPECT_EQ(ReadFile("streammusic/b.wav"), "A") << row.drive;
+
+        // A name created after the check and before the rename: the window that the way reports.
+        fs::remove("streammusic/b.wav");
+        competitor = "streammusic/b.wav";
+        try {
+            (void)RenameFile("streammusic\\a.wav", "streammusic\\b.wav");
+        } catch (const RenameError&) {
+        }
+        EXPECT_EQ(ReadFile("streammusic/b.wav"), row.competitor_replaced ? "a" : "competitor") << row.drive;
+        fs::remove("streammusic/a.wav");
+        fs::remove("streammusic/b.wav");
+        no_replace_refused = links_refused = false;
+        competitor = nullptr;
+    }
+}
+
+// The repair tool's run, as the player sees it: a dialog answered once, then a message.
+class OneAnswer final : public repair::RepairWindows {
+public:
+    explicit OneAnswer(repair::Answer answer) : answer_(answer) {}
+    std::error_code Enter(const std::string& folder) override {
+        std::error_code error;
+        fs::current_path(folder, error);
+        return error;
+    }
+    repair::Answer Ask(const repair::FolderReport&, const game_folder::Resolution&, bool) override {
+        return std::exchange(answer_, repair::Answer::kClose);
+    }
+    std::optional<std::string> Choose(const std::string&) override { return std::nullopt; }
+    std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>&) override { return std::nullopt; }
+    void Tell(const std::string& text, bool) override { told += text; }
+    std::string told;
+
+private:
+    repair::Answer answer_;
+};
+
+// A repair that stops half way says no file was replaced only where no rename
+// had to check its new name first.
+TEST_F(SystemCallFaults, RepairPromisesNothingWasReplacedOnlyWhereTheRenamesCouldRefuse) {
+    for (const bool links : {true, false}) {
+        folder.Write(NormalMusic());
+        OneAnswer windows(repair::Answer::kModMusic);
+        no_replace_refused = true;
+        links_refused = !links;
+        denied = "streamsounds/mus_sbat_acad.wav";  // the plan stops there, after the whole of streammusic
+        const flow::Stores none{[] { return std::vector<stores::Install>{}; }, [] { return std::string(); }};
+        EXPECT_EQ(repair::RunSession(windows, "", none), EXIT_FAILURE);
+        fs::current_path(folder.root());
+        const bool promised = windows.told.find("No file was lost or replaced.") != std::string::npos;
+        const bool warned = windows.told.find("On this drive each rename checked first that its new name was free, "
+                                              "then renamed: a file that another program put there in between would "
+                                              "have been replaced.") != std::string::npos;
+        EXPECT_EQ(promised, links) << windows.told;
+        EXPECT_EQ(warned, !links) << windows.told;
+        EXPECT_NE(windows.told.find("Start the repair tool again to finish."), std::string::npos) << windows.told;
+        no_replace_refused = links_refused = false;
+        denied = nullptr;
+    }
 }
 
 // A folder and a file of the same file system bound below the game folder

@@ -257,7 +257,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
                 self.dialog_expected = True
                 access = self.x.accessible()
                 held = access.window(self.dialog_title, "Open the repair tool")
-                self.assertEqual(self.texts(held), [reason, f"Game folder: {game}"])
+                self.assertEqual(self.texts(held), [reason, f"Game folder: {self.shown_path(game)}"])
                 buttons = access.find(held, access.pyatspi.ROLE_PUSH_BUTTON)
                 self.assertEqual([b.name for b in buttons], ["Open the repair tool", "Choose another folder…", "Cancel"])
                 self.assertEqual(gamefolder.read(game), files)
@@ -265,7 +265,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
                 self.x.key(key)
                 if key == "Return":
                     self.x.wait_window(self.repair_title)
-                    self.assertIn(f"Game folder: {game}", self.read_repair_dialog(
+                    self.assertIn(f"Game folder: {self.shown_path(game)}", self.read_repair_dialog(
                         self.x.wait_window(self.repair_title))["texts"])
                     self.x.key("Escape")
                 self.assertEqual(self.exit_status(), 0)

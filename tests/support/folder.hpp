@@ -62,6 +62,10 @@ struct FolderState {
     // Entries that a listing shows as a link or as another file system's
     // ("linked", "mounted" -> kLink, kOther), whatever the sets above say of them.
     std::map<std::string, EntryKind> listed_as;
+    // Names that reach another folder of the sets above (a link or a bind
+    // mount -> its target), whatever their own entries hold.
+    std::map<std::string, std::string> same_as;
+    bool ignores_case = false;  // the drive answers to a name in any case, as FAT and exFAT do
 
     bool operator==(const FolderState&) const = default;
 
@@ -107,6 +111,8 @@ struct FolderState {
 inline void PrintTo(const FolderState& state, std::ostream* out) {
     for (const auto& folder : state.folders) *out << "[" << folder << "] ";
     for (const auto& [path, kind] : state.listed_as) *out << "[" << path << " listed as " << int(kind) << "] ";
+    for (const auto& [path, target] : state.same_as) *out << "[" << path << " reaches " << target << "] ";
+    if (state.ignores_case) *out << "[ignores case] ";
     for (const auto& [path, contents] : state.files) *out << "\n  " << path << " = " << contents;
 }
 
