@@ -23,6 +23,7 @@
 #include <system_error>
 #include <vector>
 
+#include "command_line.hpp"
 #include "common_windows.hpp"
 #include "game_folder.hpp"
 #include "launch_session.hpp"
@@ -60,35 +61,15 @@ std::wstring OwnFolder() {
     }
 }
 
-// `argument` appended to a command line so that CommandLineToArgvW and the C
-// runtime read it back as it is: quoted, with each run of backslashes that
-// comes before a quote, the closing one included, doubled.
-void AppendQuoted(std::wstring& line, const std::wstring& argument) {
-    line += L'"';
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        line.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        if (c == L'"') line += L'\\';
-        line += c;
-    }
-    line.append(2 * backslashes, L'\\');
-    line += L'"';
-}
-
 // Starts `program`, a full path, in `folder`, and hands the repair tool the
 // folder too, so that it looks nowhere else. The launcher then ends: it does
 // not wait.
 void Start(const std::wstring& program, const std::wstring& folder, bool with_folder) {
     std::wstring line;
-    AppendQuoted(line, program);
+    vornhaskel::win32::AppendQuoted(line, program);
     if (with_folder) {
         line += L' ';
-        AppendQuoted(line, folder);
+        vornhaskel::win32::AppendQuoted(line, folder);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -275,11 +275,12 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         return downloads / Path(LAUNCH_EXE).name, self.folder / "Games" / "The Game"
 
     def launch(self, launcher, game, title):
-        """Starts the launcher in its own folder, given the game folder, and waits for the window `title`.
+        """Starts the launcher in its own folder, given the game folder or, for None, none, as a double-click
+        does, and waits for the window `title`.
         Whatever it started is closed when the case ends."""
         for leftover in (self.title, self.repair_title):
             self.addCleanup(lambda t=leftover: [self.x.close_window(w) for w in self.x.visible_windows(t)])
-        command = ["wine", str(launcher), self.shown_path(game)]
+        command = ["wine", str(launcher)] + ([self.shown_path(game)] if game else [])
         if title != self.title:
             return self.start(launcher.parent, command=command, title=title)
         # The launcher ends once it has started the program: the window is the program's.
@@ -308,6 +309,23 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
                 wait_for(lambda: not self.x.visible_windows(self.title), "the program to end")
                 self.assertEqual(gamefolder.read(game), after)
                 self.assertEqual(sorted(os.listdir(game)), ["streammusic", "streamsounds"], "nothing copied")
+
+    def test_launcher_double_clicked_in_downloads_starts_the_program_where_steam_installed_the_game(self):
+        """No folder given: the launcher takes the one game folder that Steam's record leads to, as the repair
+        tool does, and the program there switches it."""
+        launcher, _ = self.unpacked()
+        steam = self.folder / "Steam"
+        write_steam_libraries(steam, [self.shown_path(steam)])
+        game = steam / "steamapps" / "common" / "The Game"
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        self.wine("reg", "add", "HKCU\\Software\\Valve\\Steam", "/v", "SteamPath", "/d", self.shown_path(steam),
+                  "/f")
+        self.addCleanup(self.wine, "reg", "delete", "HKCU\\Software\\Valve\\Steam", "/f")
+        window = self.launch(launcher, None, self.title)
+        self.click_button(window, self.RENAME_CENTRE)
+        wait_for(lambda: not self.x.visible_windows(self.title), "the program to end")
+        self.assertEqual(gamefolder.read(game), gamefolder.mod_active(normal))
 
     def assert_held_back(self, game, why):
         """The window that holds the click back, as inspect reads it; nothing renamed."""
