@@ -286,15 +286,15 @@ TEST(ClickLook, SaysWhatHoldsTheClickBack) {
     FolderState doubled = NormalMusic();
     doubled.files["streamsounds\\mus_sbat_desert.original.wav"] = "stray";
     EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(doubled))),
-              "Rename (Enable-Mod) would put away 16 of the game's tracks and stop at "
-              "streamsounds/mus_sbat_desert.wav, leaving the game without them.");
+              Shown("Rename (Enable-Mod) would put away 16 of the game's tracks and stop at "
+                    "streamsounds\\mus_sbat_desert.wav, leaving the game without them."));
 
     // The mod's music on, but its first file gone from the live name's backup.
     FolderState active = ModActive();
     active.files.erase("streammusic\\mus_area_cant1.original.wav");
     EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(active))),
-              "Un-rename (Normal Music) would move streammusic/mus_area_ahto.wav to the mod's name and stop at "
-              "streammusic/mus_area_cant1.original.wav, leaving the folder half switched.");
+              Shown("Un-rename (Normal Music) would move streammusic\\mus_area_ahto.wav to the mod's name and stop "
+                    "at streammusic\\mus_area_cant1.original.wav, leaving the folder half switched."));
 
     FolderState half = NormalMusic();
     half.Run(std::span(RenameSequence).first(5));
