@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "command_line.hpp"
@@ -75,8 +76,10 @@ void Start(const std::wstring& program, const std::wstring& folder, bool with_fo
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                          &started))
-        throw std::system_error(LastError(), "Cannot start " + WideToUtf8(program) + " in " + WideToUtf8(folder));
+                          &started)) {
+        const std::error_code error = LastError();  // before anything else can set it
+        throw std::system_error(error, "Cannot start " + WideToUtf8(program) + " in " + WideToUtf8(folder));
+    }
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
 }

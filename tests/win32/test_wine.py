@@ -327,6 +327,19 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         wait_for(lambda: not self.x.visible_windows(self.title), "the program to end")
         self.assertEqual(gamefolder.read(game), gamefolder.mod_active(normal))
 
+    def test_launcher_unpacked_alone_says_which_program_it_cannot_start_and_changes_nothing(self):
+        launcher, game = self.unpacked()
+        (launcher.parent / "vornhaskel.exe").unlink()
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        self.launch(launcher, game, self.dialog_title)
+        message = self.inspect("dialog", self.dialog_title)
+        self.assertEqual(message["text"], f"Cannot start {self.shown_path(launcher.parent / 'vornhaskel.exe')} in "
+                                          f"{self.shown_path(game)}: File not found.")
+        self.dismiss(self.wait_dialog())
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(gamefolder.read(game), normal)
+
     def assert_held_back(self, game, why):
         """The window that holds the click back, as inspect reads it; nothing renamed."""
         self.dialog_expected = True
