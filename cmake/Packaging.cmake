@@ -8,7 +8,8 @@ set(resources "${PROJECT_SOURCE_DIR}/resources")
 set(programs vornhaskel vornhaskel-repair)
 
 if(WIN32)
-    install(TARGETS ${programs} RUNTIME DESTINATION .)
+    # The launcher is the way in: it starts either program from beside it, in the game folder.
+    install(TARGETS ${programs} vornhaskel-launch RUNTIME DESTINATION .)
     # CRLF: Notepad before Windows 10 1809 shows a text with bare LFs as one line.
     configure_file("${resources}/README-windows.txt" "${CMAKE_CURRENT_BINARY_DIR}/README.txt" @ONLY NEWLINE_STYLE CRLF)
     install(FILES "${CMAKE_CURRENT_BINARY_DIR}/README.txt" DESTINATION .)

@@ -15,7 +15,6 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
-#include <shobjidl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,8 +28,8 @@
 #include <utility>
 #include <vector>
 
+#include "common_windows.hpp"
 #include "game_folder.hpp"
-#include "names.hpp"
 #include "repair_words.hpp"
 #include "process.hpp"
 #include "repair.hpp"
@@ -49,73 +48,6 @@ constexpr wchar_t kTitle[] = L"vornhaskel repair";
 constexpr int kNormalId = 101;
 constexpr int kModId = 102;
 constexpr int kChooseId = 103;
-
-// A message box with no owner, returning once dismissed.
-void Tell(const std::wstring& text, UINT icon) noexcept {
-    ::MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | icon | MB_SETFOREGROUND | MB_TASKMODAL);
-}
-
-[[noreturn]] void TellAndExit(const std::wstring& text, UINT icon, int exit_code) noexcept {
-    Tell(text, icon);
-    ::ExitProcess(static_cast<UINT>(exit_code));
-}
-
-// The one argument in UTF-8, or "" for the working directory.
-std::string GivenFolder() {
-    if (__argc < 2) return {};
-    if (__argc > 2) TellAndExit(L"vornhaskel repair takes one game folder, not several.", MB_ICONERROR, 1);
-    // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
-    // No Windows path holds a quote, so a trailing one stands for the backslash it
-    // swallowed. (Dropped alone, "D:\" would become D:, which names the drive's
-    // current folder, not its root.)
-    std::wstring folder = __wargv[1];
-    if (!folder.empty() && folder.back() == L'"') folder.back() = L'\\';
-    return vornhaskel::WideToUtf8(folder);
-}
-
-// Releases a COM object at the end of its scope.
-template <typename Interface>
-struct Held {
-    Interface* object = nullptr;
-    ~Held() {
-        if (object) object->Release();
-    }
-};
-
-void ThrowIfFailed(HRESULT result, const char* what) {
-    if (FAILED(result)) throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), what);
-}
-
-// The system's folder chooser, titled "Choose the game folder" and opened at
-// `start`. Returns the folder chosen, or "" on Cancel.
-std::wstring ChooseGameFolder(const std::wstring& start) {
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    std::wstring chosen;
-    HRESULT shown = S_OK;
-    {
-        Held<IFileOpenDialog> dialog;
-        ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
-                      "The folder chooser could not be shown");
-        DWORD options = 0;
-        dialog.object->GetOptions(&options);
-        dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog.object->SetTitle(L"Choose the game folder");
-        Held<IShellItem> folder;
-        if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
-            dialog.object->SetFolder(folder.object);
-        shown = dialog.object->Show(nullptr);
-        Held<IShellItem> result;
-        wchar_t* path = nullptr;
-        if (SUCCEEDED(shown) && SUCCEEDED(dialog.object->GetResult(&result.object)) &&
-            SUCCEEDED(result.object->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-            chosen = path;
-            ::CoTaskMemFree(path);
-        }
-    }
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
-    return chosen;
-}
 
 // One list a page at a time: at most `rows` rows from `first` on, which rows
 // those are, and links to the pages before and after. In UTF-8, as the words
@@ -414,43 +346,6 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     return chosen;
 }
 
-// The choice among several game folders found: a task dialog that says where
-// each was found, with a command link for each, captioned with its full path,
-// then one for the chooser, and Cancel. The index of the folder picked,
-// installs.size() for the chooser, or nothing on Cancel.
-std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) {
-    constexpr int kFirstFolderId = 200;
-    std::string content = vornhaskel::game_folder::InstallsFound(installs.size());
-    std::vector<std::wstring> captions;
-    for (const vornhaskel::stores::Install& install : installs) {
-        content += "\n\u2022 " + vornhaskel::game_folder::FoundWhere(install.folder, install.where);
-        std::wstring caption;  // an & would mark an access key
-        for (const wchar_t c : Utf8ToWide(vornhaskel::Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
-        captions.push_back(std::move(caption));
-    }
-    captions.emplace_back(L"Choose &another folder\u2026");
-    std::vector<TASKDIALOG_BUTTON> buttons;
-    for (const std::wstring& caption : captions)
-        buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
-    const std::wstring text = Utf8ToWide(content);
-
-    TASKDIALOGCONFIG config{};
-    config.cbSize = sizeof config;
-    config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = 300;  // dialog units, as the repair dialog's
-    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
-    config.pszWindowTitle = kTitle;
-    config.pszContent = text.c_str();
-    config.pButtons = buttons.data();
-    config.cButtons = static_cast<UINT>(buttons.size());
-    config.nDefaultButton = kFirstFolderId;
-    int chosen = 0;
-    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), "The window could not be shown");
-    if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
-    return static_cast<std::size_t>(chosen - kFirstFolderId);
-}
-
 class Win32RepairWindows final : public vornhaskel::repair::RepairWindows {
 public:
     std::error_code Enter(const std::string& folder) override {
@@ -472,17 +367,17 @@ public:
     }
 
     std::optional<std::string> Choose(const std::string& start) override {
-        const std::wstring picked = ChooseGameFolder(Utf8ToWide(start));
+        const std::wstring picked = vornhaskel::win32::ChooseGameFolder(Utf8ToWide(start));
         if (picked.empty()) return std::nullopt;
         return vornhaskel::WideToUtf8(picked);
     }
 
     std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
-        return ::ChooseInstall(installs);
+        return vornhaskel::win32::ChooseInstall(kTitle, installs);
     }
 
     void Tell(const std::string& text, bool failure) override {
-        ::Tell(Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
+        vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
     }
 };
 
@@ -494,8 +389,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
         Win32RepairWindows windows;
-        return vornhaskel::repair::RunSession(windows, GivenFolder());
+        return vornhaskel::repair::RunSession(windows, vornhaskel::win32::GivenFolder(kTitle, L"vornhaskel repair"));
     } catch (const std::exception& failure) {
-        TellAndExit(Utf8ToWide(failure.what()), MB_ICONERROR, 1);
+        vornhaskel::win32::TellAndExit(kTitle, Utf8ToWide(failure.what()), MB_ICONERROR, 1);
     }
 }

@@ -1,7 +1,7 @@
 """The release packages, made with CPack and opened as a user would get them.
 
 usage: python3 test_packages.py deb BUILD_FOLDER
-       python3 test_packages.py zip BUILD_FOLDER BUILT_EXE BUILT_REPAIR_EXE"""
+       python3 test_packages.py zip BUILD_FOLDER BUILT_EXE BUILT_REPAIR_EXE BUILT_LAUNCH_EXE"""
 
 import os
 import re
@@ -20,7 +20,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 from hardening import check_elf  # noqa: E402
 from gamefolder import TRACKS, mod  # noqa: E402
 
-BUILD = EXE = REPAIR_EXE = None
+BUILD = EXE = REPAIR_EXE = LAUNCH_EXE = None
 DESKTOP_ID = "org.vornhaskel.vornhaskel"
 # The newest symbol versions a binary in the tarball may need: glibc 2.34 and GCC 12's libstdc++.
 FLOOR = {"GLIBC": (2, 34), "GLIBCXX": (3, 4, 30), "CXXABI": (1, 3, 13)}
@@ -198,10 +198,12 @@ class WindowsZip(unittest.TestCase):
             with zipfile.ZipFile(make_package("ZIP", scratch)) as package:
                 names = sorted(package.namelist())
                 self.assertEqual(names, ["vornhaskel-1.00-windows/LICENSE.txt", "vornhaskel-1.00-windows/README.txt",
+                                         "vornhaskel-1.00-windows/vornhaskel-launch.exe",
                                          "vornhaskel-1.00-windows/vornhaskel-repair.exe",
                                          "vornhaskel-1.00-windows/vornhaskel.exe"])
-                self.assertEqual(package.read(names[3]), Path(EXE).read_bytes())
-                self.assertEqual(package.read(names[2]), Path(REPAIR_EXE).read_bytes())
+                self.assertEqual(package.read(names[4]), Path(EXE).read_bytes())
+                self.assertEqual(package.read(names[3]), Path(REPAIR_EXE).read_bytes())
+                self.assertEqual(package.read(names[2]), Path(LAUNCH_EXE).read_bytes())
                 self.assertIn(b"MIT License", package.read(names[0]))
                 raw = package.read(names[1])
         # Every line ends in CRLF, which every Notepad shows as lines.
@@ -209,13 +211,14 @@ class WindowsZip(unittest.TestCase):
         readme = raw.decode("ascii").replace("\r\n", "\n")
         check_read_me(self, readme, "\\", "vornhaskel-repair.exe")
         for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
-                       "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav", "Choose the game folder"):
+                       "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav", "Choose the game folder",
+                       "vornhaskel-launch.exe", "Open the repair tool", "Start in"):
             self.assertIn(phrase, readme)
 
 
 if __name__ == "__main__":
     kind, BUILD = sys.argv[1], sys.argv[2]
-    EXE, REPAIR_EXE = (sys.argv[3:5] + [None, None])[:2]
+    EXE, REPAIR_EXE, LAUNCH_EXE = (sys.argv[3:6] + [None] * 3)[:3]
     del sys.argv[1:]
     cases = (DebianPackage, PortableTarball) if kind == "deb" else (WindowsZip,)
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(case) for case in cases)

@@ -1,6 +1,6 @@
-"""vornhaskel.exe and vornhaskel-repair.exe end to end under Wine, on Xvfb with openbox.
+"""vornhaskel.exe, vornhaskel-repair.exe and vornhaskel-launch.exe end to end under Wine, on Xvfb with openbox.
 
-usage: python3 test_wine.py VORNHASKEL_EXE REPAIR_EXE INSPECT_EXE BUILD_FOLDER
+usage: python3 test_wine.py VORNHASKEL_EXE REPAIR_EXE LAUNCH_EXE INSPECT_EXE BUILD_FOLDER
 The Wine prefixes are in BUILD_FOLDER, and so are the scratch game folders of the run."""
 
 import json
@@ -17,7 +17,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 from harness import ProgramCases, gamefolder, wait_for, write_steam_libraries  # noqa: E402
 
-EXE = REPAIR_EXE = INSPECT = PREFIXES = None
+EXE = REPAIR_EXE = LAUNCH_EXE = INSPECT = PREFIXES = None
 
 
 class WineProgram(ProgramCases):
@@ -263,6 +263,132 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(self.folder), parked)
 
+    # -- the launcher, unpacked with the other two into Downloads -------------
+
+    def unpacked(self):
+        """The three exes in a Downloads folder of their own, as Extract All leaves them, and a game folder
+        elsewhere."""
+        downloads = self.folder / "Downloads" / "vornhaskel-1.00-windows"
+        downloads.mkdir(parents=True)
+        for exe in (EXE, REPAIR_EXE, LAUNCH_EXE):
+            shutil.copy(exe, downloads)
+        return downloads / Path(LAUNCH_EXE).name, self.folder / "Games" / "The Game"
+
+    def launch(self, launcher, game, title):
+        """Starts the launcher in its own folder, given the game folder or, for None, none, as a double-click
+        does, and waits for the window `title`.
+        Whatever it started is closed when the case ends."""
+        for leftover in (self.title, self.repair_title):
+            self.addCleanup(lambda t=leftover: [self.x.close_window(w) for w in self.x.visible_windows(t)])
+        command = ["wine", str(launcher)] + ([self.shown_path(game)] if game else [])
+        if title != self.title:
+            return self.start(launcher.parent, command=command, title=title)
+        # The launcher ends once it has started the program: the window is the program's.
+        self.process = subprocess.Popen(command, cwd=launcher.parent, env=dict(self.x.env, **self.extra_env),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        self.addCleanup(self.stop, self.process)
+        self.dialog_expected = False
+        self.assertEqual(self.exit_status(), 0)
+        return self.x.wait_window(self.title)
+
+    def test_launcher_in_downloads_starts_the_program_in_the_game_folder_where_a_click_is_harmless(self):
+        """Normal music with the mod's 7 files in place, and the mod's music: vornhaskel.exe opens, started
+        from beside the launcher, in the game folder (its click switches that folder), and nothing was copied
+        into it."""
+        launcher, game = self.unpacked()
+        normal = gamefolder.normal_music()
+        for music, before, button, after in (
+                ("normal", normal, self.RENAME_CENTRE, gamefolder.mod_active(normal)),
+                ("mod", gamefolder.mod_active(normal), self.UNRENAME_CENTRE, normal)):
+            with self.subTest(music=music):
+                gamefolder.write(game, before)
+                window = self.launch(launcher, game, self.title)
+                self.check_form(self.inspect("window"))
+                self.click_button(window, button)
+                wait_for(lambda: not self.x.visible_windows(self.title), "the program to end")
+                self.assertEqual(gamefolder.read(game), after)
+                self.assertEqual(sorted(os.listdir(game)), ["streammusic", "streamsounds"], "nothing copied")
+
+    def test_launcher_double_clicked_in_downloads_starts_the_program_where_steam_installed_the_game(self):
+        """No folder given: the launcher takes the one game folder that Steam's record leads to, as the repair
+        tool does, and the program there switches it."""
+        launcher, _ = self.unpacked()
+        steam = self.folder / "Steam"
+        write_steam_libraries(steam, [self.shown_path(steam)])
+        game = steam / "steamapps" / "common" / "The Game"
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        self.wine("reg", "add", "HKCU\\Software\\Valve\\Steam", "/v", "SteamPath", "/d", self.shown_path(steam),
+                  "/f")
+        self.addCleanup(self.wine, "reg", "delete", "HKCU\\Software\\Valve\\Steam", "/f")
+        window = self.launch(launcher, None, self.title)
+        self.click_button(window, self.RENAME_CENTRE)
+        wait_for(lambda: not self.x.visible_windows(self.title), "the program to end")
+        self.assertEqual(gamefolder.read(game), gamefolder.mod_active(normal))
+
+    def test_launcher_unpacked_alone_says_which_program_it_cannot_start_and_changes_nothing(self):
+        launcher, game = self.unpacked()
+        (launcher.parent / "vornhaskel.exe").unlink()
+        normal = gamefolder.normal_music()
+        gamefolder.write(game, normal)
+        self.launch(launcher, game, self.dialog_title)
+        message = self.inspect("dialog", self.dialog_title)
+        self.assertEqual(message["text"], f"Cannot start {self.shown_path(launcher.parent / 'vornhaskel.exe')} in "
+                                          f"{self.shown_path(game)}: File not found.")
+        self.dismiss(self.wait_dialog())
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(gamefolder.read(game), normal)
+
+    def assert_held_back(self, game, why):
+        """The window that holds the click back, as inspect reads it; nothing renamed."""
+        self.dialog_expected = True
+        shown = self.inspect("dialog", self.dialog_title)
+        self.assertEqual(shown["count"], 1)
+        self.assertIn(f"{why}\n\nGame folder: {self.shown_path(game)}", shown["texts"])
+        self.assertEqual(shown["buttons"], ["&Open the repair tool", "Choose &another folder\u2026", "Cancel"])
+        self.assertEqual(shown["default"], "&Open the repair tool")
+        self.assertEqual(self.x.visible_windows(self.title), [], "the program's window stays closed")
+
+    def test_launcher_holds_a_harmful_click_back_and_offers_the_repair_tool(self):
+        """Normal music without the mod's files: Enter opens the repair tool on the folder. A switch stopped
+        part way (Rename stopped at the mod's first file): "Choose another folder" and Cancel in the chooser
+        hold it back again; Escape ends. No file changes."""
+        launcher, game = self.unpacked()
+        stock = gamefolder.normal_music(with_mod=False)
+        normal = gamefolder.normal_music()
+        half = dict(gamefolder.parked(normal), **{name: data for name, data in normal.items() if ".mod." in name})
+        cases = (
+            (stock, "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks "
+                    "and stop, leaving the game without music."),
+            (half, "A switch stopped part way here: neither button can complete it."))
+        for before, why in cases:
+            with self.subTest(why=why):
+                shutil.rmtree(game, ignore_errors=True)
+                gamefolder.write(game, before)
+                window = self.launch(launcher, game, self.dialog_title)
+                self.assert_held_back(game, why)
+                self.x.activate(window)
+                if before is stock:
+                    self.x.screenshot(window, f"{self.artefact_prefix}-launcher-held-back.png")
+                    self.x.key("Return")
+                    self.assertEqual(self.exit_status(), 0)
+                    repair = self.x.wait_window(self.repair_title)
+                    self.assert_repair_dialog(repair, [f"Game folder: {self.shown_path(game)}"], enabled=[])
+                    self.x.activate(repair)
+                    self.x.key("Escape")
+                    wait_for(lambda: not self.x.visible_windows(self.repair_title), "the repair tool to end")
+                else:
+                    self.x.key("alt+a")
+                    self.x.activate(self.x.wait_window(self.chooser))
+                    self.x.key("Escape")
+                    self.assert_held_back(game, why)
+                    self.x.activate(self.x.wait_window(self.dialog_title))
+                    self.x.key("Escape")
+                    self.assertEqual(self.exit_status(), 0)
+                self.assertEqual(self.x.visible_windows(self.title), [])
+                self.assertEqual(gamefolder.read(game), before)
+
     def test_non_ascii_folder(self):
         folder = self.folder / "Spiele \u2122 \u30b2\u30fc\u30e0"
         normal = gamefolder.normal_music()
@@ -333,8 +459,8 @@ def interrupt(signum, frame):
 
 
 if __name__ == "__main__":
-    EXE, REPAIR_EXE, INSPECT, PREFIXES = (os.path.abspath(arg) for arg in sys.argv[1:5])
-    del sys.argv[1:5]
+    EXE, REPAIR_EXE, LAUNCH_EXE, INSPECT, PREFIXES = (os.path.abspath(arg) for arg in sys.argv[1:6])
+    del sys.argv[1:6]
     # The scratch game folders of a run that was killed go with the next run;
     # a run that is ended by a signal removes its own.
     scratch = Path(PREFIXES, "e2e-scratch")

@@ -1,0 +1,116 @@
+#include "common_windows.hpp"
+
+#include <commctrl.h>
+#include <shobjidl.h>
+
+#include <cstdlib>
+#include <system_error>
+#include <utility>
+
+#include "names.hpp"
+#include "repair_words.hpp"
+#include "win32_error.hpp"
+
+namespace vornhaskel::win32 {
+
+namespace {
+
+// Releases a COM object at the end of its scope.
+template <typename Interface>
+struct Held {
+    Interface* object = nullptr;
+    ~Held() {
+        if (object) object->Release();
+    }
+};
+
+void ThrowIfFailed(HRESULT result, const char* what) {
+    if (FAILED(result)) throw std::system_error(static_cast<int>(result), Win32Category(), what);
+}
+
+}  // namespace
+
+void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept {
+    ::MessageBoxW(nullptr, text.c_str(), title, MB_OK | icon | MB_SETFOREGROUND | MB_TASKMODAL);
+}
+
+[[noreturn]] void TellAndExit(const wchar_t* title, const std::wstring& text, UINT icon, int exit_code) noexcept {
+    Tell(title, text, icon);
+    ::ExitProcess(static_cast<UINT>(exit_code));
+}
+
+std::string GivenFolder(const wchar_t* title, const wchar_t* tool) {
+    if (__argc < 2) return {};
+    if (__argc > 2) TellAndExit(title, std::wstring(tool) + L" takes one game folder, not several.", MB_ICONERROR, 1);
+    // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
+    // No Windows path holds a quote, so a trailing one stands for the backslash it
+    // swallowed. (Dropped alone, "D:\" would become D:, which names the drive's
+    // current folder, not its root.)
+    std::wstring folder = __wargv[1];
+    if (!folder.empty() && folder.back() == L'"') folder.back() = L'\\';
+    return WideToUtf8(folder);
+}
+
+std::wstring ChooseGameFolder(const std::wstring& start) {
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::wstring chosen;
+    HRESULT shown = S_OK;
+    {
+        Held<IFileOpenDialog> dialog;
+        ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
+                      "The folder chooser could not be shown");
+        DWORD options = 0;
+        dialog.object->GetOptions(&options);
+        dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+        dialog.object->SetTitle(L"Choose the game folder");
+        Held<IShellItem> folder;
+        if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
+            dialog.object->SetFolder(folder.object);
+        shown = dialog.object->Show(nullptr);
+        Held<IShellItem> result;
+        wchar_t* path = nullptr;
+        if (SUCCEEDED(shown) && SUCCEEDED(dialog.object->GetResult(&result.object)) &&
+            SUCCEEDED(result.object->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+            chosen = path;
+            ::CoTaskMemFree(path);
+        }
+    }
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
+    return chosen;
+}
+
+std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs) {
+    constexpr int kFirstFolderId = 200;
+    std::string content = game_folder::InstallsFound(installs.size());
+    std::vector<std::wstring> captions;
+    for (const stores::Install& install : installs) {
+        content += "\n\u2022 " + game_folder::FoundWhere(install.folder, install.where);
+        std::wstring caption;  // an & would mark an access key
+        for (const wchar_t c : Utf8ToWide(Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
+        captions.push_back(std::move(caption));
+    }
+    captions.emplace_back(L"Choose &another folder\u2026");
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    for (const std::wstring& caption : captions)
+        buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
+    const std::wstring text = Utf8ToWide(content);
+
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = title;
+    config.pszContent = text.c_str();
+    config.pButtons = buttons.data();
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.nDefaultButton = kFirstFolderId;
+    int chosen = 0;
+    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
+        throw std::system_error(static_cast<int>(result), Win32Category(), "The window could not be shown");
+    if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
+    return static_cast<std::size_t>(chosen - kFirstFolderId);
+}
+
+}  // namespace vornhaskel::win32

@@ -1,0 +1,39 @@
+// The windows that the repair tool and the launcher share: the folder given on
+// the command line, a message box, the folder chooser and the choice among the
+// game folders that the stores' records lead to. Each takes its tool's title.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "stores.hpp"
+
+namespace vornhaskel::win32 {
+
+// A message box titled `title` with no owner, returning once dismissed.
+void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept;
+
+[[noreturn]] void TellAndExit(const wchar_t* title, const std::wstring& text, UINT icon, int exit_code) noexcept;
+
+// The one argument in UTF-8, or "" for none. More than one ends the process
+// with a message saying that `tool` takes one game folder.
+std::string GivenFolder(const wchar_t* title, const wchar_t* tool);
+
+// The system's folder chooser, titled "Choose the game folder" and opened at
+// `start`. Returns the folder chosen, or "" on Cancel.
+std::wstring ChooseGameFolder(const std::wstring& start);
+
+// The choice among several game folders found: a task dialog titled `title`
+// that says where each was found, with a command link for each, captioned with
+// its full path, then one for the chooser, and Cancel. The index of the folder
+// picked, installs.size() for the chooser, or nothing on Cancel.
+std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs);
+
+}  // namespace vornhaskel::win32
