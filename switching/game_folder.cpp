@@ -36,7 +36,9 @@ std::string WithoutTrailingSeparators(std::string_view path) {
     return std::string(path);
 }
 
+// "" is the working directory, whose entries are named alone.
 std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
     return IsSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
 }
 

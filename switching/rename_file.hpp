@@ -54,7 +54,7 @@ NameInfo ExamineName(std::string_view path);
 enum class EntryKind {
     kFile,    // a regular file (one where another file is mounted too: see OnAnotherMount)
     kFolder,  // a folder on the listed folder's own mount
-    kLink,    // a symbolic link, junction or other reparse point, wherever it leads
+    kLink,    // a symbolic link or junction, wherever it leads (no other reparse point)
     kOther,   // anything else: a device, a pipe, a folder where another file system or a bind mount is mounted
 };
 

@@ -8,6 +8,7 @@
 
 #include "rename_file.hpp"
 #include "win32_error.hpp"
+#include "win32_paths.hpp"
 
 namespace vornhaskel {
 
@@ -46,21 +47,27 @@ std::string UnknownError(int code) {
     return "Windows error " + std::string(digits, end);
 }
 
+// The system's words for `code`, a Win32 error or an HRESULT, without the line
+// break they end in; "" where it has none.
+std::string SystemWords(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD length = ::FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) return {};
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+        --length;
+    std::string text = Narrow(buffer, static_cast<int>(length));
+    ::LocalFree(buffer);
+    return text;
+}
+
 class Win32ErrorCategory final : public std::error_category {
 public:
     const char* name() const noexcept override { return "win32"; }
 
     std::string message(int code) const override {
-        wchar_t* buffer = nullptr;
-        const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-        DWORD length = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(code), 0,
-                                        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        if (length == 0 || buffer == nullptr) return UnknownError(code);
-        while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
-            --length;
-        std::string text = Narrow(buffer, static_cast<int>(length));
-        ::LocalFree(buffer);
-        return text;
+        std::string words = SystemWords(static_cast<DWORD>(code));
+        return words.empty() ? UnknownError(code) : words;
     }
 
     std::error_condition default_error_condition(int code) const noexcept override {
@@ -91,11 +98,92 @@ const std::error_category& Win32Category() noexcept {
     return category;
 }
 
+namespace {
+
+class HresultCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "hresult"; }
+
+    std::string message(int code) const override {
+        if (std::string words = SystemWords(static_cast<DWORD>(code)); !words.empty()) return words;
+        char digits[8];
+        const auto unsigned_code = static_cast<std::uint32_t>(code);
+        const auto end = std::to_chars(digits, digits + sizeof digits, unsigned_code, 16).ptr;
+        return "Error 0x" + std::string(8 - static_cast<std::size_t>(end - digits), '0') + std::string(digits, end);
+    }
+
+    // A Win32 error wrapped in an HRESULT compares as that error.
+    std::error_condition default_error_condition(int code) const noexcept override {
+        if (HRESULT_FACILITY(code) == FACILITY_WIN32) return Win32Category().default_error_condition(HRESULT_CODE(code));
+        return {code, *this};
+    }
+};
+
+}  // namespace
+
+const std::error_category& HresultErrorCategory() noexcept {
+    static const HresultCategory category;
+    return category;
+}
+
+std::wstring ExactPath(std::string_view path, std::error_code& error) {
+    error.clear();
+    std::wstring wide = Utf8ToWide(path);
+    if (wide.empty() != path.empty()) {
+        error.assign(ERROR_NO_UNICODE_TRANSLATION, Win32Category());
+        return {};
+    }
+    if (path.starts_with("\\\\?\\") || path.starts_with("\\\\.\\")) return wide;
+    // Where the first name that the rules would change starts.
+    std::size_t first = 0;
+    for (;;) {
+        const std::size_t end = path.find_first_of("\\/", first);
+        if (Win32AltersName(path.substr(first, end == std::string_view::npos ? end : end - first))) break;
+        if (end == std::string_view::npos) return wide;
+        first = end + 1;
+    }
+    // The folder above it made full by the rules, which it spells as they read it,
+    // then each name from there on letter for letter. A "." or "..", or a colon
+    // (a drive or a stream), would be taken as part of a name there: no such path
+    // is made.
+    std::wstring above = Utf8ToWide(path.substr(0, first));
+    if (above.empty()) above = L".";
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(above.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            error.assign(static_cast<int>(::GetLastError()), Win32Category());
+            return {};
+        }
+        const bool fits = length < full.size();
+        full.resize(length);
+        if (fits) break;
+    }
+    std::wstring exact = full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\") ? full
+                         : full.starts_with(L"\\\\")                   ? L"\\\\?\\UNC\\" + full.substr(2)
+                                                                     : L"\\\\?\\" + full;
+    for (std::string_view rest = path.substr(first); !rest.empty();) {
+        const std::size_t end = rest.find_first_of("\\/");
+        const std::string_view name = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (name.empty()) continue;
+        if (name == "." || name == ".." || name.find(':') != std::string_view::npos) {
+            error.assign(ERROR_INVALID_NAME, Win32Category());
+            return {};
+        }
+        if (!exact.ends_with(L'\\')) exact += L'\\';
+        exact += Utf8ToWide(name);
+    }
+    return exact;
+}
+
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
 // without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete.
 void RenameFile(std::string_view old_path, std::string_view new_path) {
-    const std::wstring from = Utf8ToWide(old_path);
-    const std::wstring to = Utf8ToWide(new_path);
+    std::error_code from_error, to_error;
+    const std::wstring from = ExactPath(old_path, from_error);
+    const std::wstring to = ExactPath(new_path, to_error);
+    if (from_error || to_error) throw RenameError(from_error ? from_error : to_error, old_path, new_path);
     if (!::MoveFileExW(from.c_str(), to.c_str(), 0)) {
         // Read before anything else runs: allocating the exception or initialising
         // the category may reset the thread's last error.
@@ -106,7 +194,10 @@ void RenameFile(std::string_view old_path, std::string_view new_path) {
 
 // GetFileAttributesW reports a symlink or junction itself, never its target.
 NameInfo ExamineName(std::string_view path) {
-    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    std::error_code unspelt;
+    const std::wstring exact = ExactPath(path, unspelt);
+    if (unspelt) return {NameKind::kUnknown, unspelt};
+    const DWORD attributes = ::GetFileAttributesW(exact.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {NameKind::kAbsent, {}};
@@ -116,11 +207,11 @@ NameInfo ExamineName(std::string_view path) {
 }
 
 // FindFirstFileExW reports a reparse point (symbolic link, junction, mounted
-// volume) itself, never what it leads to.
+// volume) itself, never what it leads to, and names its kind in dwReserved0.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error) {
-    error.clear();
-    std::wstring pattern = Utf8ToWide(folder);
-    pattern.append(folder.empty() ? L"*" : L"\\*");
+    std::wstring pattern = ExactPath(folder, error);
+    if (error) return {};
+    pattern.append(pattern.empty() || pattern.ends_with(L'\\') ? L"*" : L"\\*");
     WIN32_FIND_DATAW data;
     const HANDLE search =
         ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
@@ -134,7 +225,7 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
         const std::wstring_view name = data.cFileName;
         if (name == L"." || name == L"..") continue;
         EntryKind kind = EntryKind::kFile;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && ReparsePointIsLink(data.dwReserved0))
             kind = EntryKind::kLink;
         else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             kind = EntryKind::kFolder;
@@ -151,13 +242,23 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& er
     return entries;
 }
 
-// A Windows file is never a mount point, and a folder that is one is a reparse
-// point, which the search does not enter: a file it finds in a plain folder is
+// A Windows file is never a mount point, and a folder that is one is a mount
+// point reparse point, a link, which the search does not enter: a file it finds in a plain folder is
 // on the game folder's volume.
 bool OnAnotherMount(std::string_view, std::string_view) { return false; }
 
 std::string FullPath(std::string_view folder, std::error_code& error) {
     error.clear();
+    // GetFullPathNameW would drop a trailing dot, and make "NUL" "\\.\NUL": the
+    // names as given, in the form that players read ("C:\x", "\\server\share").
+    if (Win32AltersPath(folder)) {
+        const std::wstring exact = ExactPath(folder, error);
+        if (error) return {};
+        std::wstring_view shown = exact;
+        if (shown.starts_with(L"\\\\?\\UNC\\")) return "\\\\" + WideToUtf8(shown.substr(8));
+        if (shown.starts_with(L"\\\\?\\")) shown.remove_prefix(4);
+        return WideToUtf8(shown);
+    }
     const std::wstring given = Utf8ToWide(folder.empty() ? std::string_view(".") : folder);
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {

@@ -11,6 +11,18 @@ namespace vornhaskel {
 // words from FormatMessageW, in UTF-8.
 const std::error_category& Win32Category() noexcept;
 
+// Error category for HRESULTs, with the system's words from FormatMessageW, or
+// "Error 0x80004005" where it has none. One that wraps a Win32 error compares
+// as that error.
+const std::error_category& HresultErrorCategory() noexcept;
+
+// `path`, UTF-8, as the wide path that reaches the very names it spells. One
+// whose names the Win32 rules read as spelt (win32_paths.hpp) is passed as it
+// is, and behaves as it always has; one with a name they would change is made
+// a "\\?\" path, which they take letter for letter. Empty, with `error` set,
+// where `path` is not UTF-8 or cannot be made full.
+std::wstring ExactPath(std::string_view path, std::error_code& error);
+
 // UTF-8 to UTF-16; empty for text that is not valid UTF-8.
 std::wstring Utf8ToWide(std::string_view utf8);
 

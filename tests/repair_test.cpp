@@ -1112,6 +1112,27 @@ TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
     }
 }
 
+// "" is the working directory: its entries are listed by their names alone.
+TEST(GameFolder, ResolvesTheWorkingDirectoryGivenAsNothing) {
+    const std::map<std::string, std::vector<FolderEntry>> folders{
+        {"", {{"Game", EntryKind::kFolder}, {"streammusic", EntryKind::kFolder}}},
+        {"Game", {{"streammusic", EntryKind::kFolder}, {"StreamSounds", EntryKind::kFolder}}},
+        {Native("Game\\streammusic").string(), {{"mus_area_ahto.wav", EntryKind::kFile}}},
+        {Native("Game\\StreamSounds").string(), {}},
+        {"streammusic", {}}};
+    std::vector<std::string> strays;  // paths listed that name no folder
+    const auto list = [&](std::string_view folder, std::error_code& error) {
+        const auto found = folders.find(std::string(folder));
+        if (found == folders.end()) strays.emplace_back(folder);
+        error = found == folders.end() ? std::make_error_code(std::errc::no_such_file_or_directory) : std::error_code();
+        return found == folders.end() ? std::vector<FolderEntry>{} : found->second;
+    };
+    const game_folder::Resolution resolution = game_folder::Resolve("", list);
+    EXPECT_EQ(resolution.found, std::vector<std::string>{"Game"});
+    EXPECT_EQ(resolution.missing_folders, std::vector<std::string>{"streamsounds"});
+    EXPECT_EQ(strays, std::vector<std::string>{});
+}
+
 TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {
     const FolderTree tree("/top/A/streammusic/ /top/A/streamsounds/ /top/B/C/streammusic/ /top/B/C/streamsounds/ "
                           "/top/Empty/streammusic/ !/top/Locked/");

@@ -36,6 +36,7 @@
 #include "repair.hpp"
 #include "repair_session.hpp"
 #include "win32_error.hpp"
+#include "win32_paths.hpp"
 
 namespace {
 
@@ -83,13 +84,27 @@ struct Held {
 };
 
 void ThrowIfFailed(HRESULT result, const char* what) {
-    if (FAILED(result)) throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), what);
+    if (FAILED(result)) throw std::system_error(static_cast<int>(result), vornhaskel::HresultErrorCategory(), what);
 }
+
+// COM for the thread while it lives, however its scope is left.
+class ComForThisThread {
+public:
+    ComForThisThread() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComForThisThread() {
+        if (initialised_) ::CoUninitialize();
+    }
+    ComForThisThread(const ComForThisThread&) = delete;
+    ComForThisThread& operator=(const ComForThisThread&) = delete;
+
+private:
+    bool initialised_;
+};
 
 // The system's folder chooser, titled "Choose the game folder" and opened at
 // `start`. Returns the folder chosen, or "" on Cancel.
 std::wstring ChooseGameFolder(const std::wstring& start) {
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ComForThisThread com;
     std::wstring chosen;
     HRESULT shown = S_OK;
     {
@@ -112,7 +127,6 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
             ::CoTaskMemFree(path);
         }
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
     if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
     return chosen;
 }
@@ -408,7 +422,7 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr);
     shown = nullptr;
     if (FAILED(result)) {
-        const std::error_code cause(static_cast<int>(result), vornhaskel::Win32Category());
+        const std::error_code cause(static_cast<int>(result), vornhaskel::HresultErrorCategory());
         throw std::system_error(cause, "The window could not be shown");
     }
     return chosen;
@@ -446,14 +460,18 @@ std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::I
     config.nDefaultButton = kFirstFolderId;
     int chosen = 0;
     if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(), "The window could not be shown");
+        throw std::system_error(static_cast<int>(result), vornhaskel::HresultErrorCategory(), "The window could not be shown");
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
     return static_cast<std::size_t>(chosen - kFirstFolderId);
 }
 
 class Win32RepairWindows final : public vornhaskel::repair::RepairWindows {
 public:
+    // The renames then name their files from the working directory, which the
+    // Win32 rules would make another folder than one whose name they change:
+    // such a folder is not entered.
     std::error_code Enter(const std::string& folder) override {
+        if (vornhaskel::Win32AltersPath(folder)) return {ERROR_INVALID_NAME, vornhaskel::Win32Category()};
         if (::SetCurrentDirectoryW(Utf8ToWide(folder).c_str())) return {};
         return {static_cast<int>(::GetLastError()), vornhaskel::Win32Category()};
     }
