@@ -3,6 +3,9 @@
 //
 // Each platform implements both in its own source file (rename_file_posix.cpp,
 // rename_file_win32.cpp); CMake compiles exactly one of them.
+//
+// On Windows every path reaches the very names it spells, even a name that the
+// Win32 path rules would read as another ("MyMod." as "MyMod": see win32_paths.hpp).
 #pragma once
 
 #include <functional>
@@ -87,7 +90,7 @@ using MountFunction = std::function<bool(std::string_view path, std::string_view
 
 // The full path of `folder` as the player gave it ("" for the working directory),
 // in UTF-8 on Windows: on POSIX with every link and ".." resolved (realpath), on
-// Windows made absolute by name (GetFullPathNameW), as each system reads a path.
+// Windows made absolute by name (GetFullPathNameW), each name kept as spelt.
 // On failure the result is empty and `error` holds the cause.
 std::string FullPath(std::string_view folder, std::error_code& error);
 

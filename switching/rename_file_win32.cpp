@@ -7,6 +7,7 @@
 #include <string>
 
 #include "rename_file.hpp"
+#include "names.hpp"
 #include "win32_error.hpp"
 #include "win32_paths.hpp"
 
@@ -126,42 +127,40 @@ const std::error_category& HresultErrorCategory() noexcept {
     return category;
 }
 
-std::wstring ExactPath(std::string_view path, std::error_code& error) {
-    error.clear();
-    std::wstring wide = Utf8ToWide(path);
-    if (wide.empty() != path.empty()) {
-        error.assign(ERROR_NO_UNICODE_TRANSLATION, Win32Category());
-        return {};
-    }
-    if (path.starts_with("\\\\?\\") || path.starts_with("\\\\.\\")) return wide;
-    // Where the first name that the rules would change starts.
-    std::size_t first = 0;
-    for (;;) {
-        const std::size_t end = path.find_first_of("\\/", first);
-        if (Win32AltersName(path.substr(first, end == std::string_view::npos ? end : end - first))) break;
-        if (end == std::string_view::npos) return wide;
-        first = end + 1;
-    }
-    // The folder above it made full by the rules, which it spells as they read it,
-    // then each name from there on letter for letter. A "." or "..", or a colon
-    // (a drive or a stream), would be taken as part of a name there: no such path
-    // is made.
-    std::wstring above = Utf8ToWide(path.substr(0, first));
-    if (above.empty()) above = L".";
+namespace {
+
+// `given` made absolute by GetFullPathNameW.
+std::wstring FullWidePath(const std::wstring& given, std::error_code& error) {
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetFullPathNameW(above.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0) {
             error.assign(static_cast<int>(::GetLastError()), Win32Category());
             return {};
         }
         const bool fits = length < full.size();
-        full.resize(length);
-        if (fits) break;
+        full.resize(length);  // else the size it needs, with its terminator
+        if (fits) return full;
     }
-    std::wstring exact = full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\") ? full
-                         : full.starts_with(L"\\\\")                   ? L"\\\\?\\UNC\\" + full.substr(2)
-                                                                     : L"\\\\?\\" + full;
+}
+
+}  // namespace
+
+namespace {
+
+// ExactPath in UTF-8, for a path with a name that the rules would change, which
+// starts at `first`: the folder above that name made full by the rules, which
+// spell it as they read it, then each name from there on letter for letter. A
+// "." or "..", or a colon (a drive or a stream), would be taken as part of a
+// name there: no such path is made.
+std::string LiteralPath(std::string_view path, std::size_t first, std::error_code& error) {
+    std::string exact = WideToUtf8(FullWidePath(first == 0 ? L"." : Utf8ToWide(path.substr(0, first)), error));
+    if (error) return {};
+    if (exact.starts_with("\\\\")) {
+        if (!exact.starts_with("\\\\?\\") && !exact.starts_with("\\\\.\\")) exact.replace(0, 2, "\\\\?\\UNC\\");
+    } else {
+        exact.insert(0, "\\\\?\\");
+    }
     for (std::string_view rest = path.substr(first); !rest.empty();) {
         const std::size_t end = rest.find_first_of("\\/");
         const std::string_view name = rest.substr(0, end);
@@ -171,10 +170,34 @@ std::wstring ExactPath(std::string_view path, std::error_code& error) {
             error.assign(ERROR_INVALID_NAME, Win32Category());
             return {};
         }
-        if (!exact.ends_with(L'\\')) exact += L'\\';
-        exact += Utf8ToWide(name);
+        if (!exact.ends_with('\\')) exact += '\\';
+        exact += name;
     }
     return exact;
+}
+
+// Where the first name of `path` that the rules would change starts, or npos.
+std::size_t FirstAlteredName(std::string_view path) {
+    if (path.starts_with("\\\\?\\") || path.starts_with("\\\\.\\")) return std::string_view::npos;  // taken as it is
+    for (std::size_t first = 0;;) {
+        const std::size_t end = path.find_first_of("\\/", first);
+        if (Win32AltersName(path.substr(first, end == std::string_view::npos ? end : end - first))) return first;
+        if (end == std::string_view::npos) return end;
+        first = end + 1;
+    }
+}
+
+}  // namespace
+
+std::wstring ExactPath(std::string_view path, std::error_code& error) {
+    error.clear();
+    std::wstring wide = Utf8ToWide(path);
+    if (wide.empty() != path.empty()) {
+        error.assign(ERROR_NO_UNICODE_TRANSLATION, Win32Category());
+        return {};
+    }
+    const std::size_t first = FirstAlteredName(path);
+    return first == std::string_view::npos ? wide : Utf8ToWide(LiteralPath(path, first, error));
 }
 
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
@@ -251,28 +274,13 @@ std::string FullPath(std::string_view folder, std::error_code& error) {
     error.clear();
     // GetFullPathNameW would drop a trailing dot, and make "NUL" "\\.\NUL": the
     // names as given, in the form that players read ("C:\x", "\\server\share").
-    if (Win32AltersPath(folder)) {
-        const std::wstring exact = ExactPath(folder, error);
-        if (error) return {};
-        std::wstring_view shown = exact;
-        if (shown.starts_with(L"\\\\?\\UNC\\")) return "\\\\" + WideToUtf8(shown.substr(8));
-        if (shown.starts_with(L"\\\\?\\")) shown.remove_prefix(4);
-        return WideToUtf8(shown);
+    if (const std::size_t first = FirstAlteredName(folder); first != std::string_view::npos && IsUtf8(folder)) {
+        std::string exact = LiteralPath(folder, first, error);
+        if (exact.starts_with("\\\\?\\UNC\\")) return exact.erase(2, 6);
+        return exact.starts_with("\\\\?\\") ? exact.erase(0, 4) : exact;
     }
-    const std::wstring given = Utf8ToWide(folder.empty() ? std::string_view(".") : folder);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            error.assign(static_cast<int>(::GetLastError()), Win32Category());
-            return {};
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return WideToUtf8(full);
-        }
-        full.resize(length);  // the size it needs, with its terminator
-    }
+    const std::wstring full = FullWidePath(Utf8ToWide(folder.empty() ? std::string_view(".") : folder), error);
+    return error ? std::string() : WideToUtf8(full);
 }
 
 }  // namespace vornhaskel

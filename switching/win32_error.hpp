@@ -1,4 +1,4 @@
-// Windows text and error helpers, declared without <windows.h>.
+// Windows text, path and error helpers, declared without <windows.h>.
 #pragma once
 
 #include <string>

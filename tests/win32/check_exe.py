@@ -23,9 +23,10 @@ def version_strings(name, description=None):
 
 # Bytes each exe may take. vornhaskel.exe's budget is 160 KiB; the guard sits
 # lower, at 152 KiB, so that what the size build gained is kept. The repair exe's
-# budget is 224 KiB: it reads where the game stores installed the game, and
-# its dialog turns pages of rows.
-SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 224 * 1024}
+# budget is 232 KiB: it reads where the game stores installed the game, its
+# dialog turns pages of rows, and it reaches a name that the Win32 path rules
+# would read as another as the name it is.
+SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 232 * 1024}
 
 # The first of the icon's images that each exe carries: vornhaskel.exe all eight,
 # the repair exe the 32-bit ones, all that the systems it runs on draw.
