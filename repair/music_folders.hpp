@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "reasons.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 
 namespace vornhaskel {
 

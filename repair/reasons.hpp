@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "names.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 
 namespace vornhaskel::repair {
 

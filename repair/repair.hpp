@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "reasons.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "search.hpp"
 #include "track_verdict.hpp"
 #include "tracks.hpp"

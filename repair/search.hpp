@@ -16,7 +16,7 @@
 
 #include "names.hpp"
 #include "reasons.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 
 namespace vornhaskel::repair {
 

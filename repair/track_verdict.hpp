@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "reasons.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::repair {

@@ -13,7 +13,7 @@
 
 #include "folder_flow.hpp"
 #include "game_folder.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 
 namespace vornhaskel::launch {
 

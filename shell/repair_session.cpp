@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "folder_look.hpp"
 #include "repair_words.hpp"
 #include "runner.hpp"
 
@@ -17,7 +18,7 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
     bool checked_first = false;
     try {
         RunSteps(plan.Renames(), [&checked_first](std::string_view old_path, std::string_view new_path) {
-            checked_first = RenameFile(old_path, new_path) == RenameWay::kCheckedFirst || checked_first;
+            checked_first = RenameAsSpelt(old_path, new_path) == RenameWay::kCheckedFirst || checked_first;
         });
     } catch (const std::exception& error) {
         failure = error.what();

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 
 namespace vornhaskel::stores {
 

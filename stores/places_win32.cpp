@@ -7,6 +7,7 @@
 
 #include "places.hpp"
 #include "win32_error.hpp"
+#include "win32_paths.hpp"
 
 namespace vornhaskel::stores {
 
@@ -108,8 +109,8 @@ Places ThisMachine() {
 }
 
 std::string RealPath(std::string_view path, std::error_code& error) {
-    error.clear();
-    const std::wstring wide = Utf8ToWide(path);
+    const std::wstring wide = ExactPath(path, error);
+    if (error) return {};
     const NoDriveErrorBoxes quiet;
     // No access asked for: the handle only names the folder, which stays free for everyone.
     const HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE
@@ -146,8 +147,9 @@ std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& err
 
 bool ReadRecord(std::string_view path, std::size_t limit, std::string& contents) {
     contents.clear();
-    const std::wstring wide = Utf8ToWide(path);
-    if (wide.empty()) return false;
+    std::error_code error;
+    const std::wstring wide = ExactPath(path, error);
+    if (error || wide.empty()) return false;
     const NoDriveErrorBoxes quiet;
     // Shared in every way, so that the store itself is never kept from its own record.
     const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -1,18 +1,12 @@
-// The one platform seam: a rename that never replaces anything, a look at
-// whether a name exists that neither opens nor follows it, a look at which
-// file or folder a name leads to, and a folder listing.
-//
-// Each platform implements both in its own source file (rename_file_posix.cpp,
-// rename_file_win32.cpp); CMake compiles exactly one of them.
+// The program's platform seam: a rename that never replaces anything. Each
+// platform implements it in its own source file (rename_file_posix.cpp,
+// rename_file_win32.cpp); CMake compiles exactly one of them. The repair
+// tools' look at a folder is a seam of its own (repair/folder_look.hpp).
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace vornhaskel {
 
@@ -43,84 +37,5 @@ enum class RenameWay {
 // after kCheckedFirst, one that another program created there between the
 // check and the rename may have been (FAT and exFAT through FUSE on Linux).
 RenameWay RenameFile(std::string_view old_path, std::string_view new_path);
-
-// What a name is. A symlink is an entry of its own, like a file: a rename moves
-// the link and never its target.
-enum class NameKind { kAbsent, kFile, kFolder, kUnknown };
-
-struct NameInfo {
-    NameKind kind = NameKind::kAbsent;
-    std::error_code error;  // why it could not be examined, for kUnknown
-
-    bool operator==(const NameInfo&) const = default;
-};
-
-// Examines "folder" or "folder\file", relative to the working directory, with
-// lstat or GetFileAttributesW: nothing is opened or read. A file name is never
-// followed; a folder name is, as the renames go through a linked folder too. A
-// name under a missing folder is absent; any other failure is kUnknown with its cause.
-NameInfo ExamineName(std::string_view path);
-
-// Which file or folder a name leads to: two names with one identity (a link
-// and its target, a bind mount and its source, two spellings on a drive that
-// ignores case) reach the same one.
-struct Identity {
-    std::uint64_t volume = 0;  // the device on POSIX, the volume's serial number on Windows
-    std::uint64_t file = 0;    // the inode on POSIX, the file index on Windows
-    bool folder = false;
-
-    bool operator==(const Identity&) const = default;
-};
-
-// The identity of what `path` ("folder" or "folder\file", relative to the
-// working directory, or absolute) leads to, every link followed: stat on
-// POSIX, on Windows a handle opened for no access. Nothing when it cannot be
-// reached; then `error` holds why (no_such_file_or_directory for a name that
-// is not there).
-std::optional<Identity> IdentityOf(std::string_view path, std::error_code& error);
-
-// IdentityOf as the planner and the folder resolution pass it on; the tests answer from a model.
-using IdentityFunction = std::function<std::optional<Identity>(std::string_view path, std::error_code& error)>;
-
-// One entry of a folder, as the folder itself records it: nothing is followed.
-enum class EntryKind {
-    kFile,    // a regular file (one where another file is mounted too: see OnAnotherMount)
-    kFolder,  // a folder on the listed folder's own mount
-    kLink,    // a symbolic link, junction or other reparse point, wherever it leads
-    kOther,   // anything else: a device, a pipe, a folder where another file system or a bind mount is mounted
-};
-
-struct FolderEntry {
-    std::string name;  // UTF-8, exactly as the file system spells it
-    EntryKind kind = EntryKind::kOther;
-
-    bool operator==(const FolderEntry&) const = default;
-};
-
-// Lists `folder` ("" for the working directory; a path in the form above, any
-// number of backslashes, or absolute), without "." and "..", in no set order.
-// The folder itself may be reached through a link; its entries are never
-// followed. On failure the result is empty and `error` holds the cause.
-std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error);
-
-// ListFolder as the repair tools pass it on; the tests answer from a model.
-using ListFunction = std::function<std::vector<FolderEntry>(std::string_view folder, std::error_code& error)>;
-
-// Whether the file at `path` is on another mount than `folder`, both in the
-// form above, so that no rename can move it there: a file where another is
-// mounted (a bind mount), or one on another file system. A listing tells this
-// of its folders but not of its files, short of a look at each one; this is
-// that look, for the few files a plan would rename. False where it cannot
-// tell: a rename that then fails changes nothing.
-bool OnAnotherMount(std::string_view path, std::string_view folder);
-
-// OnAnotherMount as the repair tools pass it on; the tests answer from a model.
-using MountFunction = std::function<bool(std::string_view path, std::string_view folder)>;
-
-// The full path of `folder` as the player gave it ("" for the working directory),
-// in UTF-8 on Windows: on POSIX with every link and ".." resolved (realpath), on
-// Windows made absolute by name (GetFullPathNameW), as each system reads a path.
-// On failure the result is empty and `error` holds the cause.
-std::string FullPath(std::string_view folder, std::error_code& error);
 
 }  // namespace vornhaskel

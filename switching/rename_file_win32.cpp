@@ -46,21 +46,27 @@ std::string UnknownError(int code) {
     return "Windows error " + std::string(digits, end);
 }
 
+// The system's words for `code`, a Win32 error or an HRESULT, without the line
+// break they end in; "" where it has none.
+std::string SystemWords(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD length = ::FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) return {};
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+        --length;
+    std::string text = Narrow(buffer, static_cast<int>(length));
+    ::LocalFree(buffer);
+    return text;
+}
+
 class Win32ErrorCategory final : public std::error_category {
 public:
     const char* name() const noexcept override { return "win32"; }
 
     std::string message(int code) const override {
-        wchar_t* buffer = nullptr;
-        const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-        DWORD length = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(code), 0,
-                                        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        if (length == 0 || buffer == nullptr) return UnknownError(code);
-        while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
-            --length;
-        std::string text = Narrow(buffer, static_cast<int>(length));
-        ::LocalFree(buffer);
-        return text;
+        std::string words = SystemWords(static_cast<DWORD>(code));
+        return words.empty() ? UnknownError(code) : words;
     }
 
     std::error_condition default_error_condition(int code) const noexcept override {
@@ -91,8 +97,37 @@ const std::error_category& Win32Category() noexcept {
     return category;
 }
 
+namespace {
+
+class HresultCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "hresult"; }
+
+    std::string message(int code) const override {
+        if (std::string words = SystemWords(static_cast<DWORD>(code)); !words.empty()) return words;
+        char digits[8];
+        const auto unsigned_code = static_cast<std::uint32_t>(code);
+        const auto end = std::to_chars(digits, digits + sizeof digits, unsigned_code, 16).ptr;
+        return "Error 0x" + std::string(8 - static_cast<std::size_t>(end - digits), '0') + std::string(digits, end);
+    }
+
+    // A Win32 error wrapped in an HRESULT compares as that error.
+    std::error_condition default_error_condition(int code) const noexcept override {
+        if (HRESULT_FACILITY(code) == FACILITY_WIN32) return Win32Category().default_error_condition(HRESULT_CODE(code));
+        return {code, *this};
+    }
+};
+
+}  // namespace
+
+const std::error_category& HresultErrorCategory() noexcept {
+    static const HresultCategory category;
+    return category;
+}
+
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target, and
-// without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete.
+// without MOVEFILE_COPY_ALLOWED it never falls back to copy and delete. The
+// table's names are ASCII, and none is one that the Win32 path rules alter.
 RenameWay RenameFile(std::string_view old_path, std::string_view new_path) {
     const std::wstring from = Utf8ToWide(old_path);
     const std::wstring to = Utf8ToWide(new_path);
@@ -103,96 +138,6 @@ RenameWay RenameFile(std::string_view old_path, std::string_view new_path) {
         throw RenameError(std::error_code(static_cast<int>(error), Win32Category()), old_path, new_path);
     }
     return RenameWay::kOneStep;
-}
-
-// GetFileAttributesW reports a symlink or junction itself, never its target.
-NameInfo ExamineName(std::string_view path) {
-    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {NameKind::kAbsent, {}};
-        return {NameKind::kUnknown, std::error_code(static_cast<int>(error), Win32Category())};
-    }
-    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? NameKind::kFolder : NameKind::kFile, {}};
-}
-
-// FindFirstFileExW reports a reparse point (symbolic link, junction, mounted
-// volume) itself, never what it leads to.
-std::vector<FolderEntry> ListFolder(std::string_view folder, std::error_code& error) {
-    error.clear();
-    std::wstring pattern = Utf8ToWide(folder);
-    pattern.append(folder.empty() ? L"*" : L"\\*");
-    WIN32_FIND_DATAW data;
-    const HANDLE search =
-        ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) {
-        const DWORD cause = ::GetLastError();
-        if (cause != ERROR_FILE_NOT_FOUND) error.assign(static_cast<int>(cause), Win32Category());
-        return {};
-    }
-    std::vector<FolderEntry> entries;
-    do {
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        EntryKind kind = EntryKind::kFile;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            kind = EntryKind::kLink;
-        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            kind = EntryKind::kFolder;
-        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
-            kind = EntryKind::kOther;
-        entries.push_back({Narrow(name.data(), static_cast<int>(name.size())), kind});
-    } while (::FindNextFileW(search, &data));
-    const DWORD cause = ::GetLastError();
-    ::FindClose(search);
-    if (cause != ERROR_NO_MORE_FILES) {
-        error.assign(static_cast<int>(cause), Win32Category());
-        entries.clear();
-    }
-    return entries;
-}
-
-// A Windows file is never a mount point, and a folder that is one is a reparse
-// point, which the search does not enter: a file it finds in a plain folder is
-// on the game folder's volume.
-bool OnAnotherMount(std::string_view, std::string_view) { return false; }
-
-std::string FullPath(std::string_view folder, std::error_code& error) {
-    error.clear();
-    const std::wstring given = Utf8ToWide(folder.empty() ? std::string_view(".") : folder);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            error.assign(static_cast<int>(::GetLastError()), Win32Category());
-            return {};
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return WideToUtf8(full);
-        }
-        full.resize(length);  // the size it needs, with its terminator
-    }
-}
-
-// A handle with no access right still tells the volume and the file index;
-// FILE_FLAG_BACKUP_SEMANTICS lets it be a folder's.
-std::optional<Identity> IdentityOf(std::string_view path, std::error_code& error) {
-    error.clear();
-    const HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error.assign(static_cast<int>(::GetLastError()), Win32Category());
-        return std::nullopt;
-    }
-    BY_HANDLE_FILE_INFORMATION information;
-    const bool known = ::GetFileInformationByHandle(file, &information) != 0;
-    if (!known) error.assign(static_cast<int>(::GetLastError()), Win32Category());
-    ::CloseHandle(file);
-    if (!known) return std::nullopt;
-    return Identity{information.dwVolumeSerialNumber,
-                    (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
-                    (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
 }  // namespace vornhaskel

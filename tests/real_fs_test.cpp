@@ -8,7 +8,7 @@
 #include <vector>
 #include <unistd.h>
 
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "rename_posix.hpp"
 #include "repair.hpp"
 #include "runner.hpp"

@@ -15,7 +15,7 @@
 
 #include "click_look.hpp"
 #include "game_folder.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "music_folders.hpp"
 #include "names.hpp"
 #include "repair.hpp"
@@ -1030,7 +1030,7 @@ TEST(RepairOnDisk, ReadsTheRealFolderAndRunsThePlan) {
 #endif
     report = repair::ExamineFolder();
     ASSERT_TRUE(report.normal.Offered());
-    RunSteps(report.normal.Renames(), RenameFile);
+    RunSteps(report.normal.Renames(), RenameAsSpelt);
     EXPECT_EQ(folder.Read(), NormalMusic());
     EXPECT_TRUE(repair::ExamineFolder().normal.Reached());
 #ifndef _WIN32
@@ -1055,11 +1055,11 @@ TEST(RepairOnDisk, TakesAMusicFolderReachedThroughALinkOrABindMount) {
         const game_folder::Resolution resolution = game_folder::Resolve("");
         EXPECT_TRUE(resolution.Found()) << shape << ": " << game_folder::Lacks(resolution);
         ASSERT_TRUE(report.mod.Offered()) << shape;
-        RunSteps(report.mod.Renames(), RenameFile);
+        RunSteps(report.mod.Renames(), RenameAsSpelt);
         EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "mod mus_sbat_acad") << shape;
         report = repair::ExamineFolder();
         ASSERT_TRUE(report.mod.Reached() && report.normal.Offered()) << shape;
-        RunSteps(report.normal.Renames(), RenameFile);
+        RunSteps(report.normal.Renames(), RenameAsSpelt);
         EXPECT_TRUE(repair::ExamineFolder().normal.Reached()) << shape;
         EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "stock mus_sbat_acad") << shape;
     };
@@ -1405,6 +1405,27 @@ TEST(GameFolder, LeadsFromTheFolderGivenToTheOneGameFolder) {
         if (given.size() > 1 && given.ends_with('/')) given.pop_back();
         EXPECT_EQ(resolution.folder, FolderTree::Path(given)) << row.shape;
     }
+}
+
+// "" is the working directory: its entries are listed by their names alone.
+TEST(GameFolder, ResolvesTheWorkingDirectoryGivenAsNothing) {
+    const std::map<std::string, std::vector<FolderEntry>> folders{
+        {"", {{"Game", EntryKind::kFolder}, {"streammusic", EntryKind::kFolder}}},
+        {"Game", {{"streammusic", EntryKind::kFolder}, {"StreamSounds", EntryKind::kFolder}}},
+        {Native("Game\\streammusic").string(), {{"mus_area_ahto.wav", EntryKind::kFile}}},
+        {Native("Game\\StreamSounds").string(), {}},
+        {"streammusic", {}}};
+    std::vector<std::string> strays;  // paths listed that name no folder
+    const auto list = [&](std::string_view folder, std::error_code& error) {
+        const auto found = folders.find(std::string(folder));
+        if (found == folders.end()) strays.emplace_back(folder);
+        error = found == folders.end() ? std::make_error_code(std::errc::no_such_file_or_directory) : std::error_code();
+        return found == folders.end() ? std::vector<FolderEntry>{} : found->second;
+    };
+    const game_folder::Resolution resolution = game_folder::Resolve("", list);
+    EXPECT_EQ(resolution.found, std::vector<std::string>{"Game"});
+    EXPECT_EQ(resolution.missing_folders, std::vector<std::string>{"streamsounds"});
+    EXPECT_EQ(strays, std::vector<std::string>{});
 }
 
 TEST(GameFolder, SaysWhichFolderItTookAndWhatItFound) {

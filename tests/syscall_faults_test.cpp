@@ -16,7 +16,7 @@
 #include <string_view>
 #include <utility>
 
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "rename_posix.hpp"
 #include "repair_session.hpp"
 #include "runner.hpp"

@@ -25,8 +25,22 @@ struct Held {
 };
 
 void ThrowIfFailed(HRESULT result, const char* what) {
-    if (FAILED(result)) throw std::system_error(static_cast<int>(result), Win32Category(), what);
+    if (FAILED(result)) throw std::system_error(static_cast<int>(result), HresultErrorCategory(), what);
 }
+
+// COM for the thread while it lives, however its scope is left.
+class ComForThisThread {
+public:
+    ComForThisThread() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComForThisThread() {
+        if (initialised_) ::CoUninitialize();
+    }
+    ComForThisThread(const ComForThisThread&) = delete;
+    ComForThisThread& operator=(const ComForThisThread&) = delete;
+
+private:
+    bool initialised_;
+};
 
 }  // namespace
 
@@ -52,7 +66,7 @@ std::string GivenFolder(const wchar_t* title, const wchar_t* tool) {
 }
 
 std::wstring ChooseGameFolder(const std::wstring& start) {
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ComForThisThread com;
     std::wstring chosen;
     HRESULT shown = S_OK;
     {
@@ -75,7 +89,6 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
             ::CoTaskMemFree(path);
         }
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
     if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
     return chosen;
 }
@@ -108,7 +121,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.nDefaultButton = kFirstFolderId;
     int chosen = 0;
     if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), Win32Category(), "The window could not be shown");
+        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), "The window could not be shown");
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
     return static_cast<std::size_t>(chosen - kFirstFolderId);
 }

@@ -29,9 +29,10 @@
 #include "game_folder.hpp"
 #include "launch_session.hpp"
 #include "process.hpp"
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "repair_words.hpp"
 #include "win32_error.hpp"
+#include "win32_paths.hpp"
 
 namespace {
 
@@ -100,7 +101,11 @@ public:
         vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONWARNING);
     }
 
+    // The program names its files from the working directory, which the Win32
+    // rules would make another folder than one whose name they change: such a
+    // folder is not entered.
     std::error_code Enter(const std::string& folder) override {
+        if (vornhaskel::Win32AltersPath(folder)) return {ERROR_INVALID_NAME, vornhaskel::Win32Category()};
         std::wstring wide = Utf8ToWide(folder);
         if (!::SetCurrentDirectoryW(wide.c_str())) return LastError();
         entered_ = std::move(wide);
@@ -127,7 +132,7 @@ public:
         config.nDefaultButton = kRepairId;
         int chosen = 0;
         if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-            throw std::system_error(static_cast<int>(result), vornhaskel::Win32Category(),
+            throw std::system_error(static_cast<int>(result), vornhaskel::HresultErrorCategory(),
                                     "The window could not be shown");
         if (chosen == kRepairId) return HeldBackAnswer::kRepair;
         if (chosen == kChooseId) return HeldBackAnswer::kChoose;

@@ -35,6 +35,7 @@
 #include "repair.hpp"
 #include "repair_session.hpp"
 #include "win32_error.hpp"
+#include "win32_paths.hpp"
 
 namespace {
 
@@ -340,7 +341,7 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr);
     shown = nullptr;
     if (FAILED(result)) {
-        const std::error_code cause(static_cast<int>(result), vornhaskel::Win32Category());
+        const std::error_code cause(static_cast<int>(result), vornhaskel::HresultErrorCategory());
         throw std::system_error(cause, "The window could not be shown");
     }
     return chosen;
@@ -348,7 +349,11 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
 
 class Win32RepairWindows final : public vornhaskel::repair::RepairWindows {
 public:
+    // The renames then name their files from the working directory, which the
+    // Win32 rules would make another folder than one whose name they change:
+    // such a folder is not entered.
     std::error_code Enter(const std::string& folder) override {
+        if (vornhaskel::Win32AltersPath(folder)) return {ERROR_INVALID_NAME, vornhaskel::Win32Category()};
         if (::SetCurrentDirectoryW(Utf8ToWide(folder).c_str())) return {};
         return {static_cast<int>(::GetLastError()), vornhaskel::Win32Category()};
     }

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rename_file.hpp"
+#include "folder_look.hpp"
 #include "tracks.hpp"
 
 namespace vornhaskel::test {

@@ -250,6 +250,57 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(game), stock)
 
+    def test_repair_takes_the_mod_from_a_folder_named_with_a_trailing_dot_not_through_the_link_beside_it(self):
+        """The mod unpacked in "MyMod." beside "MyMod", a link to a folder of other files under the mod's names.
+        Win32 reads "MyMod." as "MyMod": the tool lists, shows and renames the files of "MyMod." itself."""
+        stock = gamefolder.normal_music(with_mod=False)
+        gamefolder.write(self.folder, stock)
+        unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
+        for name, contents in unpacked.items():
+            (self.folder / "MyMod." / name).parent.mkdir(parents=True, exist_ok=True)
+            (self.folder / "MyMod." / name).write_bytes(contents)
+        others = Path(self.folder.parent, self.folder.name + "-others")
+        self.addCleanup(shutil.rmtree, others, ignore_errors=True)
+        for n, name in enumerate(unpacked):
+            (others / name).parent.mkdir(parents=True, exist_ok=True)
+            (others / name).write_bytes(gamefolder.wav(3000 + 10 * n))
+        before = {p: p.read_bytes() for p in others.rglob("*") if p.is_file()}
+        (self.folder / "MyMod").symlink_to(others, target_is_directory=True)
+        window = self.start_repair()
+        self.assert_repair_dialog(window, [
+            "The mod's 7 files were found in MyMod.\\streammusic and MyMod.\\streamsounds.",
+            "MyMod.\\streamsounds\\mus_sbat_acad.mod.wav will become streamsounds\\mus_sbat_acad.mod.wav"],
+            enabled=["Mod music"])
+        self.x.activate(window)
+        self.x.key("alt+m")
+        self.x.activate(self.wait_repair_message(window))
+        self.assertEqual(gamefolder.read(self.folder), gamefolder.mod_active(gamefolder.normal_music()))
+        self.assertEqual([p for p in (self.folder / "MyMod.").rglob("*") if p.is_file()], [])
+        self.assertEqual({p: p.read_bytes() for p in others.rglob("*") if p.is_file()}, before,
+                         "the linked folder's files stay as they were")
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_repair_given_a_game_folder_named_with_a_trailing_dot_does_not_enter_the_folder_it_reads_as(self):
+        """Win32 would make "Game." the working directory "Game": the tool says it cannot open "Game." and
+        renames nothing in either."""
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
+        gamefolder.write(self.folder / "Game.", parked)
+        gamefolder.write(self.folder / "Game", parked)
+        given = self.folder / "Game."
+        self.start(self.folder, command=[*self.repair_command, str(given)], title=self.repair_title)
+        self.dialog_expected = True
+        message = self.x.wait_window(self.repair_title)
+        self.assertTrue(self.read_message(message).startswith(f"Cannot open the folder {self.shown_path(given)}: "),
+                        self.read_message(message))
+        self.x.activate(message)
+        self.x.key("Return")
+        self.x.activate(self.x.wait_window(self.chooser))
+        self.x.key("Escape")
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(gamefolder.read(self.folder / "Game."), parked)
+        self.assertEqual(gamefolder.read(self.folder / "Game"), parked)
+
     def test_repair_ignores_enter_held_from_its_launch(self):
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         gamefolder.write(self.folder, parked)
