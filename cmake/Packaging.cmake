@@ -44,9 +44,12 @@ else()
 plays either its own music or the music of a mod. It only renames: it never
 reads, writes, copies or deletes a file, and a rename never replaces an
 existing file. If a rename fails, it stops there and names the file and the
-cause. Start it from the desktop menu and choose the game folder, or hand
-it the folder. Its repair tool, vornhaskel-repair, finishes or reverses a
-switch that stopped part way.]=])
+cause. Start it from the desktop menu: it finds the game where Steam,
+Heroic, Lutris or Wine installed it, or asks for the game folder; or hand
+it the folder. Before its window opens it works out what each button
+would do there, and where a click would stop part way it offers the
+repair tool, vornhaskel-repair, which puts the mod's files in place and
+finishes or reverses a switch that stopped part way.]=])
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_SECTION games)
     set(CPACK_STRIP_FILES ON)  # the exe is stripped when linked; strip would stamp a time into it

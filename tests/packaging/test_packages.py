@@ -27,12 +27,18 @@ FLOOR = {"GLIBC": (2, 34), "GLIBCXX": (3, 4, 30), "CXXABI": (1, 3, 13)}
 
 
 def check_read_me(case, text, separator, repair_tool):
-    """A player who has only this read-me learns which mod files must be in place and where the repair tool is."""
+    """A player who has only this read-me learns which mod files must be in place and where the repair tool is,
+    and, to finish by hand, every track of the game with the mod's own marked: a rule for "the mod's tracks"
+    applied to the others would move the game's own files."""
     for folder, base, replaced in TRACKS:
         if replaced:
             case.assertIn(mod(folder, base).replace("/", separator), text)
     case.assertIn(repair_tool, text)
     case.assertIn("Form1", text)
+    by_hand = text.split("Finishing by hand\n-----------------\n", 1)[1]
+    names = by_hand[by_hand.index("\n    streammusic" + separator):].split("\n\n", 1)[0]
+    listed = re.findall(r"\b(mus_\w+?)(\*?)(?=\s|$)", names)
+    case.assertEqual(listed, [(base, "*" if replaced else "") for _, base, replaced in TRACKS])
 
 
 def newest_versions(path):
@@ -143,7 +149,10 @@ class PortableTarball(unittest.TestCase):
             "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
         for program in ("bin/vornhaskel-launch", "bin/vornhaskel-repair", "install.sh"):
             self.assertTrue(self.members[top + program].mode & 0o111, program)
-        check_read_me(self, (self.root / "README.txt").read_text(), "/", "vornhaskel-repair")
+        readme = (self.root / "README.txt").read_text()
+        check_read_me(self, readme, "/", "vornhaskel-repair")
+        self.assertIn("SteamOS (the\nSteam Deck) cannot install a .deb: on the Deck, take the .tar.gz.", readme)
+        self.assertIn("mv -n", readme)
         binaries = [p for p in self.root.rglob("*") if p.is_file() and p.read_bytes()[:4] == b"\x7fELF"]
         self.assertEqual(len(binaries), 3)
         for binary in binaries:
@@ -212,7 +221,8 @@ class WindowsZip(unittest.TestCase):
         check_read_me(self, readme, "\\", "vornhaskel-repair.exe")
         for phrase in ("streammusic", "streamsounds", "double-click", "Rename (Enable-Mod)",
                        "Un-rename (Normal Music)", "->", ".original.wav", ".mod.wav", "Choose the game folder",
-                       "vornhaskel-launch.exe", "Open the repair tool", "Start in"):
+                       "vornhaskel-launch.exe", "Open the repair tool", "Start in", "Browse local files",
+                       "delete the folder you unpacked"):
             self.assertIn(phrase, readme)
 
 
