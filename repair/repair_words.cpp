@@ -365,6 +365,24 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now, bool
            " Start the repair tool again to finish.";
 }
 
+DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) {
+    DialogWords words;
+    words.summary = Summary(report);
+    if (const std::string found = FoundSummary(report); !found.empty()) words.advice = found + "\n\n";
+    if (changed) words.advice += kFolderChanged;
+    words.advice += Advice(report);
+    if (report.IsGameFolder())
+        for (const Target target : {Target::kNormal, Target::kMod})
+            if (report.Plan(target).Reached()) words.advice += " " + GreyedOut(report, target);
+    words.folder = game_folder::FolderLine(resolution);
+    if (const std::string findings = game_folder::Findings(resolution); !findings.empty())
+        words.folder += "\n" + findings;
+    words.renames = FoundRenames(report);
+    words.reasons_caption = report.IsGameFolder() ? "Why a button is greyed out" : "Details";
+    words.reasons = Sentences(report.problems);
+    return words;
+}
+
 std::string HeldBack(const ClickLook& look) {
     using enum ButtonLook::Outcome;
     if (!look.unlisted.empty())

@@ -50,6 +50,19 @@ struct RenameList {
 };
 std::vector<RenameList> FoundRenames(const FolderReport& report);
 
+// What the repair dialog says, composed once for both platforms.
+struct DialogWords {
+    std::string summary;  // what the names are set for, its first line
+    // Where the mod's files were found, that the folder changed, what to do,
+    // and why a target the names are set for already is greyed out.
+    std::string advice;
+    std::string folder;                 // the folder line, and what was found below a folder that is no game folder
+    std::vector<RenameList> renames;    // FoundRenames
+    std::string reasons_caption;        // "Why a button is greyed out", or "Details" for no game folder
+    std::vector<std::string> reasons;   // every problem, one sentence each
+};
+DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution& resolution, bool changed);
+
 // Leads the advice when the folder was read again after a button was chosen and
 // no longer matched what the window showed: it is asked about afresh.
 inline constexpr char kFolderChanged[] =

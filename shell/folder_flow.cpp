@@ -15,6 +15,13 @@ std::string Absolute(const std::string& folder) {
     return folder;
 }
 
+std::string WhereFound(const std::vector<stores::Install>& installs) {
+    std::string lines;
+    for (const stores::Install& install : installs)
+        lines += (lines.empty() ? "\u2022 " : "\n\u2022 ") + game_folder::FoundWhere(install.folder, install.where);
+    return lines;
+}
+
 std::string FirstChooserFolder(const Stores& stores, const std::string& otherwise) {
     std::string library = stores.first_library ? stores.first_library() : std::string();
     return library.empty() ? otherwise : library;

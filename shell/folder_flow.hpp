@@ -42,6 +42,10 @@ struct Stores {
     std::function<std::string()> first_library = [] { return stores::FirstSteamCommon(); };
 };
 
+// Where each install was found, a line each ("• PATH (Steam library)"), for
+// the choice among them under game_folder::InstallsFound.
+std::string WhereFound(const std::vector<stores::Install>& installs);
+
 // Where the chooser opens before any folder was looked at: the first Steam
 // library's game folders, else `otherwise`. The same from both tools.
 std::string FirstChooserFolder(const Stores& stores, const std::string& otherwise);

@@ -1518,6 +1518,19 @@ TEST(RepairDialog, SaysWhyAButtonIsGreyedOutAndSharesOutTheRows) {
     ASSERT_EQ(report.mod.reasons.size(), 1u);
     EXPECT_EQ(repair::GreyedOut(report, Target::kMod), "Mod music is greyed out: " + repair::Sentence(report.mod.reasons[0]) + ".");
 
+    // Both platforms' dialogs say the same: a target reached is greyed out, and why, in the advice.
+    game_folder::Resolution at_game;
+    at_game.folder = "G";
+    at_game.found = {"G"};
+    const repair::DialogWords words = repair::ForDialog(Look(NormalMusic()), at_game, true);
+    EXPECT_EQ(words.summary, "The names are set for the normal music.");
+    EXPECT_TRUE(words.advice.starts_with("The folder changed while this window was open, so it has been read again. "))
+        << words.advice;
+    EXPECT_TRUE(words.advice.ends_with(" Normal music is greyed out: the names are set for the normal music already."))
+        << words.advice;
+    EXPECT_EQ(words.reasons_caption, "Why a button is greyed out");
+    EXPECT_TRUE(words.renames.empty() && words.reasons.empty());
+
     EXPECT_EQ(repair::RowsShown({3, 21, 0, 8}), (std::vector<std::size_t>{3, 8, 0, 8}));
     std::vector<std::size_t> rows{8, 3, 8};
     std::vector<std::vector<std::size_t>> given_up;

@@ -41,10 +41,7 @@ std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<st
                                                game_folder::InstallsFound(installs.size()).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), title);
     NameForScreenReaders(dialog, title);
-    std::string where;
-    for (const stores::Install& install : installs)
-        where += (where.empty() ? "\u2022 " : "\n\u2022 ") + game_folder::FoundWhere(install.folder, install.where);
-    gchar* valid = g_utf8_make_valid(where.c_str(), -1);
+    gchar* valid = g_utf8_make_valid(flow::WhereFound(installs).c_str(), -1);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", valid);
     g_free(valid);
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));

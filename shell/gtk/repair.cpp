@@ -141,11 +141,10 @@ void ShowWhileExpanded(GObject* expander, GParamSpec*, gpointer pane) noexcept {
 
 // The reasons that keep a button greyed out. Tab reaches the list only while
 // the expander is open.
-GtkWidget* ProblemExpander(const FolderReport& report, const RowList& problems) {
-    const char* caption = report.IsGameFolder() ? "Why a button is greyed out" : "Details";
+GtkWidget* ProblemExpander(const std::string& caption, const RowList& problems) {
     // Shown while the expander is open: a folded pane, visible but never drawn, stays a stop for Tab.
     gtk_widget_set_no_show_all(problems.pane, TRUE);
-    GtkWidget* expander = gtk_expander_new(caption);
+    GtkWidget* expander = gtk_expander_new(caption.c_str());
     gtk_container_add(GTK_CONTAINER(expander), problems.pane);
     g_signal_connect(expander, "notify::expanded", G_CALLBACK(ShowWhileExpanded), problems.pane);
     return expander;
@@ -153,10 +152,7 @@ GtkWidget* ProblemExpander(const FolderReport& report, const RowList& problems) 
 
 // The full path of the folder taken, and what was found below it when it is no
 // game folder, in a label that can be copied from.
-GtkWidget* FolderLabel(const Resolution& resolution) {
-    std::string text = vornhaskel::game_folder::FolderLine(resolution);
-    if (const std::string findings = vornhaskel::game_folder::Findings(resolution); !findings.empty())
-        text += "\n" + findings;
+GtkWidget* FolderLabel(const std::string& text) {
     gchar* valid = g_utf8_make_valid(text.c_str(), -1);
     GtkWidget* label = WrappedLabel(valid);
     g_free(valid);
@@ -249,22 +245,19 @@ public:
     }
 
     Answer Ask(const FolderReport& report, const Resolution& resolution, bool changed) override {
+        const vornhaskel::repair::DialogWords words = vornhaskel::repair::ForDialog(report, resolution, changed);
         GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                                   "%s", vornhaskel::repair::Summary(report).c_str());
+                                                   "%s", words.summary.c_str());
         gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
         // Centred again whenever it grows, as when the reasons open.
         gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ALWAYS);
         vornhaskel::NameForScreenReaders(dialog, kTitle);
-        const std::string found = vornhaskel::repair::FoundSummary(report);
-        const std::string advice = (found.empty() ? "" : found + "\n\n") +
-                                   (changed ? vornhaskel::repair::kFolderChanged : "") +
-                                   vornhaskel::repair::Advice(report);
-        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", advice.c_str());
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", words.advice.c_str());
         GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
-        Pack(area, FolderLabel(resolution));
+        Pack(area, FolderLabel(words.folder));
 
         std::vector<RowList> lists;
-        for (const auto& renames : vornhaskel::repair::FoundRenames(report)) {
+        for (const auto& renames : words.renames) {
             GtkWidget* heading = gtk_label_new(renames.heading.c_str());
             gtk_label_set_xalign(GTK_LABEL(heading), 0);
             Pack(area, heading);
@@ -272,9 +265,9 @@ public:
             Pack(area, lists.back().pane);
         }
         GtkWidget* expander = nullptr;
-        if (!report.problems.empty()) {
-            lists.push_back(Rows(Sentences(report.problems), report.IsGameFolder() ? "Why a button is greyed out" : "Details"));
-            expander = ProblemExpander(report, lists.back());
+        if (!words.reasons.empty()) {
+            lists.push_back(Rows(words.reasons, words.reasons_caption.c_str()));
+            expander = ProblemExpander(words.reasons_caption, lists.back());
             Pack(area, expander, TRUE);
         }
         if (report.IsGameFolder()) {

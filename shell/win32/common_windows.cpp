@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "folder_flow.hpp"
 #include "names.hpp"
 #include "repair_words.hpp"
 #include "win32_error.hpp"
@@ -95,10 +96,9 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
 
 std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs) {
     constexpr int kFirstFolderId = 200;
-    std::string content = game_folder::InstallsFound(installs.size());
+    const std::string content = game_folder::InstallsFound(installs.size()) + "\n" + flow::WhereFound(installs);
     std::vector<std::wstring> captions;
     for (const stores::Install& install : installs) {
-        content += "\n\u2022 " + game_folder::FoundWhere(install.folder, install.where);
         std::wstring caption;  // an & would mark an access key
         for (const wchar_t c : Utf8ToWide(Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
         captions.push_back(std::move(caption));

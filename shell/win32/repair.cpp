@@ -272,36 +272,22 @@ LRESULT CALLBACK EscapeCloses(int code, WPARAM wparam, LPARAM lparam) noexcept {
     return 1;
 }
 
-// The summary, where the mod's files were found, the advice with each target
-// greyed out because the names are set for it already, and the folder taken with what
-// was found below it. Advice names the targets that cannot be reached.
-std::string Lead(const FolderReport& report, const Resolution& resolution, bool changed) {
-    const std::string found = vornhaskel::repair::FoundSummary(report);
-    const std::string findings = vornhaskel::game_folder::Findings(resolution);
-    std::string advice = vornhaskel::repair::Advice(report);
-    if (report.IsGameFolder())
-        for (const Target target : {Target::kNormal, Target::kMod})
-            if (report.Plan(target).Reached()) advice += " " + vornhaskel::repair::GreyedOut(report, target);
-    return vornhaskel::repair::Summary(report) + (found.empty() ? "" : " " + found) + "\n\n" +
-           (changed ? vornhaskel::repair::kFolderChanged : "") + advice + "\n\n" +
-           vornhaskel::game_folder::FolderLine(resolution) + (findings.empty() ? "" : "\n" + findings);
-}
-
 // The button that closed the dialog: kNormalId, kModId, kChooseId, or IDCLOSE or
 // IDCANCEL for none. Close is the default button, so that Enter alone renames
 // nothing. `changed` when the folder was read again after the last choice.
 int AskForTarget(const FolderReport& report, const Resolution& resolution, bool changed) {
     Shown dialog_shown;
     dialog_shown.report = &report;
-    dialog_shown.lead = Lead(report, resolution, changed);
-    const std::vector<vornhaskel::repair::RenameList> renames = vornhaskel::repair::FoundRenames(report);
-    dialog_shown.with_reasons = !report.problems.empty();
+    vornhaskel::repair::DialogWords words = vornhaskel::repair::ForDialog(report, resolution, changed);
+    dialog_shown.lead = words.summary + "\n\n" + words.advice + "\n\n" + words.folder;
+    const std::vector<vornhaskel::repair::RenameList>& renames = words.renames;
+    dialog_shown.with_reasons = !words.reasons.empty();
     dialog_shown.lists.resize(renames.size() + dialog_shown.with_reasons);
     std::vector<std::size_t> sizes(dialog_shown.lists.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         Paged& list = dialog_shown.lists[i];
         list = i < renames.size() ? Paged{renames[i].heading, renames[i].lines, "Renames", "renames"}
-                                  : Paged{"", vornhaskel::repair::Sentences(report.problems), "Reasons", "reasons"};
+                                  : Paged{"", std::move(words.reasons), "Reasons", "reasons"};
         sizes[i] = list.lines.size();
     }
     dialog_shown.SetRows(vornhaskel::repair::RowsShown(sizes));
