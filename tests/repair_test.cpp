@@ -1053,7 +1053,7 @@ TEST(RepairOnDisk, TakesAMusicFolderReachedThroughALinkOrABindMount) {
         EXPECT_FALSE(report.music_folders_clash) << shape << ": " << Words(report.problems).front();
         EXPECT_TRUE(report.normal.Reached()) << shape;
         const game_folder::Resolution resolution = game_folder::Resolve("");
-        EXPECT_TRUE(resolution.Found()) << shape << ": " << game_folder::Lacks(resolution);
+        EXPECT_TRUE(resolution.FoundOne()) << shape << ": " << game_folder::Lacks(resolution);
         ASSERT_TRUE(report.mod.Offered()) << shape;
         RunSteps(report.mod.Renames(), RenameFile);
         EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "mod mus_sbat_acad") << shape;
