@@ -109,7 +109,7 @@ void FindInstalls(benchmark::State& state) {
 void ResolveBare(benchmark::State& state) {
     for (auto _ : state) {
         const game_folder::Resolution resolution = game_folder::Resolve(game);
-        if (!resolution.Found()) state.SkipWithError("not the game folder");
+        if (!resolution.FoundOne()) state.SkipWithError("not the game folder");
         benchmark::DoNotOptimize(resolution);
     }
 }

@@ -42,9 +42,9 @@ struct Resolution {
     bool mod_download = false;                 // `folder` holds both music folders, but only the mod's files
     std::string store;  // the store whose record led to the game folder ("Steam library"); "" where a player gave it
 
-    bool Found() const { return found.size() == 1; }
+    bool FoundOne() const { return found.size() == 1; }  // exactly one game folder, which is taken
     // The folder to work in: the game folder found, else the folder looked at.
-    const std::string& Taken() const { return Found() ? found.front() : folder; }
+    const std::string& Taken() const { return FoundOne() ? found.front() : folder; }
 };
 
 // Resolves `folder`, a full path. A link is followed where it is the folder

@@ -22,7 +22,6 @@ bool MayStandFor(std::string_view found, std::string_view wanted);
 // name that Windows could not spell in UTF-8) and without a backslash does.
 enum class Unspelt { kNo, kBackslash, kReplacementCharacter, kNotUtf8 };
 Unspelt WhyNotSpelt(std::string_view name);
-inline bool SpeltExactly(std::string_view name) { return WhyNotSpelt(name) == Unspelt::kNo; }
 
 // Whether `text` is valid UTF-8 throughout.
 bool IsUtf8(std::string_view text);

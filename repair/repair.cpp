@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <tuple>
 #include <utility>
 
 #include "music_folders.hpp"
@@ -11,9 +13,11 @@ namespace vornhaskel::repair {
 namespace {
 
 // The steps of `sequence` that some track needs, in the sequence's order.
-void KeepNeeded(Sequence sequence, const std::vector<Move>& needed, std::vector<RenameStep>& steps) {
+void KeepNeeded(Sequence sequence, const std::vector<Rename>& needed, std::vector<RenameStep>& steps) {
     for (const RenameStep& step : sequence)
-        if (std::find(needed.begin(), needed.end(), Move(step.old_path, step.new_path)) != needed.end())
+        if (std::ranges::any_of(needed, [&](const Rename& move) {
+                return move.old_path == step.old_path && move.new_path == step.new_path;
+            }))
             steps.push_back(step);
 }
 
@@ -21,7 +25,7 @@ void KeepNeeded(Sequence sequence, const std::vector<Move>& needed, std::vector<
 // move a track can need that is not a step of it, a mod name back to the live
 // name on the way to the normal music, is a step of the other sequence; it
 // touches only its own track's names, so it comes first.
-std::vector<RenameStep> StepsFor(Target target, const std::vector<Move>& needed) {
+std::vector<RenameStep> StepsFor(Target target, const std::vector<Rename>& needed) {
     std::vector<RenameStep> steps;
     if (target == Target::kNormal) {
         KeepNeeded(RenameSequence, needed, steps);
@@ -40,13 +44,21 @@ struct TrackLook {
     std::array<std::size_t, 3> wanted{SIZE_MAX, SIZE_MAX, SIZE_MAX};
 };
 
+// Every track as examined, with what its exact names make of it, and the names
+// to search for where those cannot get a track to a target.
+struct TrackLooks {
+    std::array<TrackLook, kTrackCount> looks;
+    std::array<TrackVerdict, kTrackCount> exact;
+    std::vector<Wanted> wanted;
+};
+
 // A track's way to one target: the moves, the stand-ins that it renames first,
 // or why it cannot get there.
 struct TargetVerdict {
     Layout layout = Layout::kBroken;
-    std::vector<Move> moves;
-    std::vector<FoundRename> found;
-    std::vector<Reason> problem;  // one reason at most
+    std::vector<Rename> moves;
+    std::vector<Rename> found;
+    std::optional<Reason> problem;
     bool only_at_mod_name = false;
     bool uses_stand_ins = false;
 };
@@ -57,11 +69,15 @@ TargetVerdict For(Target target, const TrackVerdict& verdict) {
             normal ? verdict.normal_problem : verdict.mod_problem, verdict.only_at_mod_name, false};
 }
 
+// What the tracks need for one target, gathered in track order.
+struct Gathered {
+    std::vector<Rename> moves;  // between the table's names
+    std::vector<Rename> found;  // the music folders' renames, then each stand-in's
+};
+
 bool IsFile(const NameInfo& info) { return info.kind == NameKind::kFile; }
 
-bool Is(const std::vector<Reason>& problem, Reason::Kind kind) {
-    return !problem.empty() && problem.front().kind == kind;
-}
+bool Is(const std::optional<Reason>& problem, Reason::Kind kind) { return problem && problem->kind == kind; }
 
 // A folder whose path has a word that names a copy kept aside ("Backup",
 // "music.bak"), rather than a download.
@@ -79,6 +95,17 @@ bool NamedLikeABackup(std::string_view folder) {
     return false;
 }
 
+std::size_t IndexOf(std::string_view folder) { return folder == kMusicFolders[0] ? 0 : 1; }
+
+// How each music folder spells the game's names of its tracks (see GameNames).
+std::array<GameNames, 2> SpellingOf(const std::array<TrackLook, kTrackCount>& looks) {
+    std::array<GameNames, 2> spelling{GameNames::kSpeltOtherwise, GameNames::kSpeltOtherwise};
+    for (std::size_t i = 0; i < kTrackCount; ++i)
+        if (IsFile(looks[i].seen[kLive]) || IsFile(looks[i].seen[kBackup]))
+            spelling[IndexOf(TrackTable[i].folder)] = GameNames::kSpeltExactly;
+    return spelling;
+}
+
 class Planner {
 public:
     Planner(const ExamineFunction& examine, const ListFunction& list, const MountFunction& another_mount,
@@ -91,70 +118,19 @@ public:
             report_.normal.reasons = report_.mod.reasons = report_.problems;
             return std::move(report_);
         }
-        std::array<TrackLook, kTrackCount> looks;
-        std::array<TrackVerdict, kTrackCount> exact;
-        std::vector<Wanted> wanted;
-        for (std::size_t i = 0; i < kTrackCount; ++i) {
-            const Names spelt = Spelt(NamesOf(TrackTable[i]));
-            exact[i] = Judge(TrackTable[i], Look(TrackTable[i], looks[i]), spelt, spelt);
-            const bool stuck = !exact[i].normal_problem.empty() || !exact[i].mod_problem.empty() ||
-                               exact[i].layout == Layout::kLost;
-            for (std::size_t role = 0; stuck && role < 3; ++role) {
-                if (looks[i].files[role].empty() || looks[i].seen[role].kind != NameKind::kAbsent) continue;
-                looks[i].wanted[role] = wanted.size();
-                wanted.push_back({on_disk_[IndexOf(TrackTable[i].folder)], looks[i].files[role], role == kMod});
-            }
-        }
-        if (!wanted.empty()) search_ = Search(wanted, list_, another_mount_);
-        // A music folder that holds none of the game's names exactly spells them
-        // otherwise (in capitals, say): there a look-alike of a game name is the
-        // game's file, not a stray.
-        spelt_otherwise_ = {true, true};
-        for (std::size_t i = 0; i < kTrackCount; ++i)
-            if (IsFile(looks[i].seen[kLive]) || IsFile(looks[i].seen[kBackup]))
-                spelt_otherwise_[IndexOf(TrackTable[i].folder)] = false;
-
-        std::vector<Move> to_normal, to_mod;
-        std::vector<FoundRename> found_normal = folder_renames_, found_mod = folder_renames_;
-        bool only_at_mod_name = false;
-        for (std::size_t i = 0; i < kTrackCount; ++i) {
-            TargetVerdict normal = ForTarget(Target::kNormal, TrackTable[i], looks[i], exact[i]);
-            TargetVerdict mod = ForTarget(Target::kMod, TrackTable[i], looks[i], exact[i]);
-            report_.layouts[i] = normal.uses_stand_ins ? normal.layout : mod.uses_stand_ins ? mod.layout
-                                                                                           : exact[i].layout;
-            only_at_mod_name = only_at_mod_name || Is(mod.problem, Reason::Kind::kOnlyAtModName);
-            for (const FoundRename& find : mod.found)
-                if (find.new_path.ends_with(".mod.wav")) report_.mod_finds.push_back(find);
-            to_normal.insert(to_normal.end(), normal.moves.begin(), normal.moves.end());
-            to_mod.insert(to_mod.end(), mod.moves.begin(), mod.moves.end());
-            found_normal.insert(found_normal.end(), normal.found.begin(), normal.found.end());
-            found_mod.insert(found_mod.end(), mod.found.begin(), mod.found.end());
-            report_.normal.reasons.insert(report_.normal.reasons.end(), normal.problem.begin(), normal.problem.end());
-            report_.mod.reasons.insert(report_.mod.reasons.end(), mod.problem.begin(), mod.problem.end());
-            for (const std::vector<Reason>* problem : {&normal.problem, &mod.problem})
-                for (const Reason& reason : *problem)
-                    if (report_.problems.empty() || report_.problems.back() != reason)
-                        report_.problems.push_back(reason);
-        }
+        const TrackLooks tracks = LookAtEachTrack();
+        if (!tracks.wanted.empty()) search_ = Search(tracks.wanted, list_, another_mount_);
+        Gathered normal{{}, folder_renames_}, mod{{}, folder_renames_};
+        const bool only_at_mod_name = JudgeEachTrack(tracks, SpellingOf(tracks.looks), normal, mod);
         report_.problems.insert(report_.problems.end(), search_.problems.begin(), search_.problems.end());
-        if (only_at_mod_name) {
-            // A mod file put in now would meet a track's only file at its name:
-            // until the normal music has taken that one back, nothing asks for
-            // one, nor says where the mod's files are.
-            const auto asks_for_a_mod_file = [](const Reason& r) { return r.kind == Reason::Kind::kModFileMissing; };
-            std::erase_if(report_.problems, asks_for_a_mod_file);
-            std::erase_if(report_.mod.reasons, asks_for_a_mod_file);
-            report_.mod_finds.clear();
-        }
+        if (only_at_mod_name) AskForNoModFile();
         FlagBackupsAmongFinds();
-        Finish(report_.normal, Target::kNormal, to_normal, std::move(found_normal));
-        Finish(report_.mod, Target::kMod, to_mod, std::move(found_mod));
+        Finish(report_.normal, Target::kNormal, std::move(normal));
+        Finish(report_.mod, Target::kMod, std::move(mod));
         return std::move(report_);
     }
 
 private:
-    static std::size_t IndexOf(std::string_view folder) { return folder == kMusicFolders[0] ? 0 : 1; }
-
     // The music folders as music_folders.hpp finds them. One spelt otherwise is
     // renamed to the table's name first, unless another entry holds that name:
     // then the plans keep its spelling.
@@ -185,6 +161,64 @@ private:
         if (report_.only_mod_files) report_.problems = {Reason(Reason::Kind::kModDownload)};
     }
 
+    // Each track's names, looked at once, and judged. Where they leave a track
+    // stuck, its absent names are wanted from the search.
+    TrackLooks LookAtEachTrack() const {
+        TrackLooks tracks;
+        for (std::size_t i = 0; i < kTrackCount; ++i) {
+            TrackLook& look = tracks.looks[i];
+            const Names spelt = Spelt(NamesOf(TrackTable[i]));
+            const TrackVerdict& exact = tracks.exact[i] = Judge(TrackTable[i], Look(TrackTable[i], look), spelt, spelt);
+            const bool stuck = exact.normal_problem || exact.mod_problem || exact.layout == Layout::kLost;
+            for (std::size_t role = 0; stuck && role < 3; ++role) {
+                if (look.files[role].empty() || look.seen[role].kind != NameKind::kAbsent) continue;
+                look.wanted[role] = tracks.wanted.size();
+                tracks.wanted.push_back({on_disk_[IndexOf(TrackTable[i].folder)], look.files[role], role == kMod});
+            }
+        }
+        return tracks;
+    }
+
+    // Each track's way to either target, gathered in track order into the
+    // plans, its layout and its reasons, each said once in the problems
+    // whichever targets it refuses. Whether a track's only file is at its mod
+    // name.
+    bool JudgeEachTrack(const TrackLooks& tracks, const std::array<GameNames, 2>& spelling, Gathered& to_normal,
+                        Gathered& to_mod) {
+        bool only_at_mod_name = false;
+        for (std::size_t i = 0; i < kTrackCount; ++i) {
+            const GameNames spelt = spelling[IndexOf(TrackTable[i].folder)];
+            TargetVerdict normal = ForTarget(Target::kNormal, TrackTable[i], tracks.looks[i], tracks.exact[i], spelt);
+            TargetVerdict mod = ForTarget(Target::kMod, TrackTable[i], tracks.looks[i], tracks.exact[i], spelt);
+            report_.layouts[i] = normal.uses_stand_ins ? normal.layout
+                                 : mod.uses_stand_ins  ? mod.layout
+                                                       : tracks.exact[i].layout;
+            only_at_mod_name = only_at_mod_name || Is(mod.problem, Reason::Kind::kOnlyAtModName);
+            for (const Rename& find : mod.found)
+                if (find.new_path.ends_with(".mod.wav")) report_.mod_finds.push_back(find);
+            for (const auto& [verdict, into, plan] :
+                 {std::tuple(&normal, &to_normal, &report_.normal), std::tuple(&mod, &to_mod, &report_.mod)}) {
+                into->moves.insert(into->moves.end(), verdict->moves.begin(), verdict->moves.end());
+                into->found.insert(into->found.end(), verdict->found.begin(), verdict->found.end());
+                if (!verdict->problem) continue;
+                plan->reasons.push_back(*verdict->problem);
+                if (report_.problems.empty() || report_.problems.back() != *verdict->problem)
+                    report_.problems.push_back(*verdict->problem);
+            }
+        }
+        return only_at_mod_name;
+    }
+
+    // A mod file put in now would meet a track's only file at its name: until
+    // the normal music has taken that one back, nothing asks for one, nor says
+    // where the mod's files are.
+    void AskForNoModFile() {
+        const auto asks_for_a_mod_file = [](const Reason& r) { return r.kind == Reason::Kind::kModFileMissing; };
+        std::erase_if(report_.problems, asks_for_a_mod_file);
+        std::erase_if(report_.mod.reasons, asks_for_a_mod_file);
+        report_.mod_finds.clear();
+    }
+
     // A path of the table ("streamsounds\\x.wav") as the plans spell it.
     std::string Spelt(std::string_view path) const {
         const auto split = path.find('\\');
@@ -208,74 +242,47 @@ private:
 
     // A path as it is once the music folders have their exact names.
     std::string AfterFolderRenames(const std::string& path) const {
-        for (const FoundRename& folder : folder_renames_)
+        for (const Rename& folder : folder_renames_)
             if (path.starts_with(folder.old_path + "\\")) return folder.new_path + path.substr(folder.old_path.size());
         return path;
     }
 
-    // A find stands in only for a name that is missing and that the target
-    // needs as a source: the game's file (live or backup name) for the normal
-    // music, the mod's file for the mod's, and the game's file for the mod's
-    // only where none of the track's names holds one. Where the exact names
-    // already settle a track for the target, no find changes it, before or after
-    // a run: a stray copy beside it stays where it is. A name with look-alikes
-    // but no stand-in refuses a target only where no other find gets it there.
-    TargetVerdict ForTarget(Target target, const Track& track, const TrackLook& look, const TrackVerdict& exact) const {
+    // The track's way to `target`, its exact names' unless finds stand in for
+    // some of its names (StandInsFor). A name with look-alikes but no stand-in
+    // refuses a target only where no other find gets it there.
+    TargetVerdict ForTarget(Target target, const Track& track, const TrackLook& look, const TrackVerdict& exact,
+                            GameNames spelling) const {
         TargetVerdict fallback = For(target, exact);
-        if (exact.Blocked()) return fallback;
-        if (exact.only_at_mod_name && !spelt_otherwise_[IndexOf(track.folder)]) {
-            // The file alone at the mod name may be the game's own, parked there
-            // by a switch back that stopped: a look-alike of the game's file
-            // beside it may be a stray, and names cannot tell which is which.
-            // The mod's music waits for the normal music; the normal music takes
-            // that file back only where no look-alike competes with it.
-            if (target == Target::kMod) return fallback;
-            const Names spelt = Spelt(NamesOf(track));
-            std::vector<std::string> paths{spelt.live, spelt.mod};
-            for (const Role role : {kLive, kBackup})
-                if (look.wanted[role] != SIZE_MAX)
-                    for (const Candidate& candidate : search_.candidates[look.wanted[role]]) paths.push_back(candidate.path);
-            if (paths.size() == 2) return fallback;
-            fallback.problem = {Reason(Reason::Kind::kOnlyAtModNameBesideLookAlikes, std::move(paths))};
-            fallback.moves.clear();
-            return fallback;
-        }
-        // The file alone at a mod name may be the game's or the mod's: a find
-        // of the game's own tells, and is taken back rather than that file.
-        const bool unsure = exact.only_at_mod_name || exact.layout == Layout::kLost;
-        if (fallback.problem.empty() && !(target == Target::kNormal && unsure)) return fallback;
-        const bool game_file = IsFile(look.seen[kLive]) || IsFile(look.seen[kBackup]);
-        const std::array<bool, 3> sources = target == Target::kNormal ? std::array{true, true, false}
-                                                                       : std::array{!game_file, !game_file, true};
+        if (target == Target::kNormal && exact.only_at_mod_name && spelling == GameNames::kSpeltExactly)
+            return BesideLookAlikes(track, look, std::move(fallback));
+        const std::array<bool, 3> may_stand_in = StandInsFor(target, track, look.seen, exact, spelling);
         Seen seen = look.seen;
         const Names spelt = Spelt(NamesOf(track));
         Names shown = spelt;
-        std::string* shown_names[] = {&shown.live, &shown.backup, &shown.mod};
-        const std::string* spelt_names[] = {&spelt.live, &spelt.backup, &spelt.mod};
-        std::vector<FoundRename> found;
-        std::vector<Reason> unsettled;
-        for (std::size_t role = 0; role < 3; ++role) {
+        std::vector<Rename> found;
+        std::optional<Reason> unsettled;  // the first name with look-alikes but no stand-in
+        for (const Role role : {kLive, kBackup, kMod}) {
             const std::size_t i = look.wanted[role];
-            if (i == SIZE_MAX || !sources[role] || search_.candidates[i].empty()) continue;
+            if (!may_stand_in[role] || i == SIZE_MAX || search_.candidates[i].empty()) continue;
             const Candidate* stand_in = StandIn(search_, i);
             if (stand_in == nullptr) {
-                unsettled.push_back(LookAlikes(*spelt_names[role], search_.candidates[i]));
+                if (!unsettled) unsettled = LookAlikes(spelt[role], search_.candidates[i]);
                 continue;
             }
             seen[role] = {NameKind::kFile, {}};
-            *shown_names[role] = stand_in->path;
-            found.push_back({AfterFolderRenames(stand_in->path), *spelt_names[role]});
+            shown[role] = stand_in->path;
+            found.push_back({AfterFolderRenames(stand_in->path), spelt[role]});
         }
         const auto refused = [&](TargetVerdict verdict) {
-            if (!unsettled.empty()) verdict.problem = {unsettled.front()};
+            if (unsettled) verdict.problem = unsettled;
             return verdict;
         };
         if (found.empty())
-            return fallback.problem.empty() || fallback.only_at_mod_name ? fallback : refused(std::move(fallback));
+            return !fallback.problem || fallback.only_at_mod_name ? fallback : refused(std::move(fallback));
         TargetVerdict verdict = For(target, Judge(track, seen, shown, spelt));
-        if (!verdict.problem.empty()) {
+        if (verdict.problem) {
             // A find alone at the mod name is no track's only file: the exact names say why.
-            if (fallback.problem.empty() || verdict.only_at_mod_name) return refused(std::move(fallback));
+            if (!fallback.problem || verdict.only_at_mod_name) return refused(std::move(fallback));
             return refused(std::move(verdict));
         }
         verdict.found = std::move(found);
@@ -283,11 +290,29 @@ private:
         return verdict;
     }
 
+    // The normal music of a track whose only file is at its mod name, in a
+    // folder that spells the game's names exactly. The file may be the game's
+    // own, parked there by a switch back that stopped: a look-alike of the
+    // game's file beside it may be a stray, and names cannot tell which is
+    // which. The normal music takes that file back only where no look-alike
+    // competes with it; the mod's music waits for the normal music.
+    TargetVerdict BesideLookAlikes(const Track& track, const TrackLook& look, TargetVerdict fallback) const {
+        const Names spelt = Spelt(NamesOf(track));
+        std::vector<std::string> paths{spelt.live, spelt.mod};
+        for (const Role role : {kLive, kBackup})
+            if (look.wanted[role] != SIZE_MAX)
+                for (const Candidate& candidate : search_.candidates[look.wanted[role]]) paths.push_back(candidate.path);
+        if (paths.size() == 2) return fallback;
+        fallback.problem = Reason(Reason::Kind::kOnlyAtModNameBesideLookAlikes, std::move(paths));
+        fallback.moves.clear();
+        return fallback;
+    }
+
     // Names cannot tell the mod's file from a copy of the game's kept under the
     // mod's name: a folder of finds that looks like a backup is named, so the
     // player can look before choosing. The music folders are the files' own.
     void FlagBackupsAmongFinds() {
-        for (const FoundRename& find : report_.mod_finds) {
+        for (const Rename& find : report_.mod_finds) {
             const auto split = find.old_path.rfind('\\');
             if (split == std::string::npos) continue;
             const std::string folder = find.old_path.substr(0, split), top = folder.substr(0, folder.find('\\'));
@@ -300,12 +325,11 @@ private:
         }
     }
 
-    void Finish(TargetPlan& plan, Target target, const std::vector<Move>& moves,
-                std::vector<FoundRename> found) const {
+    void Finish(TargetPlan& plan, Target target, Gathered gathered) const {
         plan.possible = plan.reasons.empty();
         if (!plan.possible) return;
-        plan.found = std::move(found);
-        plan.steps = StepsFor(target, moves);
+        plan.found = std::move(gathered.found);
+        plan.steps = StepsFor(target, gathered.moves);
         plan.in_order = plan.found;
         for (const RenameStep& step : plan.steps) plan.in_order.push_back({Spelt(step.old_path), Spelt(step.new_path)});
     }
@@ -315,10 +339,10 @@ private:
     const MountFunction& another_mount_;
     const IdentityFunction& identity_;
     FolderReport report_;
+    // Set by FindMusicFolders, and read by every later step.
     std::array<std::string, 2> on_disk_;    // the music folders as the game folder spells them
     std::array<bool, 2> spelt_as_found_{};  // kept so by the plans, as the table's name is taken
-    std::array<bool, 2> spelt_otherwise_{};  // no track of the music folder has a game name spelt exactly
-    std::vector<FoundRename> folder_renames_;
+    std::vector<Rename> folder_renames_;
     SearchResult search_;
 };
 
@@ -326,7 +350,7 @@ private:
 
 std::vector<RenameStep> TargetPlan::Renames() const {
     std::vector<RenameStep> renames;
-    for (const FoundRename& rename : in_order) renames.push_back({rename.old_path, rename.new_path});
+    for (const Rename& rename : in_order) renames.push_back({rename.old_path, rename.new_path});
     return renames;
 }
 

@@ -35,25 +35,17 @@ namespace vornhaskel::repair {
 // ExamineName in the tool; the tests answer from a model of the folder.
 using ExamineFunction = std::function<NameInfo(std::string_view path)>;
 
-enum class Target { kNormal, kMod };
-
-// A rename of a plan's first part: a file or music folder that was found under
-// another name or in another folder, to the exact name of the table.
-struct FoundRename {
-    std::string old_path, new_path;
-
-    bool operator==(const FoundRename&) const = default;
-};
-
 struct TargetPlan {
     bool possible = false;
-    std::vector<FoundRename> found;    // run first, in this order
+    // Run first, in this order: a file or music folder found under another
+    // name or in another folder, to the exact name of the table.
+    std::vector<Rename> found;
     std::vector<RenameStep> steps;     // then these; both are empty once the target is reached
     std::vector<Reason> reasons;       // why it is not possible, in track order
     // The found renames, then the steps, with their paths as the folder spells
     // them: a music folder that cannot take the table's name (another entry
     // holds it) keeps its own spelling. What RunSteps runs.
-    std::vector<FoundRename> in_order;
+    std::vector<Rename> in_order;
 
     bool Reached() const { return possible && found.empty() && steps.empty(); }
     bool Offered() const { return possible && !Reached(); }
@@ -70,7 +62,7 @@ struct FolderReport {
     std::vector<Reason> problems;  // every reason of either target, once each, then what was not read
     // The finds that the mod's music takes for the mod's names, or would take
     // were it possible: where the mod's files were found.
-    std::vector<FoundRename> mod_finds;
+    std::vector<Rename> mod_finds;
     std::vector<std::string> finds_from_backups;  // folders among theirs that look like a backup of the game's files
 
     bool only_mod_files = false;  // both music folders, but none of the game's files: the mod's own download

@@ -303,7 +303,7 @@ std::string FoundSummary(const FolderReport& report) {
     const std::size_t n = report.mod_finds.size();
     if (n == 0) return {};
     std::vector<std::string> folders;
-    for (const FoundRename& find : report.mod_finds) {
+    for (const Rename& find : report.mod_finds) {
         const auto split = find.old_path.rfind('\\');
         std::string folder = split == std::string::npos ? "the game folder" : PathIn(find.old_path.substr(0, split));
         if (std::ranges::find(folders, folder) == folders.end()) folders.push_back(std::move(folder));
@@ -315,19 +315,19 @@ std::string FoundSummary(const FolderReport& report) {
 }
 
 std::vector<RenameList> FoundRenames(const FolderReport& report) {
-    const std::vector<FoundRename> none;
+    const std::vector<Rename> none;
     const auto& normal = report.normal.Offered() ? report.normal.found : none;
     const auto& mod = report.mod.Offered() ? report.mod.found : none;
-    const auto in = [](const std::vector<FoundRename>& renames, const FoundRename& rename) {
+    const auto in = [](const std::vector<Rename>& renames, const Rename& rename) {
         return std::ranges::find(renames, rename) != renames.end();
     };
     RenameList both{"Normal music and Mod music first rename:", {}};
     RenameList normal_only{"Normal music first renames:", {}}, mod_only{"Mod music first renames:", {}};
-    const auto line = [](const FoundRename& rename) {
+    const auto line = [](const Rename& rename) {
         return PathIn(rename.old_path) + " will become " + PathIn(rename.new_path);
     };
-    for (const FoundRename& rename : normal) (in(mod, rename) ? both : normal_only).lines.push_back(line(rename));
-    for (const FoundRename& rename : mod)
+    for (const Rename& rename : normal) (in(mod, rename) ? both : normal_only).lines.push_back(line(rename));
+    for (const Rename& rename : mod)
         if (!in(normal, rename)) mod_only.lines.push_back(line(rename));
     if (!both.lines.empty()) {
         normal_only.heading = "Normal music also first renames:";
@@ -413,7 +413,7 @@ std::string HeldBack(const ClickLook& look) {
 namespace vornhaskel::game_folder {
 
 std::string FolderLine(const Resolution& resolution) {
-    if (!resolution.Found()) return "Folder: " + repair::FullPathIn(resolution.Taken());
+    if (!resolution.FoundOne()) return "Folder: " + repair::FullPathIn(resolution.Taken());
     return "Game folder: " + (resolution.store.empty() ? repair::FullPathIn(resolution.Taken())
                                                        : FoundWhere(resolution.Taken(), resolution.store));
 }
@@ -437,7 +437,7 @@ std::string Lacks(const Resolution& resolution) {
 
 std::string Findings(const Resolution& resolution) {
     if (resolution.found.empty()) return "No folder up to " + std::to_string(kDepthBelow) + " levels below it holds streammusic and streamsounds.";
-    if (resolution.Found()) return {};
+    if (resolution.FoundOne()) return {};
     std::string text = std::to_string(resolution.found.size()) + " folders below it hold streammusic and streamsounds:";
     for (const std::string& folder : resolution.found) text += "\n\u2022 " + repair::FullPathIn(folder);
     return text;

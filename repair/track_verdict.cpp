@@ -1,5 +1,7 @@
 #include "track_verdict.hpp"
 
+#include <utility>
+
 namespace vornhaskel::repair {
 
 Names NamesOf(const Track& track) {
@@ -11,7 +13,7 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown, con
     const Names names = NamesOf(track);
     TrackVerdict verdict;
     const auto blocked = [&](Reason problem) {
-        verdict.normal_problem = verdict.mod_problem = {std::move(problem)};
+        verdict.normal_problem = verdict.mod_problem = std::move(problem);
         return verdict;
     };
     const NameInfo &live = seen[kLive], &backup = seen[kBackup], &mod = seen[kMod];
@@ -27,7 +29,7 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown, con
         // The game's own file is gone: no rename can bring it back, but none of
         // the normal music's renames needs it either.
         verdict.layout = Layout::kLost;
-        verdict.mod_problem = {{Reason::Kind::kLost, {spelt.live}}};
+        verdict.mod_problem = Reason(Reason::Kind::kLost, {spelt.live});
         return verdict;
     }
     if (!track.mod_replacement) {
@@ -58,12 +60,12 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown, con
     } else if (o) {
         verdict.layout = Layout::kBetween;
         verdict.to_normal = {{names.backup, names.live}};
-        verdict.mod_problem = {mod_missing};
+        verdict.mod_problem = mod_missing;
     } else if (l) {
         // Names alone cannot tell the mod's file from the game's here: taken as
         // the game's own, it stays where it is, and nothing moves it.
         verdict.layout = Layout::kNormal;
-        verdict.mod_problem = {mod_missing};
+        verdict.mod_problem = mod_missing;
     } else {
         // The first rename back to the normal music moves the game's own file
         // to the mod name; a switch that stopped right after it leaves this. The
@@ -72,10 +74,24 @@ TrackVerdict Judge(const Track& track, const Seen& seen, const Names& shown, con
         // be put at the mod name before then.
         verdict.layout = Layout::kBetween;
         verdict.to_normal = {{names.mod, names.live}};
-        verdict.mod_problem = {{Reason::Kind::kOnlyAtModName, {spelt.live, spelt.backup, shown.mod, spelt.mod}}};
+        verdict.mod_problem = Reason(Reason::Kind::kOnlyAtModName, {spelt.live, spelt.backup, shown.mod, spelt.mod});
         verdict.only_at_mod_name = true;
     }
     return verdict;
+}
+
+std::array<bool, 3> StandInsFor(Target target, const Track& track, const Seen& seen, const TrackVerdict& exact,
+                                GameNames spelling) {
+    if (exact.Blocked() || (exact.only_at_mod_name && spelling == GameNames::kSpeltExactly)) return {};
+    const bool normal = target == Target::kNormal;
+    const bool unsure = exact.only_at_mod_name || exact.layout == Layout::kLost;
+    if (!(normal ? exact.normal_problem : exact.mod_problem) && !(normal && unsure)) return {};
+    const bool game_file = seen[kLive].kind == NameKind::kFile || seen[kBackup].kind == NameKind::kFile;
+    const std::array<bool, 3> sources = normal ? std::array{true, true, false} : std::array{!game_file, !game_file, true};
+    std::array<bool, 3> stand_ins{};
+    for (const Role role : {kLive, kBackup, kMod})
+        stand_ins[role] = sources[role] && seen[role].kind == NameKind::kAbsent && (role != kMod || track.mod_replacement);
+    return stand_ins;
 }
 
 }  // namespace vornhaskel::repair

@@ -48,14 +48,14 @@ bool FromTheStores(FolderWindows& windows, const std::vector<stores::Install>& i
 Opened Open(FolderWindows& windows, stores::Install place, const EnterFunction& enter, bool game_folder_only) {
     for (;;) {
         game_folder::Resolution resolution = game_folder::Resolve(place.folder);
-        if (resolution.Found()) resolution.store = place.where;
+        if (resolution.FoundOne()) resolution.store = place.where;
         Opened not_opened;
         std::string start;  // where the chooser opens
         if (resolution.error) {
             not_opened.failed = Absolute(resolution.folder);
             windows.Tell(repair::CannotOpenFolder(not_opened.failed, resolution.error), true);
             start = game_folder::FolderAbove(not_opened.failed);
-        } else if (game_folder_only && !resolution.Found()) {
+        } else if (game_folder_only && !resolution.FoundOne()) {
             windows.Tell(game_folder::Lacks(resolution) + "\n" + game_folder::Findings(resolution), false);
             start = resolution.folder;
         } else if (const std::error_code error = enter(resolution.Taken())) {

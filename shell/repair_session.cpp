@@ -12,13 +12,13 @@ namespace vornhaskel::repair {
 
 namespace {
 
-int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
+int RunPlan(RepairWindows& windows, const FolderReport& report, Target target, const RenameWith& rename) {
     const TargetPlan& plan = report.Plan(target);
     std::optional<std::string> failure;
     bool checked_first = false;
     try {
-        RunSteps(plan.Renames(), [&checked_first](std::string_view old_path, std::string_view new_path) {
-            checked_first = RenameAsSpelt(old_path, new_path) == RenameWay::kCheckedFirst || checked_first;
+        RunSteps(plan.Renames(), [&](std::string_view old_path, std::string_view new_path) {
+            checked_first = rename(old_path, new_path) == RenameWay::kCheckedFirst || checked_first;
         });
     } catch (const std::exception& error) {
         failure = error.what();
@@ -34,7 +34,8 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target) {
 
 }  // namespace
 
-int RunSession(RepairWindows& windows, const std::string& given, const flow::Stores& records, bool stores_first) {
+int RunSession(RepairWindows& windows, const std::string& given, const flow::Stores& records, bool stores_first,
+               const RenameWith& rename) {
     stores::Install place{given, {}};  // the folder to look at, and the store whose record led to it, if one did
     if (given.empty()) {
         // The working directory, unless it leads to no game folder, or the stores come first.
@@ -68,9 +69,9 @@ int RunSession(RepairWindows& windows, const std::string& given, const flow::Sto
             if (std::optional<std::string> chosen = windows.Choose(resolution.Taken())) place = {std::move(*chosen), {}};
             continue;
         case Answer::kNormalMusic:
-            return RunPlan(windows, report, Target::kNormal);
+            return RunPlan(windows, report, Target::kNormal, rename);
         case Answer::kModMusic:
-            return RunPlan(windows, report, Target::kMod);
+            return RunPlan(windows, report, Target::kMod, rename);
         case Answer::kClose:
             break;
         }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "folder_flow.hpp"
+#include "folder_look.hpp"
 #include "game_folder.hpp"
 #include "repair.hpp"
 #include "stores.hpp"
@@ -45,6 +46,9 @@ public:
     virtual Answer Ask(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) = 0;
 };
 
+// The rename that runs a plan's steps: RenameAsSpelt in the tool; a test fails one.
+using RenameWith = std::function<RenameWay(std::string_view old_path, std::string_view new_path)>;
+
 // Runs the tool to its end: 0 after a repair, Close or Cancel, 1 after a
 // failure's message, or when the folder given, or the one last shown, could not
 // be opened and no other was chosen. The stores' records are asked only when no
@@ -52,7 +56,7 @@ public:
 // or first where `stores_first`: started in the home folder (from the menu), a
 // copy of the game below it must not win over the one the stores installed.
 int RunSession(RepairWindows& windows, const std::string& given, const flow::Stores& records = {},
-               bool stores_first = false);
+               bool stores_first = false, const RenameWith& rename = RenameAsSpelt);
 
 // The player's answer to a dialog on the working directory, given on the folder
 // as it is when it is given: `ask(report, changed)` shows `report` and returns

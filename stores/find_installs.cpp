@@ -81,7 +81,7 @@ public:
             !MayLeadToGame(list_names_, place, depth))
             return;
         const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
-        if (!resolution.Found()) return;
+        if (!resolution.FoundOne()) return;
         const std::string& game = resolution.found.front();
         if (!IsUtf8(game) || !FirstTime(games_, game) || !HoldsManagedName(places_, game)) return;
         installs_.push_back({game, std::string(where)});

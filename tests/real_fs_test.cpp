@@ -116,12 +116,12 @@ TEST_F(RealFileSystem, RepairsMusicFoldersSpeltInCapitals) {
         const repair::TargetPlan& plan = report.Plan(row.target);
         ASSERT_TRUE(plan.Offered()) << row.start;
         std::vector<std::string> folder_renames;
-        for (const repair::FoundRename& rename : plan.in_order)
+        for (const repair::Rename& rename : plan.in_order)
             if (rename.old_path.find('\\') == std::string::npos) folder_renames.push_back(rename.old_path);
         const std::vector<std::string> case_only{"StreamMusic", "StreamSounds"};
         EXPECT_EQ(folder_renames, ignores_case ? std::vector<std::string>{} : case_only) << row.start;
         for (const repair::TargetPlan* other : {&report.normal, &report.mod})
-            for (const repair::FoundRename& rename : other->in_order)
+            for (const repair::Rename& rename : other->in_order)
                 EXPECT_FALSE(ignores_case && rename.old_path.find('\\') == std::string::npos) << rename.old_path;
         RunSteps(plan.Renames(), RenameFile);
         EXPECT_EQ(folder_->Read(), ignores_case ? in_capitals(row.after) : row.after) << row.start;

@@ -544,6 +544,59 @@ TEST(RepairPlanner, JudgesEachLayoutOfOneTrack) {
     }
 }
 
+// For which names of one track a find may stand in, from what its exact names
+// hold (L live, O backup, D mod; F a folder at the live name), in a music
+// folder that spells the game's names exactly and in one that spells them
+// otherwise: only an absent name that the target needs as a source, and only
+// where the exact names neither block the track nor settle it.
+TEST(RepairPlanner, LetsAFindStandInOnlyForAnAbsentSourceOfAnUnsettledTrack) {
+    const auto track = [](std::string_view base) {
+        return *std::ranges::find_if(TrackTable, [base](const Track& t) { return t.base == base; });
+    };
+    const Track cant1 = track("mus_area_cant1"), acad = track("mus_sbat_acad");
+    const struct {
+        const char* shape;
+        const Track& track;
+        std::string held;  // of "LOD": the names that hold a file; "F" for a folder at the live name
+        Target target;
+        std::string exactly, otherwise;  // of "LOD": the names a find may stand in for
+    } rows[] = {
+        {"normal music, towards it", cant1, "L", Target::kNormal, "", ""},
+        {"normal music, towards the mod's", cant1, "L", Target::kMod, "", ""},
+        {"lost, towards the normal music", cant1, "", Target::kNormal, "LO", "LO"},
+        {"lost, towards the mod's", cant1, "", Target::kMod, "LO", "LO"},
+        {"lost with a mod name, towards the normal music", acad, "", Target::kNormal, "LO", "LO"},
+        {"lost with a mod name, towards the mod's", acad, "", Target::kMod, "LOD", "LOD"},
+        {"live and backup both", cant1, "LO", Target::kNormal, "", ""},
+        {"a folder at the live name", acad, "FD", Target::kNormal, "", ""},
+        {"all three", acad, "LOD", Target::kMod, "", ""},
+        {"the game's file alone, towards the normal music", acad, "L", Target::kNormal, "", ""},
+        {"the game's file alone, towards the mod's", acad, "L", Target::kMod, "D", "D"},
+        {"parked without the mod's file, towards the mod's", acad, "O", Target::kMod, "D", "D"},
+        {"parked with the mod's file, towards the normal music", acad, "OD", Target::kNormal, "", ""},
+        {"normal music with the mod's file, towards the mod's", acad, "LD", Target::kMod, "", ""},
+        {"the only file at the mod name, towards the normal music", acad, "D", Target::kNormal, "", "LO"},
+        {"the only file at the mod name, towards the mod's", acad, "D", Target::kMod, "", "LO"},
+    };
+    for (const auto& row : rows) {
+        repair::Seen seen;
+        for (const repair::Role role : {repair::kLive, repair::kBackup, repair::kMod})
+            if (row.held.find("LOD"[role]) != std::string::npos) seen[role].kind = NameKind::kFile;
+        if (row.held.find('F') != std::string::npos) seen[repair::kLive].kind = NameKind::kFolder;
+        const repair::Names names = repair::NamesOf(row.track);
+        const repair::TrackVerdict exact = repair::Judge(row.track, seen, names, names);
+        for (const auto& [spelling, expected] : {std::pair(repair::GameNames::kSpeltExactly, row.exactly),
+                                                 std::pair(repair::GameNames::kSpeltOtherwise, row.otherwise)}) {
+            const std::array<bool, 3> stand_ins = repair::StandInsFor(row.target, row.track, seen, exact, spelling);
+            std::string names_taken;
+            for (const repair::Role role : {repair::kLive, repair::kBackup, repair::kMod})
+                if (stand_ins[role]) names_taken += "LOD"[role];
+            EXPECT_EQ(names_taken, expected)
+                << row.shape << (spelling == repair::GameNames::kSpeltExactly ? ", spelt exactly" : ", spelt otherwise");
+        }
+    }
+}
+
 TEST(RepairPlanner, SaysWhatTheFolderHolds) {
     FolderState state = NormalMusic();
     EXPECT_EQ(repair::Summary(Look(state)), "The names are set for the normal music.");
@@ -627,6 +680,16 @@ struct Mistake {
 
 void AddFolders(FolderState& state, std::string folder) {
     for (; !folder.empty(); folder = ParentOf(folder)) state.folders.insert(folder);
+}
+
+// Each of the mod's files that `state` holds at its name moved below `folder`,
+// as unzipping the mod there leaves it: "MyMod\streamsounds\x.mod.wav".
+void ModFilesIn(FolderState& state, const std::string& folder) {
+    for (const std::string& path : AllPaths()) {
+        if (!path.ends_with(".mod.wav") || !state.files.contains(path)) continue;
+        AddFolders(state, folder + "\\" + FolderOf(path));
+        state.Apply({path, folder + "\\" + path});
+    }
 }
 
 // What of a mistake a plan leaves: all of it before any plan, the mod's files
@@ -743,13 +806,6 @@ TEST(RepairPlanner, SortsOutWhatPlayersMisplace) {
 TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
     const std::string cant1 = "streammusic\\mus_area_cant1", ahto = "streammusic\\mus_area_ahto",
                       acad = "streamsounds\\mus_sbat_acad";
-    const auto mod_in = [](FolderState& state, const std::string& folder) {
-        for (const std::string& path : AllPaths()) {
-            if (!path.ends_with(".mod.wav") || !state.files.contains(path)) continue;
-            AddFolders(state, folder + "\\" + FolderOf(path));
-            state.Apply({path, folder + "\\" + path});
-        }
-    };
     const struct {
         const char* shape;
         std::function<void(FolderState&)> make;
@@ -772,7 +828,7 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
                        "could be the game's own track too"}},
         {"a stray copy of a stock track, the mod in its own folder",
          [&](FolderState& s) {
-             mod_in(s, "MyMod");
+             ModFilesIn(s, "MyMod");
              s.files[acad + ".original.wav.wav"] = "stock copy";
          },
          {"reached"}, true, {"The names are set for the normal music.", "The mod's 7 files were found in ‹MyMod"}},
@@ -784,7 +840,7 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          {"reached"}, false, {"the mod's 7 files are not in place"}},
         {"two files that could be one mod file",
          [&](FolderState& s) {
-             mod_in(s, "MyMod");
+             ModFilesIn(s, "MyMod");
              s.files["Mod Copy\\mus_sbat_acad.mod.wav"] = "mod again";
              s.folders.insert("Mod Copy");
          },
@@ -793,7 +849,7 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
           ".mod.wav›: ‹Mod Copy\\mus_sbat_acad.mod.wav› and ‹MyMod\\streamsounds\\mus_sbat_acad.mod.wav›."}},
         {"an old look-alike in the music folder, the mod in its own folder, and a folder that cannot be read",
          [&](FolderState& s) {
-             mod_in(s, "MyMod");
+             ModFilesIn(s, "MyMod");
              s.files[acad + ".MOD.WAV"] = "old";
              s.files["Locked"] = "";
              s.listed_as["Locked"] = EntryKind::kFolder;  // listed, but it cannot be read
@@ -804,8 +860,8 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
         {"the mod unpacked twice",
          [&](FolderState& s) {
              FolderState copy = s;
-             mod_in(copy, "Mod Copy");
-             mod_in(s, "MyMod");
+             ModFilesIn(copy, "Mod Copy");
+             ModFilesIn(s, "MyMod");
              for (const auto& [path, contents] : copy.files)
                  if (path.starts_with("Mod Copy")) s.files[path] = contents;
              s.folders.insert(copy.folders.begin(), copy.folders.end());
@@ -814,15 +870,10 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
          {"Mod music is not available: 7 of the mod's files could each be one of several files, as listed."}},
         {"the game's file alone at its mod name, the mod in its own folder",
          [&](FolderState& s) {
-             std::erase_if(s.files, [](const auto& file) { return file.first.ends_with(".mod.wav"); });
+             ModFilesIn(s, "MyMod");
              s.Run(std::span(UnrenameSequence).first(1));
              s.files.erase(ahto + ".original.wav");
              s.Apply({ahto + ".wav", ahto + ".mod.wav"});
-             for (const std::string& path : AllPaths())
-                 if (path.ends_with(".mod.wav")) {
-                     AddFolders(s, "MyMod\\" + FolderOf(path));
-                     s.files["MyMod\\" + path] = "mod";
-                 }
          },
          {ahto + ".mod.wav -> " + ahto + ".wav"}, false,
          {"Mod music is not available: ‹" + ahto + ".mod.wav› is its track's only file, so choose Normal music first, "
@@ -865,14 +916,14 @@ TEST(RepairPlanner, TakesOnlyTheFindsThatSettleATrack) {
           "two music folders of one name"}},
         {"the mod's files in a folder that looks like a backup",
          [&](FolderState& s) {
-             mod_in(s, "Backup");
+             ModFilesIn(s, "Backup");
              s.files["Backup\\streammusic\\mus_area_cant1.wav"] = "stock copy";
          },
          {"reached"}, true,
          {"Mod music takes the mod's files from ‹Backup\\streammusic› and ‹Backup\\streamsounds›, which looks like a copy "
           "of the game's files: before you choose it, check that they are the mod's."}},
         {"a folder name that holds a line break",
-         [&](FolderState& s) { mod_in(s, "My\nMod \u2022 fake line"); },
+         [&](FolderState& s) { ModFilesIn(s, "My\nMod \u2022 fake line"); },
          {"reached"}, true, {"‹My\\x0AMod \u2022 fake line\\streamsounds›"}},
     };
     for (const auto& row : rows) {
@@ -983,11 +1034,7 @@ TEST(RepairPlanner, MusicFolderReachedUnderTwoNamesIsOneFolder) {
 // that comes first.
 TEST(RepairPlanner, NamesTheFilesFoundAndWhatTheyWillBecome) {
     FolderState state = NormalMusic();
-    for (const std::string& path : AllPaths()) {
-        if (!path.ends_with(".mod.wav")) continue;
-        AddFolders(state, "MyMusicMod\\" + FolderOf(path));
-        state.Apply({path, "MyMusicMod\\" + path});
-    }
+    ModFilesIn(state, "MyMusicMod");
     FolderReport report = Look(state);
     EXPECT_EQ(repair::FoundSummary(report),
               Shown("The mod's 7 files were found in ‹MyMusicMod\\streammusic› and ‹MyMusicMod\\streamsounds›."));
@@ -1053,7 +1100,7 @@ TEST(RepairOnDisk, TakesAMusicFolderReachedThroughALinkOrABindMount) {
         EXPECT_FALSE(report.music_folders_clash) << shape << ": " << Words(report.problems).front();
         EXPECT_TRUE(report.normal.Reached()) << shape;
         const game_folder::Resolution resolution = game_folder::Resolve("");
-        EXPECT_TRUE(resolution.Found()) << shape << ": " << game_folder::Lacks(resolution);
+        EXPECT_TRUE(resolution.FoundOne()) << shape << ": " << game_folder::Lacks(resolution);
         ASSERT_TRUE(report.mod.Offered()) << shape;
         RunSteps(report.mod.Renames(), RenameAsSpelt);
         EXPECT_EQ(ReadFile(Native("streamsounds\\mus_sbat_acad.wav")), "mod mus_sbat_acad") << shape;
@@ -1508,7 +1555,8 @@ TEST(RepairDialog, SaysWhyAButtonIsGreyedOutAndSharesOutTheRows) {
     FolderReport report = Look(parked);
     ASSERT_EQ(report.mod.reasons.size(), 6u);
     EXPECT_EQ(repair::GreyedOut(report, Target::kMod),
-              "Mod music is greyed out: " + repair::Sentence(report.mod.reasons[0]) + ". 5 more reasons are listed in this window.");
+              Shown("Mod music is greyed out: ‹streamsounds\\mus_sbat_acad.mod.wav› is missing: put the mod's file there "
+                    "before you switch to the mod's music. 5 more reasons are listed in this window."));
     parked.files["streamsounds\\mus_sbat_acad.mod.wav"] = "mod";
     parked.files["streamsounds\\mus_sbat_desert.mod.wav"] = "mod";
     parked.files["streamsounds\\mus_sbat_sforge.mod.wav"] = "mod";
@@ -1516,7 +1564,9 @@ TEST(RepairDialog, SaysWhyAButtonIsGreyedOutAndSharesOutTheRows) {
     parked.files["streamsounds\\mus_sbat_slehey.mod.wav"] = "mod";
     report = Look(parked);
     ASSERT_EQ(report.mod.reasons.size(), 1u);
-    EXPECT_EQ(repair::GreyedOut(report, Target::kMod), "Mod music is greyed out: " + repair::Sentence(report.mod.reasons[0]) + ".");
+    EXPECT_EQ(repair::GreyedOut(report, Target::kMod),
+              Shown("Mod music is greyed out: ‹streamsounds\\mus_sbat_valsith.mod.wav› is missing: put the mod's file "
+                    "there before you switch to the mod's music."));
 
     // Both platforms' dialogs say the same: a target reached is greyed out, and why, in the advice.
     game_folder::Resolution at_game;
@@ -1635,6 +1685,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
     FolderState parked = stock;
     parked.Run(RenameSequence);
     const std::string none_such = game_folder::Resolve(Native("no such folder").string()).error.message();
+    const std::string denied = std::make_error_code(std::errc::permission_denied).message();
     const std::string mixed = "The folder is mixed: 14 tracks set for the mod's music, 7 tracks half-way between the two.";
     struct Case {
         const char* name;
@@ -1650,6 +1701,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         bool in_downloads = false;  // started there, not in the scratch folder
         bool folder_goes = false;   // the game folder cannot be entered any more once the first dialog is up
         bool stores_first = false;  // started in the home folder
+        std::string rename_fails = {};  // the old path of the plan's rename that fails, with Permission denied
     };
     const std::vector<stores::Install> two = {{"Other", "Heroic"}, {"Game", "Steam library"}};
     const std::string pick = "pick among <root>/Other (Heroic), <root>/Game (Steam library)";
@@ -1712,6 +1764,14 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         {.name = "a folder given wins: the stores are not asked", .given = "Downloads", .answers = {kClose},
          .log = {"ask Folder: <root>/Downloads, no game folder"},
          .status = 0, .repaired = false, .installs = {{"Game", "Steam library"}}},
+        {.name = "a rename of the plan fails: said with what is left, the renames before it done",
+         .given = "Game", .answers = {kNormalMusic},
+         .log = {"ask Game folder: <root>/Game",
+                 "failure: A rename failed, so the repair stopped: streamsounds/mus_sbat_acad.original.wav -> "
+                 "streamsounds/mus_sbat_acad.wav: " + denied + "\n\nThe folder is now mixed: 15 tracks set for the "
+                 "normal music, 6 tracks half-way between the two. No file was lost or replaced. Start the repair tool "
+                 "again to finish."},
+         .status = 1, .repaired = false, .rename_fails = "streamsounds\\mus_sbat_acad.original.wav"},
     };
     const std::string arriving = "streammusic\\mus_area_ahto.mod.wav";
     for (const Case& c : cases) {
@@ -1730,11 +1790,21 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
         const flow::Stores records{[&] { return windows.FindInstalls(c.installs); }, [] { return std::string(); }};
-        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given, records, c.stores_first),
+        const auto rename = [&c](std::string_view old_path, std::string_view new_path) {
+            if (old_path == c.rename_fails)
+                throw RenameError(std::make_error_code(std::errc::permission_denied), old_path, new_path);
+            return RenameFile(old_path, new_path);
+        };
+        EXPECT_EQ(repair::RunSession(windows, c.given == "Game" ? game.root().string() : c.given, records,
+                                     c.stores_first, rename),
                   c.status);
         EXPECT_EQ(windows.log, c.log);
         FolderState expected = c.repaired ? stock : parked;
         if (c.mod_file_arrives) expected.files[arriving] = "mod";
+        if (!c.rename_fails.empty())  // the normal music's renames run folder by folder: streammusic's are done
+            for (const auto& [path, contents] : parked.files)
+                if (FolderOf(path) == "streammusic")
+                    expected.Apply({path, path.substr(0, path.find(".original.wav")) + ".wav"});
         EXPECT_EQ(game.Read(), expected);
     }
 }
