@@ -1,6 +1,7 @@
 // How Windows reads the names of a path and the entries of a listing. Plain
 // functions of names and numbers, without <windows.h>: every build's tests
-// drive them, though only the Windows build acts on them.
+// drive them, though only the Windows build acts on them. ExactPath alone asks
+// the system, and exists in the Windows build only (folder_look_win32.cpp).
 #pragma once
 
 #include <cstdint>

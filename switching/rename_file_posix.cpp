@@ -3,22 +3,15 @@
 #endif
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <climits>
-#include <cstdlib>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 #include "rename_file.hpp"
 #include "rename_posix.hpp"
