@@ -405,7 +405,8 @@ std::string HeldBack(const ClickLook& look) {
         return "Un-rename (Normal Music) would rename " + std::to_string(unrename.done) + " files and stop at " +
                PathIn(unrename.stop->old_path) + ", leaving the folder half switched.";
     }
-    return "A switch stopped part way here: neither button can complete it.";
+    return "Neither button can change anything here: the first rename of each would fail, as after a switch "
+           "that stopped part way.";
 }
 
 }  // namespace vornhaskel::repair

@@ -241,7 +241,8 @@ class GtkProgram(ProgramCases, unittest.TestCase):
             half[gamefolder.backup("streammusic", base)] = half.pop(gamefolder.live("streammusic", base))
         no_mod = ("The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks "
                   "and stop, leaving the game without music.")
-        stopped = "A switch stopped part way here: neither button can complete it."
+        stopped = ("Neither button can change anything here: the first rename of each would fail, as after a "
+                   "switch that stopped part way.")
         for name, files, reason, key in (("mod music", gamefolder.mod_active(normal), None, None),
                                          ("the mod's files not in place", stock, no_mod, "Return"),
                                          ("half switched", half, stopped, "Escape")):

@@ -412,7 +412,8 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         cases = (
             (stock, "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks "
                     "and stop, leaving the game without music."),
-            (half, "A switch stopped part way here: neither button can complete it."))
+            (half, "Neither button can change anything here: the first rename of each would fail, as after a "
+                   "switch that stopped part way."))
         for before, why in cases:
             with self.subTest(why=why):
                 shutil.rmtree(game, ignore_errors=True)
