@@ -27,9 +27,7 @@ std::wstring FullWidePath(const std::wstring& given, std::error_code& error) {
     }
 }
 
-}  // namespace
 
-namespace {
 
 // ExactPath in UTF-8, for a path with a name that the rules would change, which
 // starts at `first`: the folder above that name made full by the rules, which

@@ -389,9 +389,13 @@ std::string HeldBack(const ClickLook& look) {
         return "The " + std::string(look.unlisted.front()) +
                " folder is missing or cannot be read, so a click would fail or stop part way.";
     if (const ButtonLook& rename = look.rename; rename.outcome == kStopsPartWay) {
-        if (rename.done >= kTrackCount)
+        if (rename.done == kTrackCount)
             return "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and "
                    "stop, leaving the game without music.";
+        if (rename.done > kTrackCount)
+            return "The mod's 7 files are not all in place: Rename (Enable-Mod) would put away the game's 21 tracks, "
+                   "put " + std::to_string(rename.done - kTrackCount) + " of the mod's files in their place and stop, "
+                   "leaving the game without music on " + std::to_string(2 * kTrackCount - rename.done) + " tracks.";
         return "Rename (Enable-Mod) would put away " + std::to_string(rename.done) +
                " of the game's tracks and stop at " + PathIn(rename.stop->old_path) +
                ", leaving the game without them.";

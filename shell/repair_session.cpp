@@ -49,8 +49,9 @@ int RunSession(RepairWindows& windows, const std::string& given, const flow::Sto
     for (;;) {
         const flow::Opened opened = flow::Open(windows, place, enter, false);
         if (!opened.resolution) {
-            // Back to the folder last shown, unless that is the one that just failed: it would fail again.
-            if (!shown || shown->folder == opened.failed) return EXIT_FAILURE;
+            // Back to the folder last shown, unless that is the one that just failed,
+            // or the game folder it leads to: it would fail again.
+            if (!shown || place.folder == shown->folder || opened.failed == shown->folder) return EXIT_FAILURE;
             place = *shown;
             continue;
         }

@@ -330,6 +330,13 @@ TEST(ClickLook, SaysWhatHoldsTheClickBack) {
               "The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and stop, "
               "leaving the game without music.");
 
+    // Two of the mod's files moved in, then the third missing: the other tracks go quiet.
+    FolderState no_desert_mod = NormalMusic();
+    no_desert_mod.files.erase("streamsounds\\mus_sbat_desert.mod.wav");
+    EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(no_desert_mod))),
+              "The mod's 7 files are not all in place: Rename (Enable-Mod) would put away the game's 21 tracks, put 2 "
+              "of the mod's files in their place and stop, leaving the game without music on 19 tracks.");
+
     FolderState no_ahto_mod = NormalMusic();
     no_ahto_mod.files.erase("streammusic\\mus_area_ahto.mod.wav");
     EXPECT_EQ(repair::HeldBack(LookBeforeClick(NamesOf(no_ahto_mod))),
@@ -1738,6 +1745,13 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
          {"ask Game folder: <root>/Game", "ask Game folder: <root>/Game, changed"}, 0, false, true},
         {.name = "the folder on the screen gone (a card taken out), the chooser cancelled: the tool ends",
          .given = "Game", .answers = {kChoose}, .chosen = {"", ""},
+         .log = {"ask Game folder: <root>/Game", "choose at <root>/Game",
+                 "failure: Cannot open the folder <root>/Game: " +
+                     std::make_error_code(std::errc::permission_denied).message(),
+                 "choose at <root>"},
+         .status = 1, .repaired = false, .folder_goes = true},
+        {.name = "the folder above the game folder shown, then the game folder gone, the chooser cancelled: the tool ends",
+         .given = "", .answers = {kChoose}, .chosen = {"", ""},
          .log = {"ask Game folder: <root>/Game", "choose at <root>/Game",
                  "failure: Cannot open the folder <root>/Game: " +
                      std::make_error_code(std::errc::permission_denied).message(),
