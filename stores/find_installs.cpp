@@ -31,6 +31,13 @@ using game_folder::kSeparators;
 // itself, or one folder in it, where some ports keep their data.
 constexpr int kSteamInstallDepth = 1;
 
+// A port that keeps the game's data one level down keeps it beside little
+// else: its own program, a folder of libraries or two. An install folder with
+// more folders than this, neither music folder among them, holds a game of its
+// own, and what is below it is not looked over: on a cold drive each listing
+// costs a read of its own.
+constexpr std::size_t kMostFoldersAroundData = 3;
+
 bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
     return std::ranges::all_of(kMusicFolders, [&](std::string_view music) {
         return std::ranges::any_of(entries, [music](const FolderEntry& entry) {
@@ -42,16 +49,20 @@ bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
 // Whether `folder`, or a folder up to `depth` levels below it, holds entries
 // named as both music folders, through the lighter listing. To the
 // resolution's own depth it passes by no folder that the resolution would
-// find, as it enters every folder that the resolution enters; most installs
-// are of other games, and are done with here.
-bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth) {
+// find, as it enters every folder that the resolution enters, but where
+// `most_folders` is set: a folder with more folders than that is not entered.
+// Most installs are of other games, and are done with here.
+bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth, std::size_t most_folders) {
     std::error_code error;
     const std::vector<FolderEntry> entries = list_names(folder, error);
     if (error) return false;
     if (HoldsBothMusicFolders(entries)) return true;
-    return depth > 0 && std::ranges::any_of(entries, [&](const FolderEntry& entry) {
-               return entry.kind == EntryKind::kFolder && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1);
-           });
+    const auto is_folder = [](const FolderEntry& entry) { return entry.kind == EntryKind::kFolder; };
+    if (depth <= 0 || (most_folders > 0 && std::size_t(std::ranges::count_if(entries, is_folder)) > most_folders))
+        return false;
+    return std::ranges::any_of(entries, [&](const FolderEntry& entry) {
+        return is_folder(entry) && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1, most_folders);
+    });
 }
 
 // Adds `path` to the sorted `seen`; false where it was there already.
@@ -68,9 +79,11 @@ public:
         : places_(places), list_names_(places.list_names ? places.list_names : places.list) {}
 
     // Resolves the place `path` (already its real path where `real` says so), if
-    // it or a folder up to `depth` levels below it holds both music folders, and
+    // it or a folder up to `depth` levels below it holds both music folders (no
+    // folder with more than `most_folders` folders entered, where it is set), and
     // keeps the game folder found, unless it is kept already.
-    void Consider(const std::string& path, bool real, std::string_view where, int depth = game_folder::kDepthBelow) {
+    void Consider(const std::string& path, bool real, std::string_view where, int depth = game_folder::kDepthBelow,
+                  std::size_t most_folders = 0) {
         if (!IsFullPath(path)) return;
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);
@@ -78,7 +91,7 @@ public:
         // A music folder given leads to the folder above it.
         const std::size_t name = place.find_last_of(kSeparators) + 1;
         if (!IsMusicFolderName(std::string_view(place).substr(name)) &&
-            !MayLeadToGame(list_names_, place, depth))
+            !MayLeadToGame(list_names_, place, depth, most_folders))
             return;
         const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
         if (!resolution.Found()) return;
@@ -98,7 +111,8 @@ public:
         SortByName(games);
         for (const FolderEntry& game : games)
             if (game.kind != EntryKind::kFile)
-                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth);
+                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth,
+                         kMostFoldersAroundData);
     }
 
     std::vector<Install> Take() { return std::move(installs_); }

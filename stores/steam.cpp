@@ -56,7 +56,7 @@ std::vector<std::string> SteamLibraries(const Places& places) {
         for (const char* record : {"config", "steamapps"}) {
             const std::string folder = FolderNamed(places, installation, record);
             std::string text;
-            if (folder.empty() || !ReadRecord(Join(folder, "libraryfolders.vdf"), kLargestRecord, text)) continue;
+            if (folder.empty() || !ReadRecord(places, Join(folder, "libraryfolders.vdf"), kLargestRecord, text)) continue;
             for (const std::string& library : key_values::LibraryPaths(text)) add(library);
         }
     }
