@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     places = stores::ThisMachine();
     places.home = (folder.root() / "home").string();
     places.environment = [](std::string_view) { return std::string(); };
-    places.media_root = (folder.root() / "media").string();
+    places.media_roots = {(folder.root() / "media").string()};
 
     Counts look, bare;
     stores::FindInstalls(Counting(places, look));

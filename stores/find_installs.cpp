@@ -130,9 +130,10 @@ private:
 
 std::vector<Install> FindInstalls(const Places& places) {
     Collector collector(places);
-    for (const std::string& library : SteamLibraries(places)) collector.ConsiderLibrary(library);
+    std::vector<std::string> missing;
+    for (const std::string& library : SteamLibraries(places, &missing)) collector.ConsiderLibrary(library);
 #ifndef _WIN32
-    for (const std::string& library : RemovableLibraries(places)) collector.ConsiderLibrary(library);
+    for (const std::string& library : RemovableLibraries(places, missing)) collector.ConsiderLibrary(library);
 #endif
     for (const std::string& folder : GogRegistryFolders(places)) collector.Consider(folder, false, "GOG");
 #ifndef _WIN32
@@ -146,10 +147,11 @@ std::vector<Install> FindInstalls(const Places& places) {
 std::vector<Install> FindInstalls() { return FindInstalls(ThisMachine()); }
 
 std::string FirstSteamCommon(const Places& places) {
-    for (const std::string& library : SteamLibraries(places))
+    std::vector<std::string> missing;
+    for (const std::string& library : SteamLibraries(places, &missing))
         if (std::string common = CommonOf(places, library); !common.empty()) return common;
 #ifndef _WIN32
-    for (const std::string& library : RemovableLibraries(places))
+    for (const std::string& library : RemovableLibraries(places, missing))
         if (std::string common = CommonOf(places, library); !common.empty()) return common;
 #endif
     return {};

@@ -35,7 +35,8 @@ struct Places {
     std::function<std::string(std::string_view name)> environment;
     RegistryValue registry_value;     // empty where there is no registry
     RegistrySubKeys registry_subkeys;  // empty where there is no registry
-    std::string media_root;           // where Linux mounts removable drives ("/run/media")
+    // Where Linux mounts removable drives: "/run/media", and "/media" where Debian and Ubuntu do.
+    std::vector<std::string> media_roots;
     ListFunction list;                // how folders are listed (needed): ListFolder on this machine
     // How the folders of an install are looked over before one is resolved: a
     // listing that may take a folder on another drive for a plain one, and so

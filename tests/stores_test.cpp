@@ -290,7 +290,7 @@ public:
     stores::Places Places(const FakeRegistry& registry, const std::map<std::string, std::string>& environment) const {
         stores::Places places;
         places.home = At("home").string();
-        places.media_root = At("media").string();
+        places.media_roots = {At("media").string(), At("debian-media").string()};
         places.environment = [this, environment](std::string_view name) {
             const auto value = environment.find(std::string(name));
             return value == environment.end() ? std::string() : Expand(value->second, scratch_.root().string());
@@ -417,6 +417,24 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
           {"media/deck/Disk/SteamLibrary/steamapps/common/Game", "Steam library"},
           {"media/mmcblk0p1/steamapps/common/Game", "Steam library"}},
          "media/USB/SteamLibrary/steamapps/common", true},
+        {"drives where Debian and Ubuntu mount them, as at the other media root",
+         {"game debian-media/player/USB/SteamLibrary/steamapps/common/Game",
+          "game debian-media/Card/steamapps/common/Game", "game media/deck/Disk/steamapps/common/Game"},
+         {}, {}, {},
+         {{"media/deck/Disk/steamapps/common/Game", "Steam library"},
+          {"debian-media/Card/steamapps/common/Game", "Steam library"},
+          {"debian-media/player/USB/SteamLibrary/steamapps/common/Game", "Steam library"}},
+         "media/deck/Disk/steamapps/common", true},
+        {"a library one folder deeper below a drive's label, the record naming its old mount point",
+         {"game debian-media/player/Disk/Games/SteamLibrary/steamapps/common/Game",
+          "game media/player/Other/Stuff/SteamLibrary/steamapps/common/Game",
+          "game media/player/Card/Old Library/steamapps/common/Game"},
+         {{In(kSteam, "config/libraryfolders.vdf"),
+           R"("libraryfolders" { "1" { "path" "@/media/old/Games/SteamLibrary" } "2" { "path" "@/gone/old library/" } })"}},
+         {}, {},
+         {{"media/player/Card/Old Library/steamapps/common/Game", "Steam library"},
+          {"debian-media/player/Disk/Games/SteamLibrary/steamapps/common/Game", "Steam library"}},
+         "media/player/Card/Old Library/steamapps/common", true},
         {"a card that the record names too, counted once", {"game media/deck/Card/steamapps/common/Game"},
          {{In(kSteam, "config/libraryfolders.vdf"), R"("libraryfolders" { "1" { "path" "@/media/deck/Card" } })"}},
          {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common"},
