@@ -14,15 +14,25 @@ namespace {
 
 // Whether the music folders of a game folder hold one of the managed names, in
 // any case, a doubled ".wav" allowed: a game of the same engine has the same
-// music folders, with other names in them.
-bool HoldsManagedName(const Places& places, const std::string& game) {
+// music folders, with other names in them. Where `game_only`, the mod's names
+// alone do not count: a music folder of the mod's own download holds them.
+bool HoldsManagedName(const Places& places, const std::string& game, bool game_only = false) {
     for (const FolderEntry& music : FoldersIn(places, game)) {
         if (!IsMusicFolderName(music.name)) continue;
         std::error_code error;
         const ManagedNames names = ManagedNamesIn(places.list(Join(game, music.name), error));
-        if (names.game || names.mod) return true;
+        if (names.game || (names.mod && !game_only)) return true;
     }
     return false;
+}
+
+// Whether every music folder of a game folder can be listed and holds nothing.
+bool MusicFoldersEmpty(const Places& places, const std::string& game) {
+    return std::ranges::all_of(FoldersIn(places, game), [&](const FolderEntry& music) {
+        if (!IsMusicFolderName(music.name)) return true;
+        std::error_code error;
+        return places.list(Join(game, music.name), error).empty() && !error;
+    });
 }
 
 using game_folder::kSeparators;
@@ -52,16 +62,20 @@ bool HoldsBothMusicFolders(const std::vector<FolderEntry>& entries) {
 // find, as it enters every folder that the resolution enters, but where
 // `most_folders` is set: a folder with more folders than that is not entered.
 // Most installs are of other games, and are done with here.
-bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth, std::size_t most_folders) {
+// The folders that hold one music folder alone are added to `lone`.
+bool MayLeadToGame(const ListFunction& list_names, const std::string& folder, int depth, std::size_t most_folders,
+                   std::vector<std::string>& lone) {
     std::error_code error;
     const std::vector<FolderEntry> entries = list_names(folder, error);
     if (error) return false;
     if (HoldsBothMusicFolders(entries)) return true;
+    if (std::ranges::any_of(entries, [](const FolderEntry& entry) { return IsMusicFolderName(entry.name); }))
+        lone.push_back(folder);
     const auto is_folder = [](const FolderEntry& entry) { return entry.kind == EntryKind::kFolder; };
     if (depth <= 0 || (most_folders > 0 && std::size_t(std::ranges::count_if(entries, is_folder)) > most_folders))
         return false;
     return std::ranges::any_of(entries, [&](const FolderEntry& entry) {
-        return is_folder(entry) && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1, most_folders);
+        return is_folder(entry) && MayLeadToGame(list_names, Join(folder, entry.name), depth - 1, most_folders, lone);
     });
 }
 
@@ -90,14 +104,23 @@ public:
         if (error || place.empty() || !IsUtf8(place) || !FirstTime(looked_at_, place)) return;
         // A music folder given leads to the folder above it.
         const std::size_t name = place.find_last_of(kSeparators) + 1;
+        std::vector<std::string> lone;
         if (!IsMusicFolderName(std::string_view(place).substr(name)) &&
-            !MayLeadToGame(list_names_, place, depth, most_folders))
+            !MayLeadToGame(list_names_, place, depth, most_folders, lone)) {
+            // A music folder gone: the other one still holds the game's own names.
+            for (const std::string& folder : lone)
+                if (IsUtf8(folder) && HoldsManagedName(places_, folder, true) && FirstTime(games_, folder))
+                    broken_.push_back({folder, std::string(where)});
             return;
+        }
         const game_folder::Resolution resolution = game_folder::Resolve(place, places_.list);
         if (!resolution.Found()) return;
         const std::string& game = resolution.found.front();
-        if (!IsUtf8(game) || !FirstTime(games_, game) || !HoldsManagedName(places_, game)) return;
-        installs_.push_back({game, std::string(where)});
+        if (!IsUtf8(game) || !FirstTime(games_, game)) return;
+        if (HoldsManagedName(places_, game))
+            installs_.push_back({game, std::string(where)});
+        else if (MusicFoldersEmpty(places_, game))  // every track deleted; a sister game holds tracks of its own
+            broken_.push_back({game, std::string(where)});
     }
 
     // Each folder of a library's steamapps/common.
@@ -115,7 +138,10 @@ public:
                          kMostFoldersAroundData);
     }
 
-    std::vector<Install> Take() { return std::move(installs_); }
+    std::vector<Install> Take(std::vector<Install>* broken) {
+        if (broken != nullptr) *broken = std::move(broken_);
+        return std::move(installs_);
+    }
 
 private:
     const Places& places_;
@@ -124,11 +150,12 @@ private:
     std::vector<std::string> looked_at_;
     std::vector<std::string> games_;
     std::vector<Install> installs_;
+    std::vector<Install> broken_;
 };
 
 }  // namespace
 
-std::vector<Install> FindInstalls(const Places& places) {
+std::vector<Install> FindInstalls(const Places& places, std::vector<Install>* broken) {
     Collector collector(places);
     std::vector<std::string> missing;
     for (const std::string& library : SteamLibraries(places, &missing)) collector.ConsiderLibrary(library);
@@ -141,7 +168,15 @@ std::vector<Install> FindInstalls(const Places& places) {
     for (const std::string& folder : LutrisFolders(places)) collector.Consider(folder, false, "Lutris");
     for (const std::string& folder : WineFolders(places)) collector.Consider(folder, false, "Wine");
 #endif
-    return collector.Take();
+    return collector.Take(broken);
+}
+
+std::vector<Install> FindInstalls(const Places& places) { return FindInstalls(places, nullptr); }
+
+Found FindInstallsAndBroken() {
+    Found found;
+    found.installs = FindInstalls(ThisMachine(), &found.broken);
+    return found;
 }
 
 std::vector<Install> FindInstalls() { return FindInstalls(ThisMachine()); }

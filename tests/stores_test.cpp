@@ -211,6 +211,8 @@ public:
     //   "shouting P"  its music folders and one managed name in capitals, with a doubled .wav
     //   "sister P"    a game of the same engine: both music folders, none of the managed names
     //   "download P"  the mod's own download: the mod's names alone
+    //   "half P"      the game folder with its streamsounds folder gone
+    //   "emptied P"   the game folder with every track deleted: both music folders, empty
     //   "dir P"       an empty folder
     //   "link P -> T" a symbolic link at P to T, both below the scratch folder
     //   "pipe P"      a named pipe, on POSIX
@@ -232,6 +234,13 @@ public:
             files("streammusic", "streamsounds", {"streammusic/mus_theme_main.wav", "streamsounds/mus_bat_final.wav"});
         } else if (kind == "download") {
             files("streammusic", "streamsounds", {"streammusic/mus_area_ahto.mod.wav"});
+        } else if (kind == "half") {
+            std::vector<std::string> names;
+            for (const auto& [name, contents] : NormalMusic().files) names.push_back(Native(name).generic_string());
+            files("streammusic", "streamsounds", names);
+            fs::remove_all(At(path) / "streamsounds");
+        } else if (kind == "emptied") {
+            files("streammusic", "streamsounds", {});
         } else if (kind == "dir") {
             fs::create_directories(At(path));
         } else if (kind == "link") {
@@ -349,6 +358,7 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         std::vector<Install> found;  // below the scratch folder
         std::string first_common;    // below the scratch folder, "" for none
         bool posix_only = false;     // the stores of Linux alone; links, pipes, names that are no UTF-8
+        std::vector<Install> broken = {};  // found not whole, below the scratch folder
     } rows[] = {
         {"nothing installed", {"dir home/Documents"}, {}, {}, {}, {}, ""},
         {"Steam in the XDG data folder", {"game xdg/Steam/steamapps/common/Game", "sister " + In(kCommon, "Other")},
@@ -438,6 +448,16 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         {"a card that the record names too, counted once", {"game media/deck/Card/steamapps/common/Game"},
          {{In(kSteam, "config/libraryfolders.vdf"), R"("libraryfolders" { "1" { "path" "@/media/deck/Card" } })"}},
          {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common"},
+        {"game folders that the records lead to, not whole; a sister game and the mod's download are none",
+         {"half " + In(kCommon, "Half"), "emptied " + In(kCommon, "Emptied"), "half " + In(kCommon, "Port/data"),
+          "sister " + In(kCommon, "Sister"), "download " + In(kCommon, "Download"), "emptied home/Games/Heroic/Game"},
+         {{"home/.config/heroic/gog_store/installed.json", R"({"installed": [{"install_path": "@/home/Games/Heroic/Game"}]})"}},
+         {}, {}, {}, kCommon, true,
+         {{In(kCommon, "Emptied"), "Steam library"}, {In(kCommon, "Half"), "Steam library"},
+          {In(kCommon, "Port/data"), "Steam library"}, {"home/Games/Heroic/Game", "Heroic"}}},
+        {"a game folder whole beside one not whole",
+         {"game " + In(kCommon, "Game"), "half " + In(kCommon, "Half")}, {}, {}, {},
+         {{In(kCommon, "Game"), "Steam library"}}, kCommon, true, {{In(kCommon, "Half"), "Steam library"}}},
         {"Heroic", {"game home/Games/Heroic/Game"},
          {{"home/.config/heroic/gog_store/installed.json",
            R"({"installed": [{"platform": "windows", "install_path": "@/home/Games/Heroic/Gone"},
@@ -535,9 +555,12 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         const stores::Places places = home.Places(registry, row.environment);
         const FolderState before = home.Read();
 
-        std::vector<Install> expected;
+        std::vector<Install> expected, expected_broken, broken;
         for (const Install& install : row.found) expected.push_back({home.Real(install.folder), install.where});
+        for (const Install& install : row.broken) expected_broken.push_back({home.Real(install.folder), install.where});
         EXPECT_EQ(stores::FindInstalls(places), expected) << row.shape;
+        EXPECT_EQ(stores::FindInstalls(places, &broken), expected) << row.shape;
+        EXPECT_EQ(broken, expected_broken) << row.shape;
         EXPECT_EQ(stores::FirstSteamCommon(places), row.first_common.empty() ? "" : home.Real(row.first_common))
             << row.shape;
         EXPECT_EQ(home.Read(), before) << row.shape << ": something was written";
