@@ -2,7 +2,10 @@
 // three Steam installations (two of them links to the first), six libraries
 // (two of them missing), 300 installed games of 20 folders each, one of them
 // the game, and records of Heroic and Lutris; against one bare resolution of
-// the game folder. Both on tmpfs. Ends with "stores/bare ratio: X.XX" (medians).
+// the game folder. Both on tmpfs. Before the times, what one look costs per
+// installed game: the folder listings and the records opened, counted through
+// the places' own functions, beside those of the bare resolution. Ends with
+// "stores/bare ratio: X.XX" (medians).
 //
 //   stores_bench [benchmark options]
 //   stores_bench --make DIR    writes the home to DIR/home, its drives to DIR/media, and ends
@@ -22,6 +25,7 @@ using namespace vornhaskel;
 namespace fs = test::fs;
 
 constexpr int kGames = 300;
+constexpr int kOthers = 10;  // Heroic's and Lutris's
 constexpr int kGame = 150;  // the one that is the game
 
 std::string Library(const fs::path& root, int i) {
@@ -98,6 +102,29 @@ fs::path MakeHome(const fs::path& root) {
 stores::Places places;
 std::string game;
 
+// What one look did through the places given.
+struct Counts {
+    int listings = 0;
+    int records = 0;
+};
+
+// `counted` with its list functions and record reads counted in `counts`.
+stores::Places Counting(stores::Places counted, Counts& counts) {
+    const auto count_list = [&counts](ListFunction list) {
+        return [&counts, list](std::string_view folder, std::error_code& error) {
+            ++counts.listings;
+            return list(folder, error);
+        };
+    };
+    counted.list = count_list(counted.list);
+    counted.list_names = count_list(counted.list_names ? counted.list_names : counted.list);
+    counted.read = [&counts](std::string_view path, std::size_t limit, std::string& contents) {
+        ++counts.records;
+        return stores::ReadRecord(path, limit, contents);
+    };
+    return counted;
+}
+
 void FindInstalls(benchmark::State& state) {
     for (auto _ : state) {
         const std::vector<stores::Install> installs = stores::FindInstalls(places);
@@ -129,7 +156,15 @@ int main(int argc, char** argv) {
     places = stores::ThisMachine();
     places.home = (folder.root() / "home").string();
     places.environment = [](std::string_view) { return std::string(); };
-    places.media_root = (folder.root() / "media").string();
+    places.media_roots = {(folder.root() / "media").string()};
+
+    Counts look, bare;
+    stores::FindInstalls(Counting(places, look));
+    game_folder::Resolve(game, Counting(places, bare).list);
+    std::printf("per installed game (%d): %.2f listings, %.2f records opened (the whole look: %d listings, %d records; "
+                "a bare resolution: %d listings)\n",
+                kGames + kOthers, double(look.listings) / (kGames + kOthers), double(look.records) / (kGames + kOthers),
+                look.listings, look.records, bare.listings);
 
     MedianReporter reporter;
     RunInterleaved(argc, argv, reporter);

@@ -427,6 +427,11 @@ std::string FoundWhere(std::string_view folder, std::string_view store) {
     return repair::FullPathIn(folder) + " (" + std::string(store) + ")";
 }
 
+std::string NotWhole(std::string_view folder, std::string_view store) {
+    return "The game folder " + FoundWhere(folder, store) +
+           " is not whole: let the store verify the game's files, after Normal music where the mod's music is on.";
+}
+
 std::string InstallsFound(std::size_t count) {
     return "The game is installed in " + std::to_string(count) + " folders. Choose the one to use:";
 }

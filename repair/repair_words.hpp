@@ -104,6 +104,11 @@ std::string FolderLine(const Resolution& resolution);
 // lists it: "PATH (Steam library)".
 std::string FoundWhere(std::string_view folder, std::string_view store);
 
+// A game folder that a store's record leads to but that is not whole, in one
+// sentence: "The game folder PATH (Steam library) is not whole: ...", with what
+// to do about it.
+std::string NotWhole(std::string_view folder, std::string_view store);
+
 // The lead of the choice among the game folders that the stores' records lead
 // to: "The game is installed in 2 folders. Choose the one to use:".
 std::string InstallsFound(std::size_t count);

@@ -27,8 +27,15 @@ std::string FirstChooserFolder(const Stores& stores, const std::string& otherwis
     return library.empty() ? otherwise : library;
 }
 
-bool FromTheStores(FolderWindows& windows, const std::vector<stores::Install>& installs, const Stores& stores,
+bool FromTheStores(FolderWindows& windows, const stores::Found& found, const Stores& stores,
                    const std::string& otherwise, stores::Install& place) {
+    const std::vector<stores::Install>& installs = found.installs;
+    if (installs.empty() && !found.broken.empty()) {
+        std::string text;
+        for (const stores::Install& broken : found.broken)
+            text += (text.empty() ? "" : "\n") + game_folder::NotWhole(broken.folder, broken.where);
+        windows.Tell(text, false);
+    }
     if (installs.size() == 1) place = installs.front();
     while (installs.size() > 1) {
         const std::optional<std::size_t> picked = windows.ChooseInstall(installs);

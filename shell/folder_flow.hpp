@@ -38,7 +38,7 @@ public:
 
 // What the stores' records say, on this machine unless a test answers.
 struct Stores {
-    std::function<std::vector<stores::Install>()> find_installs = [] { return stores::FindInstalls(); };
+    std::function<stores::Found()> find_installs = [] { return stores::FindInstallsAndBroken(); };
     std::function<std::string()> first_library = [] { return stores::FirstSteamCommon(); };
 };
 
@@ -50,11 +50,12 @@ std::string WhereFound(const std::vector<stores::Install>& installs);
 // library's game folders, else `otherwise`. The same from both tools.
 std::string FirstChooserFolder(const Stores& stores, const std::string& otherwise);
 
-// The folder that `installs` lead to, in `place`: the one found, the one the
-// player picks among several, or the folder chosen instead, the chooser opened
-// at FirstChooserFolder. Cancel in the choice gives false; no install leaves
-// `place` as it is.
-bool FromTheStores(FolderWindows& windows, const std::vector<stores::Install>& installs, const Stores& stores,
+// The folder that the installs found lead to, in `place`: the one found, the
+// one the player picks among several, or the folder chosen instead, the
+// chooser opened at FirstChooserFolder. Cancel in the choice gives false; no
+// install leaves `place` as it is, and names first each game folder found not
+// whole, in one message.
+bool FromTheStores(FolderWindows& windows, const stores::Found& found, const Stores& stores,
                    const std::string& otherwise, stores::Install& place);
 
 // Makes a folder, a full path, the working directory; the system's error where it cannot.

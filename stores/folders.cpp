@@ -32,6 +32,10 @@ std::string CommonOf(const Places& places, std::string_view library) {
     return common.empty() ? std::string() : RealPath(common, error);
 }
 
+bool ReadRecord(const Places& places, std::string_view path, std::size_t limit, std::string& contents) {
+    return places.read ? places.read(path, limit, contents) : ReadRecord(path, limit, contents);
+}
+
 bool IsFullPath(std::string_view path) {
 #ifdef _WIN32
     return path.starts_with("\\\\") || (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'));

@@ -9,9 +9,9 @@ namespace {
 constexpr std::size_t kLargestRecord = 64 << 20;
 
 // Heroic's list of the GOG games it installed: {"installed": [{"install_path": PATH, ...}, ...]}.
-void AddInstalled(const std::string& record, std::vector<std::string>& folders) {
+void AddInstalled(const Places& places, const std::string& record, std::vector<std::string>& folders) {
     std::string text;
-    if (!ReadRecord(record, kLargestRecord, text)) return;
+    if (!ReadRecord(places, record, kLargestRecord, text)) return;
     JsonParser* parser = json_parser_new();
     GError* error = nullptr;
     if (json_parser_load_from_data(parser, text.data(), static_cast<gssize>(text.size()), &error)) {
@@ -40,7 +40,7 @@ std::vector<std::string> HeroicFolders(const Places& places) {
     std::vector<std::string> folders;
     std::vector<std::string> configs = XdgFolders(places, "XDG_CONFIG_HOME", ".config");
     if (!places.home.empty()) configs.push_back(Join(places.home, ".var/app/com.heroicgameslauncher.hgl/config"));
-    for (const std::string& config : configs) AddInstalled(Join(config, "heroic/gog_store/installed.json"), folders);
+    for (const std::string& config : configs) AddInstalled(places, Join(config, "heroic/gog_store/installed.json"), folders);
     return folders;
 }
 

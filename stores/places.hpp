@@ -35,12 +35,15 @@ struct Places {
     std::function<std::string(std::string_view name)> environment;
     RegistryValue registry_value;     // empty where there is no registry
     RegistrySubKeys registry_subkeys;  // empty where there is no registry
-    std::string media_root;           // where Linux mounts removable drives ("/run/media")
+    // Where Linux mounts removable drives: "/run/media", and "/media" where Debian and Ubuntu do.
+    std::vector<std::string> media_roots;
     ListFunction list;                // how folders are listed (needed): ListFolder on this machine
     // How the folders of an install are looked over before one is resolved: a
     // listing that may take a folder on another drive for a plain one, and so
     // costs less (ListNames on this machine); `list` where it is empty.
     ListFunction list_names;
+    // How a store's record is read: ReadRecord where it is empty.
+    std::function<bool(std::string_view path, std::size_t limit, std::string& contents)> read;
 };
 
 // This machine's places.
@@ -61,5 +64,8 @@ std::vector<FolderEntry> ListNames(std::string_view folder, std::error_code& err
 // The whole of a store's record, a regular file opened only to be read; false
 // where it cannot be read or is larger than `limit` bytes.
 bool ReadRecord(std::string_view path, std::size_t limit, std::string& contents);
+
+// ReadRecord, through `places.read` where it is set.
+bool ReadRecord(const Places& places, std::string_view path, std::size_t limit, std::string& contents);
 
 }  // namespace vornhaskel::stores

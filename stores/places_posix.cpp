@@ -42,7 +42,7 @@ Places ThisMachine() {
     Places places;
     places.home = Home();
     places.environment = Environment;
-    places.media_root = "/run/media";
+    places.media_roots = {"/run/media", "/media"};
     places.list = ListFolder;
     places.list_names = ListNames;
     return places;

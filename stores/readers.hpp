@@ -32,8 +32,10 @@ std::vector<FolderEntry> FoldersIn(const Places& places, std::string_view folder
 std::string FolderNamed(const Places& places, std::string_view folder, std::string_view name);
 
 // Each Steam library once, by its real path, in the order found: each Steam
-// installation's own folder, then the libraries its records name.
-std::vector<std::string> SteamLibraries(const Places& places);
+// installation's own folder, then the libraries its records name. Where
+// `missing` is given, the full paths that a record names but that lead
+// nowhere (a drive mounted elsewhere now) are added to it.
+std::vector<std::string> SteamLibraries(const Places& places, std::vector<std::string>* missing = nullptr);
 
 
 // The steamapps/common folder of a library, by its real path; "" for none.
@@ -44,9 +46,11 @@ std::vector<std::string> GogRegistryFolders(const Places& places);
 
 // The stores of Linux alone, which the Windows programs carry nothing of.
 #ifndef _WIN32
-// Each folder with a steamapps folder at the media root's */ and */*/, or in
-// their SteamLibrary folders, by its real path.
-std::vector<std::string> RemovableLibraries(const Places& places);
+// Each folder with a steamapps folder at each media root's */ and */*/, or in
+// their SteamLibrary folders, by its real path; and where a record names a
+// library that is not there (`missing`, from SteamLibraries), the folder at the
+// last one or two names of its path below each of those drives.
+std::vector<std::string> RemovableLibraries(const Places& places, const std::vector<std::string>& missing);
 
 std::vector<std::string> HeroicFolders(const Places& places);
 std::vector<std::string> LutrisFolders(const Places& places);

@@ -39,25 +39,27 @@ std::vector<std::string> SteamRoots(const Places& places) {
 
 }  // namespace
 
-std::vector<std::string> SteamLibraries(const Places& places) {
+std::vector<std::string> SteamLibraries(const Places& places, std::vector<std::string>* missing) {
     std::vector<std::string> libraries;
-    const auto add = [&](std::string_view library) {
+    const auto add = [&](std::string_view library, bool recorded) {
         if (!IsFullPath(library)) return false;
         std::error_code error;
         std::string real = RealPath(library, error);
+        if (error && recorded && missing != nullptr && std::ranges::find(*missing, library) == missing->end())
+            missing->emplace_back(library);
         if (error || !IsUtf8(real) || std::ranges::find(libraries, real) != libraries.end()) return false;
         libraries.push_back(std::move(real));
         return true;
     };
     for (const std::string& root : SteamRoots(places)) {
-        if (root.empty() || !add(root)) continue;
+        if (root.empty() || !add(root, false)) continue;
         const std::string installation = libraries.back();
         // Either record may be missing, stale or cut short: the libraries of both count.
         for (const char* record : {"config", "steamapps"}) {
             const std::string folder = FolderNamed(places, installation, record);
             std::string text;
-            if (folder.empty() || !ReadRecord(Join(folder, "libraryfolders.vdf"), kLargestRecord, text)) continue;
-            for (const std::string& library : key_values::LibraryPaths(text)) add(library);
+            if (folder.empty() || !ReadRecord(places, Join(folder, "libraryfolders.vdf"), kLargestRecord, text)) continue;
+            for (const std::string& library : key_values::LibraryPaths(text)) add(library, true);
         }
     }
     return libraries;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "places.hpp"
@@ -27,8 +28,23 @@ struct Install {
 
 // Every game folder that the stores' records lead to, each once by its real
 // path: in the order of the stores above, and within one store's folder by name.
+// Where `broken` is given, it gets the game folders that a record leads to but
+// that are not whole, in the same order: one music folder gone, the other still
+// holding one of the game's own names; or both music folders there and empty.
+std::vector<Install> FindInstalls(const Places& places, std::vector<Install>* broken);
 std::vector<Install> FindInstalls(const Places& places);
 std::vector<Install> FindInstalls();
+
+// The game folders found, and those found not whole, on this machine.
+struct Found {
+    std::vector<Install> installs;
+    std::vector<Install> broken;
+
+    Found() = default;
+    // Found as the stores' look found no folder not whole: for the tests' made-up looks.
+    Found(std::vector<Install> found) : installs(std::move(found)) {}  // NOLINT: implicit on purpose
+};
+Found FindInstallsAndBroken();
 
 // The first Steam library's steamapps/common that exists, for the folder
 // chooser to open in; "" where there is none.

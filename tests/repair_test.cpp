@@ -1653,6 +1653,13 @@ public:
         for (stores::Install& install : installs) install.folder = Path(install.folder);
         return installs;
     }
+    // The same, with the game folders found not whole.
+    stores::Found FindInstalls(std::vector<stores::Install> installs, std::vector<stores::Install> broken) {
+        stores::Found found = FindInstalls(std::move(installs));
+        for (stores::Install& install : broken) install.folder = Path(install.folder);
+        found.broken = std::move(broken);
+        return found;
+    }
     void Tell(const std::string& text, bool failure) override {
         log.push_back((failure ? "failure: " : "message: ") + Shown(text));
     }
@@ -1880,7 +1887,10 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
         launch::Ending ending = {};
         std::vector<stores::Install> installs = {};
         bool locked = false;  // the game folder cannot be entered
+        std::vector<stores::Install> broken = {};  // where the stores' records lead to a game folder not whole
     };
+    const std::string not_whole = " is not whole: let the store verify the game's files, after Normal music where "
+                                  "the mod's music is on.";
     const Case cases[] = {
         {.name = "normal music, the mod's files in place", .state = NormalMusic(),
          .ending = {Program::kSwitcher, 0}},
@@ -1913,6 +1923,16 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
          "held back: Game folder: <root>/Game (Steam library): " + no_mod}, .installs = {{"Game", "Steam library"}}},
         {.name = "none installed: the chooser in the first library", .state = NormalMusic(), .given = std::nullopt,
          .chosen = {""}, .log = {"look in the stores", "choose at <root>/Library"}},
+        {.name = "none installed whole: each found not whole named, then the chooser", .state = NormalMusic(),
+         .given = std::nullopt, .chosen = {"Game"},
+         .log = {"look in the stores",
+                 "message: The game folder <root>/Half (Steam library)" + not_whole + "\nThe game folder <root>/Emptied (Lutris)" +
+                     not_whole,
+                 "choose at <root>/Library"},
+         .ending = {Program::kSwitcher, 0}, .broken = {{"Half", "Steam library"}, {"Emptied", "Lutris"}}},
+        {.name = "one installed whole: it is taken, and the one not whole is not named", .state = NormalMusic(),
+         .given = std::nullopt, .log = {"look in the stores"}, .ending = {Program::kSwitcher, 0},
+         .installs = {{"Game", "Steam library"}}, .broken = {{"Half", "Steam library"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1930,7 +1950,7 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
         ScriptedWindows script(root, game.root().string(), {}, c.chosen);
         script.refused = c.locked ? "<root>/Game" : "<root>/Locked";
         ScriptedLaunch windows(script, c.answers);
-        const flow::Stores records{[&] { return script.FindInstalls(c.installs); },
+        const flow::Stores records{[&] { return script.FindInstalls(c.installs, c.broken); },
                                    [&] { return (fs::path(root) / "Library").string(); }};
         const std::optional<std::string> given =
             c.given == "Game" ? std::optional(game.root().string())

@@ -211,6 +211,8 @@ public:
     //   "shouting P"  its music folders and one managed name in capitals, with a doubled .wav
     //   "sister P"    a game of the same engine: both music folders, none of the managed names
     //   "download P"  the mod's own download: the mod's names alone
+    //   "half P"      the game folder with its streamsounds folder gone
+    //   "emptied P"   the game folder with every track deleted: both music folders, empty
     //   "dir P"       an empty folder
     //   "link P -> T" a symbolic link at P to T, both below the scratch folder
     //   "pipe P"      a named pipe, on POSIX
@@ -232,6 +234,13 @@ public:
             files("streammusic", "streamsounds", {"streammusic/mus_theme_main.wav", "streamsounds/mus_bat_final.wav"});
         } else if (kind == "download") {
             files("streammusic", "streamsounds", {"streammusic/mus_area_ahto.mod.wav"});
+        } else if (kind == "half") {
+            std::vector<std::string> names;
+            for (const auto& [name, contents] : NormalMusic().files) names.push_back(Native(name).generic_string());
+            files("streammusic", "streamsounds", names);
+            fs::remove_all(At(path) / "streamsounds");
+        } else if (kind == "emptied") {
+            files("streammusic", "streamsounds", {});
         } else if (kind == "dir") {
             fs::create_directories(At(path));
         } else if (kind == "link") {
@@ -251,7 +260,8 @@ public:
 
     // A record: "@" in `contents` stands for the scratch folder. A file whose name
     // ends in ".db" is made a database of Lutris's games from lines of
-    // "INSTALLED DIRECTORY", unless it is empty or its contents start with "junk".
+    // "INSTALLED DIRECTORY", unless it is empty or its contents start with "junk";
+    // the rows after a line "wal" are left in its write-ahead log.
     void Write(std::string_view below, std::string_view contents) {
         fs::create_directories(At(below).parent_path());
         if (!below.ends_with(".db") || contents.empty() || contents.starts_with("junk")) {
@@ -264,7 +274,15 @@ public:
         ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, runner TEXT, "
                                    "directory TEXT, installed INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
         std::istringstream lines{std::string(contents)};
-        for (std::string installed, directory; lines >> installed && std::getline(lines >> std::ws, directory);) {
+        for (std::string line; std::getline(lines, line);) {
+            if (line == "wal") {
+                // Lutris open: the rows below are in the write-ahead log alone, which nothing checkpoints.
+                ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0", nullptr, nullptr,
+                                       nullptr), SQLITE_OK);
+                ASSERT_EQ(sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr), SQLITE_OK);
+                continue;
+            }
+            const std::string installed = line.substr(0, line.find(' ')), directory = line.substr(line.find(' ') + 1);
             sqlite3_stmt* insert = nullptr;
             ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO games (name, runner, directory, installed) VALUES "
                                              "('a game', 'wine', ?, ?)", -1, &insert, nullptr), SQLITE_OK);
@@ -281,7 +299,7 @@ public:
     stores::Places Places(const FakeRegistry& registry, const std::map<std::string, std::string>& environment) const {
         stores::Places places;
         places.home = At("home").string();
-        places.media_root = At("media").string();
+        places.media_roots = {At("media").string(), At("debian-media").string()};
         places.environment = [this, environment](std::string_view name) {
             const auto value = environment.find(std::string(name));
             return value == environment.end() ? std::string() : Expand(value->second, scratch_.root().string());
@@ -340,6 +358,7 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         std::vector<Install> found;  // below the scratch folder
         std::string first_common;    // below the scratch folder, "" for none
         bool posix_only = false;     // the stores of Linux alone; links, pipes, names that are no UTF-8
+        std::vector<Install> broken = {};  // found not whole, below the scratch folder
     } rows[] = {
         {"nothing installed", {"dir home/Documents"}, {}, {}, {}, {}, ""},
         {"Steam in the XDG data folder", {"game xdg/Steam/steamapps/common/Game", "sister " + In(kCommon, "Other")},
@@ -378,6 +397,13 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
          "b/steamapps/common"},
         {"the game in a folder within its install folder, names in another case", {"shouting " + In(kCommon, "Port/data")},
          {}, {}, {}, {{In(kCommon, "Port/data"), "Steam library"}}, kCommon},
+        {"a port: the game one folder within, beside the port's program and two folders of its own",
+         {"game " + In(kCommon, "Port/data"), "dir " + In(kCommon, "Port/lib"), "dir " + In(kCommon, "Port/lib64")},
+         {{In(kCommon, "Port/port.x86_64"), "\x7f" "ELF"}}, {}, {}, {{In(kCommon, "Port/data"), "Steam library"}}, kCommon},
+        {"an install of a game of its own, four folders, is not looked below",
+         {"game " + In(kCommon, "Other/a"), "dir " + In(kCommon, "Other/b"), "dir " + In(kCommon, "Other/c"),
+          "dir " + In(kCommon, "Other/d")},
+         {}, {}, {}, {}, kCommon},
         {"the game two folders within its install folder, deeper than Steam's ports keep it",
          {"game " + In(kCommon, "Port/bin/data")}, {}, {}, {}, {}, kCommon},
         {"a sister game beside the game",
@@ -401,9 +427,37 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
           {"media/deck/Disk/SteamLibrary/steamapps/common/Game", "Steam library"},
           {"media/mmcblk0p1/steamapps/common/Game", "Steam library"}},
          "media/USB/SteamLibrary/steamapps/common", true},
+        {"drives where Debian and Ubuntu mount them, as at the other media root",
+         {"game debian-media/player/USB/SteamLibrary/steamapps/common/Game",
+          "game debian-media/Card/steamapps/common/Game", "game media/deck/Disk/steamapps/common/Game"},
+         {}, {}, {},
+         {{"media/deck/Disk/steamapps/common/Game", "Steam library"},
+          {"debian-media/Card/steamapps/common/Game", "Steam library"},
+          {"debian-media/player/USB/SteamLibrary/steamapps/common/Game", "Steam library"}},
+         "media/deck/Disk/steamapps/common", true},
+        {"a library one folder deeper below a drive's label, the record naming its old mount point",
+         {"game debian-media/player/Disk/Games/SteamLibrary/steamapps/common/Game",
+          "game media/player/Other/Stuff/SteamLibrary/steamapps/common/Game",
+          "game media/player/Card/Old Library/steamapps/common/Game"},
+         {{In(kSteam, "config/libraryfolders.vdf"),
+           R"("libraryfolders" { "1" { "path" "@/media/old/Games/SteamLibrary" } "2" { "path" "@/gone/old library/" } })"}},
+         {}, {},
+         {{"media/player/Card/Old Library/steamapps/common/Game", "Steam library"},
+          {"debian-media/player/Disk/Games/SteamLibrary/steamapps/common/Game", "Steam library"}},
+         "media/player/Card/Old Library/steamapps/common", true},
         {"a card that the record names too, counted once", {"game media/deck/Card/steamapps/common/Game"},
          {{In(kSteam, "config/libraryfolders.vdf"), R"("libraryfolders" { "1" { "path" "@/media/deck/Card" } })"}},
          {}, {}, {{"media/deck/Card/steamapps/common/Game", "Steam library"}}, "media/deck/Card/steamapps/common"},
+        {"game folders that the records lead to, not whole; a sister game and the mod's download are none",
+         {"half " + In(kCommon, "Half"), "emptied " + In(kCommon, "Emptied"), "half " + In(kCommon, "Port/data"),
+          "sister " + In(kCommon, "Sister"), "download " + In(kCommon, "Download"), "emptied home/Games/Heroic/Game"},
+         {{"home/.config/heroic/gog_store/installed.json", R"({"installed": [{"install_path": "@/home/Games/Heroic/Game"}]})"}},
+         {}, {}, {}, kCommon, true,
+         {{In(kCommon, "Emptied"), "Steam library"}, {In(kCommon, "Half"), "Steam library"},
+          {In(kCommon, "Port/data"), "Steam library"}, {"home/Games/Heroic/Game", "Heroic"}}},
+        {"a game folder whole beside one not whole",
+         {"game " + In(kCommon, "Game"), "half " + In(kCommon, "Half")}, {}, {}, {},
+         {{In(kCommon, "Game"), "Steam library"}}, kCommon, true, {{In(kCommon, "Half"), "Steam library"}}},
         {"Heroic", {"game home/Games/Heroic/Game"},
          {{"home/.config/heroic/gog_store/installed.json",
            R"({"installed": [{"platform": "windows", "install_path": "@/home/Games/Heroic/Gone"},
@@ -428,6 +482,10 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         {"Lutris: the game two folders within a game's folder, as the folder's resolution finds it",
          {"game home/Games/native/game/data"}, {{"home/.local/share/lutris/pga.db", "1 @/home/Games/native"}}, {}, {},
          {{"home/Games/native/game/data", "Lutris"}}, "", true},
+        {"Lutris open: a row in the database, and the game's row in its write-ahead log alone",
+         {"game home/Games/native/game", "game home/Games/gog/drive_c/GOG Games/Game"},
+         {{"home/.local/share/lutris/pga.db", "1 @/home/Games/gog\nwal\n1 @/home/Games/native"}}, {}, {},
+         {{"home/Games/gog/drive_c/GOG Games/Game", "Lutris"}, {"home/Games/native/game", "Lutris"}}, "", true},
         {"Lutris from Flathub", {"game home/Games/gog/drive_c/GOG Games/Game"},
          {{"home/.var/app/net.lutris.Lutris/data/lutris/pga.db", "1 @/home/Games/gog"}}, {}, {},
          {{"home/Games/gog/drive_c/GOG Games/Game", "Lutris"}}, "", true},
@@ -497,9 +555,12 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         const stores::Places places = home.Places(registry, row.environment);
         const FolderState before = home.Read();
 
-        std::vector<Install> expected;
+        std::vector<Install> expected, expected_broken, broken;
         for (const Install& install : row.found) expected.push_back({home.Real(install.folder), install.where});
+        for (const Install& install : row.broken) expected_broken.push_back({home.Real(install.folder), install.where});
         EXPECT_EQ(stores::FindInstalls(places), expected) << row.shape;
+        EXPECT_EQ(stores::FindInstalls(places, &broken), expected) << row.shape;
+        EXPECT_EQ(broken, expected_broken) << row.shape;
         EXPECT_EQ(stores::FirstSteamCommon(places), row.first_common.empty() ? "" : home.Real(row.first_common))
             << row.shape;
         EXPECT_EQ(home.Read(), before) << row.shape << ": something was written";
