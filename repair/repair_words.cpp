@@ -383,6 +383,25 @@ DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution&
     return words;
 }
 
+std::string CannotFindBeside(std::string_view program, std::string_view launcher) {
+    return "Cannot find " + std::string(program) + " beside " + std::string(launcher);
+}
+
+std::string CannotStart(std::string_view program, std::string_view folder) {
+    std::string text = "Cannot start " + FullPathIn(program);
+    if (!folder.empty()) text += " in " + FullPathIn(folder);
+    return text;
+}
+
+std::string PageLine(bool reasons, std::size_t first, std::size_t last, std::size_t count) {
+    return (reasons ? "Reasons " : "Renames ") + std::to_string(first) + " to " + std::to_string(last) + " of " +
+           std::to_string(count) + ".";
+}
+
+std::string PageLink(bool reasons, bool next) {
+    return std::string(next ? "Next " : "Previous ") + (reasons ? "reasons" : "renames");
+}
+
 std::string HeldBack(const ClickLook& look) {
     using enum ButtonLook::Outcome;
     if (!look.unlisted.empty())

@@ -91,6 +91,27 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
 // (Rename's first), else that neither can do anything. For a look that is not Harmless().
 std::string HeldBack(const ClickLook& look);
 
+// The words of the companions' own windows and failures, beside those about a folder.
+inline constexpr char kChooserTitle[] = "Choose the game folder";
+inline constexpr char kChosenFolderNotLocal[] = "The chosen folder is not on this computer's file system.";
+inline constexpr char kWindowNotShown[] = "The window could not be shown";
+inline constexpr char kChooserNotShown[] = "The folder chooser could not be shown";
+inline constexpr char kShowReasons[] = "Show reasons";
+inline constexpr char kHideReasons[] = "Hide reasons";
+
+// "Cannot find vornhaskel beside vornhaskel-launch", for a program that is not
+// where the launcher was unpacked; the system's words follow.
+std::string CannotFindBeside(std::string_view program, std::string_view launcher);
+
+// "Cannot start PROGRAM" (in FOLDER, where one is given); the system's words follow.
+std::string CannotStart(std::string_view program, std::string_view folder = {});
+
+// A list shown a page at a time in the Windows dialog: "Renames 9 to 16 of 21."
+// (of the found renames) or "Reasons 9 to 16 of 21.", and its links' captions,
+// "Previous renames", "Next reasons".
+std::string PageLine(bool reasons, std::size_t first, std::size_t last, std::size_t count);
+std::string PageLink(bool reasons, bool next);
+
 }  // namespace vornhaskel::repair
 
 namespace vornhaskel::game_folder {

@@ -146,28 +146,4 @@ void ShowMessage(GtkMessageType type, const char* title, const char* text) {
     gtk_widget_destroy(message);
 }
 
-std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start) {
-    for (;;) {
-        GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
-            "Choose the game folder", nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Select Folder", nullptr);
-        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), start.c_str());
-        // The chooser is for finding the game folder, not for making folders. (GTK's
-        // own dialog still makes one from a name typed into its location bar.)
-        gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
-        const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser));
-        gchar* folder =
-            response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
-        gtk_native_dialog_destroy(GTK_NATIVE_DIALOG(chooser));
-        g_object_unref(chooser);
-        gdk_display_flush(gdk_display_get_default());  // gone before the next window appears
-        if (response != GTK_RESPONSE_ACCEPT) return std::nullopt;
-        if (folder != nullptr) {
-            std::string chosen(folder);
-            g_free(folder);
-            return chosen;
-        }
-        ShowMessage(GTK_MESSAGE_ERROR, title, "The chosen folder is not on this computer's file system.");
-    }
-}
-
 }  // namespace vornhaskel

@@ -1,11 +1,9 @@
-// What every window of vornhaskel and vornhaskel-repair shares: keys that act
-// only on a fresh press, the application icon, the message box, and the folder
-// chooser.
+// What every window of the three programs shares: keys that act only on a
+// fresh press, the application icon, and the message box.
 #pragma once
 
 #include <gtk/gtk.h>
 
-#include <optional>
 #include <string>
 
 namespace vornhaskel {
@@ -28,15 +26,5 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name);
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);
 
-// The platform's folder chooser (GtkFileChooserNative, through the desktop
-// portal where one runs), titled "Choose the game folder", with "Select Folder" to
-// accept, and opened at `start`.
-// Returns the folder chosen, or nothing on Cancel. A folder without a local path
-// is refused with a message titled `title`, and the chooser opens again. A typed
-// path (Ctrl+L) works in the portal's dialog as in GTK's own. Its window cannot be
-// given the fresh-key filter: GTK keeps its own dialog to itself, and a portal's
-// belongs to another process. So an Enter held from the start accepts the start
-// folder; the window that follows ignores that Enter until it is pressed afresh.
-std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start);
 
 }  // namespace vornhaskel

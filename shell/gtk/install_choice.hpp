@@ -1,6 +1,6 @@
 // The windows of the launcher and the repair tool that the program never shows:
-// the choice among several game folders that the stores' records lead to, and
-// the launcher's window that holds a click back.
+// the folder chooser, the choice among several game folders that the stores'
+// records lead to, and the launcher's window that holds a click back.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,17 @@ namespace vornhaskel {
 // of the folder picked, installs.size() for "Choose another folder…", or
 // nothing on Cancel.
 std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<stores::Install>& installs);
+
+// The platform's folder chooser (GtkFileChooserNative, through the desktop
+// portal where one runs), titled "Choose the game folder", with "Select Folder" to
+// accept, and opened at `start`.
+// Returns the folder chosen, or nothing on Cancel. A folder without a local path
+// is refused with a message titled `title`, and the chooser opens again. A typed
+// path (Ctrl+L) works in the portal's dialog as in GTK's own. Its window cannot be
+// given the fresh-key filter: GTK keeps its own dialog to itself, and a portal's
+// belongs to another process. So an Enter held from the start accepts the start
+// folder; the window that follows ignores that Enter until it is pressed afresh.
+std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start);
 
 // A modal dialog titled `title` that names the folder (`folder_line`), says
 // `why` a click is held back, and offers "Open the repair tool" (the default,

@@ -65,7 +65,7 @@ std::string Beside(const char* name) {
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
         const int error = length < 0 ? errno : ENOENT;
-        Fail(std::string("Cannot find ") + name + " beside vornhaskel-launch: /proc/self/exe: " + std::strerror(error));
+        Fail(vornhaskel::repair::CannotFindBeside(name, "vornhaskel-launch") + ": /proc/self/exe: " + std::strerror(error));
     }
     const std::string path(self, static_cast<std::size_t>(length));
     return path.substr(0, path.rfind('/') + 1) + name;
@@ -121,7 +121,7 @@ private:
 [[noreturn]] void Become(const std::string& path) {
     ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
-    Fail("Cannot start " + path + ": " + std::strerror(error));
+    Fail(vornhaskel::repair::CannotStart(path) + ": " + std::strerror(error));
 }
 
 // What a desktop's or Steam's launch passes where it has no file for the entry.

@@ -73,11 +73,11 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
     {
         Held<IFileOpenDialog> dialog;
         ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
-                      "The folder chooser could not be shown");
+                      repair::kChooserNotShown);
         DWORD options = 0;
         dialog.object->GetOptions(&options);
         dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog.object->SetTitle(L"Choose the game folder");
+        dialog.object->SetTitle(Utf8ToWide(repair::kChooserTitle).c_str());
         Held<IShellItem> folder;
         if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
             dialog.object->SetFolder(folder.object);
@@ -90,7 +90,7 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
             ::CoTaskMemFree(path);
         }
     }
-    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, "The folder chooser could not be shown");
+    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, repair::kChooserNotShown);
     return chosen;
 }
 
@@ -121,7 +121,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.nDefaultButton = kFirstFolderId;
     int chosen = 0;
     if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), "The window could not be shown");
+        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
     return static_cast<std::size_t>(chosen - kFirstFolderId);
 }

@@ -54,7 +54,7 @@ std::wstring OwnFolder() {
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
-            throw std::system_error(LastError(), "Cannot find vornhaskel.exe beside vornhaskel-launch.exe");
+            throw std::system_error(LastError(), vornhaskel::repair::CannotFindBeside("vornhaskel.exe", "vornhaskel-launch.exe"));
         if (length < path.size()) {
             path.resize(length);
             return path.substr(0, path.rfind(L'\\') + 1);
@@ -79,7 +79,7 @@ void Start(const std::wstring& program, const std::wstring& folder, bool with_fo
     if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                           &started)) {
         const std::error_code error = LastError();  // before anything else can set it
-        throw std::system_error(error, "Cannot start " + WideToUtf8(program) + " in " + WideToUtf8(folder));
+        throw std::system_error(error, vornhaskel::repair::CannotStart(WideToUtf8(program), WideToUtf8(folder)));
     }
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
@@ -133,7 +133,7 @@ public:
         int chosen = 0;
         if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
             throw std::system_error(static_cast<int>(result), vornhaskel::HresultErrorCategory(),
-                                    "The window could not be shown");
+                                    vornhaskel::repair::kWindowNotShown);
         if (chosen == kRepairId) return HeldBackAnswer::kRepair;
         if (chosen == kChooseId) return HeldBackAnswer::kChoose;
         return HeldBackAnswer::kCancel;

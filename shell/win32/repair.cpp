@@ -56,8 +56,7 @@ constexpr int kChooseId = 103;
 struct Paged {
     std::string heading;  // none for the reasons, whose expander names them
     std::vector<std::string> lines;
-    const char* counted = "";  // "Renames 1 to 8 of 21."
-    const char* noun = "";     // "Next renames"
+    bool reasons = false;  // the reasons, or the renames of found files
     std::size_t first = 0, rows = 0;
 
     // Appended to `text`, for the list at `index` of the dialog's.
@@ -72,20 +71,15 @@ struct Paged {
         if (rows >= lines.size()) return;
         const std::string list = std::to_string(index);
         text += '\n';
-        text += counted;
-        for (const auto& [words, n] : {std::pair(" ", first + 1), std::pair(" to ", end), std::pair(" of ", lines.size())}) {
-            text += words;
-            text += std::to_string(n);
-        }
-        text += '.';
-        for (const auto& [shown, link, words] : {std::tuple(first > 0, "back", "\">Previous "),
-                                                 std::tuple(end < lines.size(), "next", "\">Next ")}) {
+        text += vornhaskel::repair::PageLine(reasons, first + 1, end, lines.size());
+        for (const auto& [shown, link, next] : {std::tuple(first > 0, "back", false),
+                                                std::tuple(end < lines.size(), "next", true)}) {
             if (!shown) continue;
             text += " <a href=\"";
             text += link;
             text += list;
-            text += words;
-            text += noun;
+            text += "\">";
+            text += vornhaskel::repair::PageLink(reasons, next);
             text += "</a>";
         }
     }
@@ -144,8 +138,8 @@ void ShowTexts(HWND dialog) {
                        reinterpret_cast<LPARAM>(shown->Reasons()));
 }
 
-constexpr wchar_t kShowReasons[] = L"Show reasons";
-constexpr wchar_t kHideReasons[] = L"Hide reasons";
+const std::wstring kShowReasons = Utf8ToWide(vornhaskel::repair::kShowReasons);
+const std::wstring kHideReasons = Utf8ToWide(vornhaskel::repair::kHideReasons);
 
 // Wine's expander is a button of the dialog's own, sized too narrow for the font
 // it draws with, so that its caption breaks after the first word and only that
@@ -156,7 +150,7 @@ void WidenExpander(HWND dialog) {
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t caption[32] = {};
         const int length = ::GetWindowTextW(child, caption, 32);
-        if (std::wcscmp(caption, kShowReasons) != 0 && std::wcscmp(caption, kHideReasons) != 0) continue;
+        if (caption != kShowReasons && caption != kHideReasons) continue;
         const HDC dc = ::GetDC(child);
         const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
         SIZE text{};
@@ -286,8 +280,8 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     std::vector<std::size_t> sizes(dialog_shown.lists.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         Paged& list = dialog_shown.lists[i];
-        list = i < renames.size() ? Paged{renames[i].heading, renames[i].lines, "Renames", "renames"}
-                                  : Paged{"", std::move(words.reasons), "Reasons", "reasons"};
+        list = i < renames.size() ? Paged{renames[i].heading, renames[i].lines, false}
+                                  : Paged{"", std::move(words.reasons), true};
         sizes[i] = list.lines.size();
     }
     dialog_shown.SetRows(vornhaskel::repair::RowsShown(sizes));
@@ -318,8 +312,8 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     config.nDefaultButton = IDCLOSE;
     if (dialog_shown.with_reasons) {
         config.pszExpandedInformation = dialog_shown.Reasons();
-        config.pszCollapsedControlText = kShowReasons;
-        config.pszExpandedControlText = kHideReasons;
+        config.pszCollapsedControlText = kShowReasons.c_str();
+        config.pszExpandedControlText = kHideReasons.c_str();
     }
     config.pfCallback = DialogEvents;
 
@@ -328,7 +322,7 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     shown = nullptr;
     if (FAILED(result)) {
         const std::error_code cause(static_cast<int>(result), vornhaskel::HresultErrorCategory());
-        throw std::system_error(cause, "The window could not be shown");
+        throw std::system_error(cause, vornhaskel::repair::kWindowNotShown);
     }
     return chosen;
 }
