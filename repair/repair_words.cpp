@@ -451,6 +451,11 @@ std::string NotWhole(std::string_view folder, std::string_view store) {
            " is not whole: let the store verify the game's files, after Normal music where the mod's music is on.";
 }
 
+std::string LookingIn(std::string_view folder) {
+    const std::string text = "Looking for the game where the stores installed it";
+    return folder.empty() ? text + "\u2026" : text + ": " + repair::FullPathIn(folder);
+}
+
 std::string InstallsFound(std::size_t count) {
     return "The game is installed in " + std::to_string(count) + " folders. Choose the one to use:";
 }

@@ -130,6 +130,11 @@ std::string FoundWhere(std::string_view folder, std::string_view store);
 // to do about it.
 std::string NotWhole(std::string_view folder, std::string_view store);
 
+// The line of the window shown while the stores' look runs long: "Looking for
+// the game where the stores installed it: PATH", the folder being read now;
+// without a path before the first one.
+std::string LookingIn(std::string_view folder);
+
 // The lead of the choice among the game folders that the stores' records lead
 // to: "The game is installed in 2 folders. Choose the one to use:".
 std::string InstallsFound(std::size_t count);

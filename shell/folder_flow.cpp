@@ -1,5 +1,7 @@
 #include "folder_flow.hpp"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "repair_words.hpp"
@@ -13,6 +15,11 @@ std::string Absolute(const std::string& folder) {
         return game_folder::Join(here, folder);
 #endif
     return folder;
+}
+
+bool FolderWindows::WhileLooking(const std::function<std::string()>& /*line*/, const std::function<bool()>& done) {
+    while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return true;
 }
 
 std::string WhereFound(const std::vector<stores::Install>& installs) {

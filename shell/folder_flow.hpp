@@ -34,11 +34,20 @@ public:
     // One message with the tool's title, returning once dismissed; a failure's
     // shows as an error, and its text begins with what failed.
     virtual void Tell(const std::string& text, bool failure) = 0;
+
+    // The window shown while the stores' look runs long, titled as the tool:
+    // `line()`, read again as the look goes on, and Cancel. It closes once
+    // `done()` is true, and returns true then, or false on Cancel. Both are
+    // called on this thread. By default no window shows: it waits for `done()`.
+    virtual bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done);
 };
 
 // What the stores' records say, on this machine unless a test answers.
 struct Stores {
-    std::function<stores::Found()> find_installs = [] { return stores::FindInstallsAndBroken(); };
+    // Told each folder before it is looked over; it may be called on a thread of its own.
+    using LookingIn = std::function<void(const std::string& folder)>;
+    using Find = std::function<stores::Found(const LookingIn& looking_in)>;
+    Find find_installs = [](const LookingIn& looking_in) { return stores::FindInstallsAndBroken(looking_in); };
     std::function<std::string()> first_library = [] { return stores::FirstSteamCommon(); };
 };
 

@@ -5,6 +5,7 @@
 
 #include "click_look.hpp"
 #include "repair_words.hpp"
+#include "stores_look.hpp"
 
 namespace vornhaskel::launch {
 
@@ -12,7 +13,8 @@ Ending RunLaunch(LaunchWindows& windows, Program program, const std::optional<st
                  const std::string& otherwise, const flow::Stores& records, const ListFunction& list) {
     stores::Install place{folder.value_or(std::string()), {}};
     if (!folder) {
-        if (!flow::FromTheStores(windows, records.find_installs(), records, otherwise, place)) return {};
+        const std::optional<stores::Found> found = flow::FindBesideTheWindows(windows, records.find_installs);
+        if (!found || !flow::FromTheStores(windows, *found, records, otherwise, place)) return {};
         if (place.folder.empty()) {
             std::optional<std::string> chosen = windows.Choose(flow::FirstChooserFolder(records, otherwise));
             if (!chosen) return {};

@@ -7,6 +7,7 @@
 #include "folder_look.hpp"
 #include "repair_words.hpp"
 #include "runner.hpp"
+#include "stores_look.hpp"
 
 namespace vornhaskel::repair {
 
@@ -40,9 +41,10 @@ int RunSession(RepairWindows& windows, const std::string& given, const flow::Sto
     if (given.empty()) {
         // The working directory, unless it leads to no game folder, or the stores come first.
         const game_folder::Resolution here = game_folder::Resolve("");
-        if ((stores_first || here.found.empty()) &&
-            !flow::FromTheStores(windows, records.find_installs(), records, here.Taken(), place))
-            return EXIT_SUCCESS;
+        if (stores_first || here.found.empty()) {
+            const std::optional<stores::Found> found = flow::FindBesideTheWindows(windows, records.find_installs);
+            if (!found || !flow::FromTheStores(windows, *found, records, here.Taken(), place)) return EXIT_SUCCESS;
+        }
     }
     const auto enter = [&windows](const std::string& folder) { return windows.Enter(folder); };
     std::optional<stores::Install> shown;  // the folder of the last dialog

@@ -102,6 +102,7 @@ public:
         std::error_code error;
         std::string place = real ? path : RealPath(path, error);
         if (error || place.empty() || !IsUtf8(place) || !FirstTime(looked_at_, place)) return;
+        if (places_.looking_in) places_.looking_in(place);
         // A music folder given leads to the folder above it.
         const std::size_t name = place.find_last_of(kSeparators) + 1;
         std::vector<std::string> lone;
@@ -127,6 +128,7 @@ public:
     void ConsiderLibrary(const std::string& library) {
         const std::string common = CommonOf(places_, library);
         if (common.empty() || !FirstTime(commons_, common)) return;
+        if (places_.looking_in) places_.looking_in(common);
         // A folder in a folder reached by its real path is reached by its real path
         // too; the lighter listing tells a folder from a link as well.
         std::error_code error;
@@ -173,9 +175,11 @@ std::vector<Install> FindInstalls(const Places& places, std::vector<Install>* br
 
 std::vector<Install> FindInstalls(const Places& places) { return FindInstalls(places, nullptr); }
 
-Found FindInstallsAndBroken() {
+Found FindInstallsAndBroken(const std::function<void(const std::string& folder)>& looking_in) {
     Found found;
-    found.installs = FindInstalls(ThisMachine(), &found.broken);
+    Places places = ThisMachine();
+    places.looking_in = looking_in;
+    found.installs = FindInstalls(places, &found.broken);
     return found;
 }
 

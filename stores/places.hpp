@@ -44,6 +44,9 @@ struct Places {
     ListFunction list_names;
     // How a store's record is read: ReadRecord where it is empty.
     std::function<bool(std::string_view path, std::size_t limit, std::string& contents)> read;
+    // Told each library and each folder a store's record leads to, a full path,
+    // before it is looked over; may be empty. It may run on a thread of its own.
+    std::function<void(const std::string& folder)> looking_in;
 };
 
 // This machine's places.

@@ -11,6 +11,7 @@
 // listed, a loop of links: each is passed by without a word.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,7 +45,8 @@ struct Found {
     // Found as the stores' look found no folder not whole: for the tests' made-up looks.
     Found(std::vector<Install> found) : installs(std::move(found)) {}  // NOLINT: implicit on purpose
 };
-Found FindInstallsAndBroken();
+// `looking_in`, where given, is told each folder before it is looked over (Places::looking_in).
+Found FindInstallsAndBroken(const std::function<void(const std::string& folder)>& looking_in = {});
 
 // The first Steam library's steamapps/common that exists, for the folder
 // chooser to open in; "" where there is none.

@@ -6,11 +6,16 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "click_look.hpp"
@@ -1816,7 +1821,7 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         if (c.folder_goes) windows.while_asked = [&] { windows.refused = "<root>/Game"; };
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
-        const flow::Stores records{[&] { return windows.FindInstalls(c.installs); }, [] { return std::string(); }};
+        const flow::Stores records{[&](const flow::Stores::LookingIn&) { return windows.FindInstalls(c.installs); }, [] { return std::string(); }};
         const auto rename = [&c](std::string_view old_path, std::string_view new_path) {
             if (old_path == c.rename_fails)
                 throw RenameError(std::make_error_code(std::errc::permission_denied), old_path, new_path);
@@ -1950,7 +1955,7 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
         ScriptedWindows script(root, game.root().string(), {}, c.chosen);
         script.refused = c.locked ? "<root>/Game" : "<root>/Locked";
         ScriptedLaunch windows(script, c.answers);
-        const flow::Stores records{[&] { return script.FindInstalls(c.installs, c.broken); },
+        const flow::Stores records{[&](const flow::Stores::LookingIn&) { return script.FindInstalls(c.installs, c.broken); },
                                    [&] { return (fs::path(root) / "Library").string(); }};
         const std::optional<std::string> given =
             c.given == "Game" ? std::optional(game.root().string())
@@ -1959,6 +1964,89 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
         EXPECT_EQ(script.log, c.log);
         EXPECT_EQ(game.Read(), c.state);
         fs::current_path(root);
+    }
+}
+
+// The launcher's windows over a look in the stores that the test holds until
+// it lets it go: what the window for a long look showed, and its answer.
+class LookWindows final : public launch::LaunchWindows {
+public:
+    std::optional<std::string> Choose(const std::string& start) override {
+        log.push_back("chooser at " + start);
+        return std::nullopt;
+    }
+    std::optional<std::size_t> ChooseInstall(const std::vector<stores::Install>&) override { return std::nullopt; }
+    void Tell(const std::string& text, bool) override { log.push_back("message: " + text); }
+    std::error_code Enter(const std::string& folder) override {
+        log.push_back("enter " + folder);
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    launch::HeldBackAnswer HoldBack(const game_folder::Resolution&, const std::string&) override {
+        return launch::HeldBackAnswer::kCancel;
+    }
+    // Waits for the look to say where it is, then lets it go, or answers Cancel.
+    bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
+        shown_after = std::chrono::steady_clock::now() - started;
+        while (WithoutMarks(line()) == "Looking for the game where the stores installed it\u2026")
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        log.push_back("window: " + WithoutMarks(line()));
+        if (cancel) return false;
+        *go = true;
+        while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        log.push_back("window closed");
+        return true;
+    }
+
+    std::shared_ptr<std::atomic<bool>> go = std::make_shared<std::atomic<bool>>(false);
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::duration> shown_after;
+    bool cancel = false;
+    std::vector<std::string> log;
+};
+
+// A look quicker than half a second shows nothing; a longer one shows the
+// window after half a second, with the folder being read, until the look ends
+// (its error reaches the caller; here it finds nothing, and the chooser opens)
+// or Cancel, which ends the launcher with 0 and opens nothing, the look still
+// held in its read.
+TEST(StoresLook, ShowsAWindowOnlyWhereTheLookTakesLonger) {
+    struct Case {
+        const char* shape;
+        bool slow, cancel, fails;
+        std::vector<std::string> log;
+    };
+    const std::string window = "window: Looking for the game where the stores installed it: /media/player/CARD/SteamLibrary/steamapps/common";
+    const std::vector<Case> cases = {
+        {"quick", false, false, false, {"chooser at /home"}},
+        {"slow", true, false, false, {window, "window closed", "chooser at /home"}},
+        {"slow, then fails", true, false, true, {window, "window closed", "failure: the drive went away"}},
+        {"slow, Cancel", true, true, false, {window}},
+    };
+    for (const Case& c : cases) {
+        LookWindows windows;
+        windows.cancel = c.cancel;
+        const auto go = windows.go;
+        const flow::Stores records{[go, c](const flow::Stores::LookingIn& looking_in) {
+                                       looking_in("/media/player/CARD/SteamLibrary/steamapps/common");
+                                       while (c.slow && !*go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                       if (c.fails) throw std::runtime_error("the drive went away");
+                                       return stores::Found();
+                                   },
+                                   [] { return std::string(); }};
+        launch::Ending ending;
+        try {
+            ending = launch::RunLaunch(windows, launch::Program::kSwitcher, std::nullopt, "/home", records);
+        } catch (const std::runtime_error& failure) {
+            windows.log.push_back(std::string("failure: ") + failure.what());
+        }
+        *go = true;  // a look left behind by Cancel ends
+        EXPECT_EQ(windows.log, c.log) << c.shape;
+        EXPECT_EQ(ending, launch::Ending{}) << c.shape;
+        EXPECT_EQ(windows.shown_after.has_value(), c.slow) << c.shape;
+        if (windows.shown_after) {
+            EXPECT_GE(*windows.shown_after, std::chrono::milliseconds(500)) << c.shape;
+            EXPECT_LT(*windows.shown_after, std::chrono::milliseconds(1500)) << c.shape;
+        }
     }
 }
 

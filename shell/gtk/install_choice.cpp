@@ -1,6 +1,9 @@
 #include "install_choice.hpp"
 
+#include <exception>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "common_window.hpp"
 #include "names.hpp"
@@ -111,6 +114,77 @@ launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& fold
     if (response == static_cast<int>(HeldBackAnswer::kRepair)) return HeldBackAnswer::kRepair;
     if (response == static_cast<int>(HeldBackAnswer::kChoose)) return HeldBackAnswer::kChoose;
     return HeldBackAnswer::kCancel;
+}
+
+namespace {
+
+struct Looking {
+    GtkWidget* dialog = nullptr;
+    GtkWidget* label = nullptr;
+    const std::function<std::string()>* line = nullptr;
+    const std::function<bool()>* done = nullptr;
+    std::string shown;
+    guint source = 0;
+    std::exception_ptr failure;
+};
+
+void ShowLine(Looking& looking) {
+    std::string now = (*looking.line)();
+    if (now == looking.shown && !looking.shown.empty()) return;
+    looking.shown = std::move(now);
+    gchar* valid = g_utf8_make_valid(looking.shown.c_str(), -1);
+    gtk_label_set_text(GTK_LABEL(looking.label), valid);
+    g_free(valid);
+}
+
+gboolean RefreshLooking(gpointer data) noexcept {
+    auto& looking = *static_cast<Looking*>(data);
+    try {
+        if (!(*looking.done)()) {
+            ShowLine(looking);
+            return G_SOURCE_CONTINUE;
+        }
+    } catch (...) {
+        looking.failure = std::current_exception();
+    }
+    looking.source = 0;
+    gtk_dialog_response(GTK_DIALOG(looking.dialog), GTK_RESPONSE_OK);
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+bool LookingWindow(const char* title, const std::function<std::string()>& line, const std::function<bool()>& done) {
+    if (done()) return true;
+    Looking looking;
+    looking.line = &line;
+    looking.done = &done;
+    looking.dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
+    NameForScreenReaders(looking.dialog, title);
+    looking.label = gtk_label_new(nullptr);
+    gtk_label_set_line_wrap(GTK_LABEL(looking.label), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(looking.label), 60);
+    gtk_label_set_xalign(GTK_LABEL(looking.label), 0);
+    gtk_widget_set_margin_start(looking.label, 12);
+    gtk_widget_set_margin_end(looking.label, 12);
+    gtk_widget_set_margin_top(looking.label, 12);
+    gtk_widget_set_margin_bottom(looking.label, 12);
+    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(looking.dialog))), looking.label);
+    gtk_widget_show(looking.label);
+    ActOnFreshKeysOnly(looking.dialog);
+    gint response = GTK_RESPONSE_OK;
+    try {
+        ShowLine(looking);
+        looking.source = g_timeout_add(100, RefreshLooking, &looking);
+        response = gtk_dialog_run(GTK_DIALOG(looking.dialog));
+    } catch (...) {
+        looking.failure = std::current_exception();
+    }
+    if (looking.source != 0) g_source_remove(looking.source);
+    gtk_widget_destroy(looking.dialog);
+    gdk_display_flush(gdk_display_get_default());  // gone before the next window appears
+    if (looking.failure) std::rethrow_exception(looking.failure);
+    return response == GTK_RESPONSE_OK;
 }
 
 }  // namespace vornhaskel

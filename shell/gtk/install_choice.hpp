@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -38,5 +39,11 @@ std::optional<std::string> ChooseGameFolder(const char* title, const std::string
 // with the focus), "Choose another folder…" and Cancel; Escape or closing it
 // is Cancel.
 launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& folder_line, const std::string& why);
+
+// While the stores' look runs long: a dialog titled `title` with the line
+// `line()` gives, read again every tenth of a second, and Cancel. It closes
+// once `done()` is true and returns true, or false on Cancel, Escape or
+// closing it. What `line` throws is thrown here, once the dialog is gone.
+bool LookingWindow(const char* title, const std::function<std::string()>& line, const std::function<bool()>& done);
 
 }  // namespace vornhaskel

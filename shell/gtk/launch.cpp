@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -99,6 +100,16 @@ public:
         if (!gtk_init_check(nullptr, nullptr)) Fail(text);
         StartGtk();
         vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING, kTitle, text.c_str());
+    }
+
+    // Cancel ends the launcher at once: the look goes on in a read that cannot
+    // be stopped, and nothing has been started or renamed. Without a display the
+    // look is waited for.
+    bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
+        if (!gtk_init_check(nullptr, nullptr)) return LaunchWindows::WhileLooking(line, done);
+        StartGtk();
+        if (vornhaskel::LookingWindow(kTitle, line, done)) return true;
+        std::_Exit(EXIT_SUCCESS);
     }
 
     std::error_code Enter(const std::string& folder) override {

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <unistd.h>
@@ -300,6 +301,13 @@ public:
 
     void Tell(const std::string& text, bool failure) override {
         vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO, kTitle, text.c_str());
+    }
+
+    // Cancel ends the tool at once: the look goes on in a read that cannot be
+    // stopped, and nothing has been renamed.
+    bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
+        if (vornhaskel::LookingWindow(kTitle, line, done)) return true;
+        std::_Exit(EXIT_SUCCESS);
     }
 };
 

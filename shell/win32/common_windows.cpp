@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include <cstdlib>
+#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -43,7 +44,57 @@ private:
     bool initialised_;
 };
 
+struct Looking {
+    const std::function<std::string()>* line = nullptr;
+    const std::function<bool()>* done = nullptr;
+    std::wstring shown;
+    bool finished = false;
+    std::exception_ptr failure;
+};
+
+HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR data) noexcept {
+    if (notification != TDN_TIMER) return S_OK;
+    auto& looking = *reinterpret_cast<Looking*>(data);
+    if (looking.finished) return S_OK;
+    try {
+        if (!(*looking.done)()) {
+            std::wstring now = Utf8ToWide((*looking.line)());
+            if (now != looking.shown) {
+                looking.shown = std::move(now);
+                ::SendMessageW(dialog, TDM_SET_ELEMENT_TEXT, TDE_CONTENT, reinterpret_cast<LPARAM>(looking.shown.c_str()));
+            }
+            return S_OK;
+        }
+    } catch (...) {
+        looking.failure = std::current_exception();
+    }
+    looking.finished = true;
+    ::SendMessageW(dialog, TDM_CLICK_BUTTON, IDCANCEL, 0);
+    return S_OK;
+}
+
 }  // namespace
+
+bool LookingWindow(const wchar_t* title, const std::function<std::string()>& line, const std::function<bool()>& done) {
+    if (done()) return true;
+    Looking looking;
+    looking.line = &line;
+    looking.done = &done;
+    looking.shown = Utf8ToWide(line());
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.dwFlags = TDF_CALLBACK_TIMER | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = title;
+    config.pszContent = looking.shown.c_str();
+    config.pfCallback = RefreshLooking;
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(&looking);
+    if (const HRESULT result = ::TaskDialogIndirect(&config, nullptr, nullptr, nullptr); FAILED(result))
+        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
+    if (looking.failure) std::rethrow_exception(looking.failure);
+    return looking.finished;
+}
 
 void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept {
     ::MessageBoxW(nullptr, text.c_str(), title, MB_OK | icon | MB_SETFOREGROUND | MB_TASKMODAL);

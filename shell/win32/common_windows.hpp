@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,5 +36,11 @@ std::wstring ChooseGameFolder(const std::wstring& start);
 // its full path, then one for the chooser, and Cancel. The index of the folder
 // picked, installs.size() for the chooser, or nothing on Cancel.
 std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs);
+
+// While the stores' look runs long: a task dialog titled `title` with the
+// line `line()` gives, read again on each tick of its timer, and Cancel. It
+// closes once `done()` is true and returns true, or false on Cancel. What
+// `line` throws is thrown here, once the dialog is gone.
+bool LookingWindow(const wchar_t* title, const std::function<std::string()>& line, const std::function<bool()>& done);
 
 }  // namespace vornhaskel::win32

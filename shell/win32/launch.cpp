@@ -17,7 +17,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -99,6 +101,13 @@ public:
 
     void Tell(const std::string& text, bool failure) override {
         vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONWARNING);
+    }
+
+    // Cancel ends the tool at once: the look goes on in a read that cannot be
+    // stopped, and nothing has been started or renamed.
+    bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
+        if (vornhaskel::win32::LookingWindow(kTitle, line, done)) return true;
+        ::ExitProcess(EXIT_SUCCESS);
     }
 
     // The program names its files from the working directory, which the Win32

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <exception>
+#include <functional>
 #include <list>
 #include <optional>
 #include <string>
@@ -363,6 +364,13 @@ public:
 
     void Tell(const std::string& text, bool failure) override {
         vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
+    }
+
+    // Cancel ends the tool at once: the look goes on in a read that cannot be
+    // stopped, and nothing has been started or renamed.
+    bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
+        if (vornhaskel::win32::LookingWindow(kTitle, line, done)) return true;
+        ::ExitProcess(EXIT_SUCCESS);
     }
 };
 
