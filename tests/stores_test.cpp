@@ -561,6 +561,15 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         EXPECT_EQ(stores::FindInstalls(places), expected) << row.shape;
         EXPECT_EQ(stores::FindInstalls(places, &broken), expected) << row.shape;
         EXPECT_EQ(broken, expected_broken) << row.shape;
+        // The window shown while the look runs long was told a folder that holds each folder found.
+        stores::Places telling = places;
+        std::vector<std::string> told;
+        telling.looking_in = [&told](const std::string& folder) { told.push_back(folder); };
+        EXPECT_EQ(stores::FindInstalls(telling, &broken), expected) << row.shape;
+        broken.insert(broken.end(), expected.begin(), expected.end());
+        for (const Install& install : broken)
+            EXPECT_TRUE(std::ranges::any_of(told, [&](const std::string& folder) { return install.folder.starts_with(folder); }))
+                << row.shape << ": " << install.folder << " was not told";
         EXPECT_EQ(stores::FirstSteamCommon(places), row.first_common.empty() ? "" : home.Real(row.first_common))
             << row.shape;
         EXPECT_EQ(home.Read(), before) << row.shape << ": something was written";
