@@ -1821,7 +1821,8 @@ TEST(RepairSession, ReturnsToTheDialogOrTheChooserWhereAFolderCannotBeOpened) {
         if (c.folder_goes) windows.while_asked = [&] { windows.refused = "<root>/Game"; };
         windows.picks = c.picks;
         if (c.in_downloads) fs::current_path("Downloads");
-        const flow::Stores records{[&](const flow::Stores::LookingIn&) { return windows.FindInstalls(c.installs); }, [] { return std::string(); }};
+        const flow::Stores records{[&](const flow::Stores::LookingIn&) { return windows.FindInstalls(c.installs); },
+                                   [] { return std::string(); }};
         const auto rename = [&c](std::string_view old_path, std::string_view new_path) {
             if (old_path == c.rename_fails)
                 throw RenameError(std::make_error_code(std::errc::permission_denied), old_path, new_path);
@@ -1955,7 +1956,9 @@ TEST(Launch, StartsTheProgramOnlyWhereAClickCanDoNoHarm) {
         ScriptedWindows script(root, game.root().string(), {}, c.chosen);
         script.refused = c.locked ? "<root>/Game" : "<root>/Locked";
         ScriptedLaunch windows(script, c.answers);
-        const flow::Stores records{[&](const flow::Stores::LookingIn&) { return script.FindInstalls(c.installs, c.broken); },
+        const flow::Stores records{[&](const flow::Stores::LookingIn&) {
+                                       return script.FindInstalls(c.installs, c.broken);
+                                   },
                                    [&] { return (fs::path(root) / "Library").string(); }};
         const std::optional<std::string> given =
             c.given == "Game" ? std::optional(game.root().string())
@@ -2015,7 +2018,8 @@ TEST(StoresLook, ShowsAWindowOnlyWhereTheLookTakesLonger) {
         bool slow, cancel, fails;
         std::vector<std::string> log;
     };
-    const std::string window = "window: Looking for the game where the stores installed it: /media/player/CARD/SteamLibrary/steamapps/common";
+    const std::string window =
+        "window: Looking for the game where the stores installed it: /media/player/CARD/SteamLibrary/steamapps/common";
     const std::vector<Case> cases = {
         {"quick", false, false, false, {"chooser at /home"}},
         {"slow", true, false, false, {window, "window closed", "chooser at /home"}},

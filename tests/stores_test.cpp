@@ -568,8 +568,9 @@ TEST(Stores, FindTheGameWhereverTheStoresRecordIt) {
         EXPECT_EQ(stores::FindInstalls(telling, &broken), expected) << row.shape;
         broken.insert(broken.end(), expected.begin(), expected.end());
         for (const Install& install : broken)
-            EXPECT_TRUE(std::ranges::any_of(told, [&](const std::string& folder) { return install.folder.starts_with(folder); }))
-                << row.shape << ": " << install.folder << " was not told";
+            EXPECT_TRUE(std::ranges::any_of(told, [&](const std::string& folder) {
+                return install.folder.starts_with(folder);
+            })) << row.shape << ": " << install.folder << " was not told";
         EXPECT_EQ(stores::FirstSteamCommon(places), row.first_common.empty() ? "" : home.Real(row.first_common))
             << row.shape;
         EXPECT_EQ(home.Read(), before) << row.shape << ": something was written";

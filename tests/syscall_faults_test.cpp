@@ -262,7 +262,8 @@ TEST_F(SystemCallFaults, RepairPromisesNothingWasReplacedOnlyWhereTheRenamesCoul
         no_replace_refused = true;
         links_refused = !links;
         denied = "streamsounds/mus_sbat_acad.wav";  // the plan stops there, after the whole of streammusic
-        const flow::Stores none{[](const flow::Stores::LookingIn&) { return std::vector<stores::Install>{}; }, [] { return std::string(); }};
+        const flow::Stores none{[](const flow::Stores::LookingIn&) { return std::vector<stores::Install>{}; },
+                                [] { return std::string(); }};
         EXPECT_EQ(repair::RunSession(windows, "", none), EXIT_FAILURE);
         fs::current_path(folder.root());
         const bool promised = windows.told.find("No file was lost or replaced.") != std::string::npos;

@@ -159,7 +159,8 @@ bool LookingWindow(const char* title, const std::function<std::string()>& line, 
     Looking looking;
     looking.line = &line;
     looking.done = &done;
-    looking.dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
+    looking.dialog =
+        gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
     NameForScreenReaders(looking.dialog, title);
     looking.label = gtk_label_new(nullptr);
     gtk_label_set_line_wrap(GTK_LABEL(looking.label), TRUE);

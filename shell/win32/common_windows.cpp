@@ -61,7 +61,8 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
             std::wstring now = Utf8ToWide((*looking.line)());
             if (now != looking.shown) {
                 looking.shown = std::move(now);
-                ::SendMessageW(dialog, TDM_SET_ELEMENT_TEXT, TDE_CONTENT, reinterpret_cast<LPARAM>(looking.shown.c_str()));
+                ::SendMessageW(dialog, TDM_SET_ELEMENT_TEXT, TDE_CONTENT,
+                               reinterpret_cast<LPARAM>(looking.shown.c_str()));
             }
             return S_OK;
         }
