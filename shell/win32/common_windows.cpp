@@ -76,18 +76,23 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
 
 }  // namespace
 
+TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS flags) {
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.dwFlags = flags | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = title;
+    return config;
+}
+
 bool LookingWindow(const wchar_t* title, const std::function<std::string()>& line, const std::function<bool()>& done) {
     if (done()) return true;
     Looking looking;
     looking.line = &line;
     looking.done = &done;
     looking.shown = Utf8ToWide(line());
-    TASKDIALOGCONFIG config{};
-    config.cbSize = sizeof config;
-    config.dwFlags = TDF_CALLBACK_TIMER | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = 300;  // dialog units, as the repair dialog's
-    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
-    config.pszWindowTitle = title;
+    TASKDIALOGCONFIG config = CancellableTaskDialog(title, TDF_CALLBACK_TIMER);
     config.pszContent = looking.shown.c_str();
     config.pfCallback = RefreshLooking;
     config.lpCallbackData = reinterpret_cast<LONG_PTR>(&looking);
@@ -161,12 +166,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
         buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
     const std::wstring text = Utf8ToWide(content);
 
-    TASKDIALOGCONFIG config{};
-    config.cbSize = sizeof config;
-    config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = 300;  // dialog units, as the repair dialog's
-    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
-    config.pszWindowTitle = title;
+    TASKDIALOGCONFIG config = CancellableTaskDialog(title, TDF_USE_COMMAND_LINKS);
     config.pszContent = text.c_str();
     config.pButtons = buttons.data();
     config.cButtons = static_cast<UINT>(buttons.size());

@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <functional>
@@ -36,6 +37,11 @@ std::wstring ChooseGameFolder(const std::wstring& start);
 // its full path, then one for the chooser, and Cancel. The index of the folder
 // picked, installs.size() for the chooser, or nothing on Cancel.
 std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs);
+
+// A task dialog titled `title` with `flags`, 300 dialog units wide (a path
+// stays on one line) and a Cancel button, which Escape also presses; the
+// caller adds its content and buttons.
+TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS flags);
 
 // While the stores' look runs long: a task dialog titled `title` with the
 // line `line()` gives, read again on each tick of its timer, and Cancel. It

@@ -128,12 +128,7 @@ public:
         const std::wstring text = Utf8ToWide(why + "\n\n" + vornhaskel::game_folder::FolderLine(resolution));
         const TASKDIALOG_BUTTON buttons[] = {{kRepairId, L"&Open the repair tool"},
                                              {kChooseId, L"Choose &another folder\u2026"}};
-        TASKDIALOGCONFIG config{};
-        config.cbSize = sizeof config;
-        config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
-        config.cxWidth = 300;  // dialog units, as the repair dialog's: a path stays on one line
-        config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
-        config.pszWindowTitle = kTitle;
+        TASKDIALOGCONFIG config = vornhaskel::win32::CancellableTaskDialog(kTitle, 0);
         config.pszMainIcon = TD_WARNING_ICON;
         config.pszContent = text.c_str();
         config.pButtons = buttons;
