@@ -1,0 +1,258 @@
+#include "plural_rule.hpp"
+
+#include <limits>
+
+namespace vornhaskel::translation {
+
+enum class PluralRule::Op : std::uint8_t {
+    kNumber, kCount, kNot,
+    kMultiply, kDivide, kRemainder, kAdd, kSubtract,
+    kLess, kGreater, kLessOrEqual, kGreaterOrEqual, kEqual, kNotEqual,
+    kAnd, kOr, kChoice,
+};
+
+// Recursive descent over the expression, one function per level of C's
+// precedence. The depth and the number of nodes are bounded, far above any
+// language's rule, so that no header can exhaust the stack.
+class PluralParser {
+public:
+    using Op = PluralRule::Op;
+
+    explicit PluralParser(std::string_view text) : text_(text) {}
+
+    // The nodes, root last; empty where the text up to ";" or the line's end is no whole expression.
+    std::vector<PluralRule::Node> Parse() {
+        Choice();
+        SkipSpaces();
+        if (failed_ || !(text_.empty() || text_.front() == ';' || text_.front() == '\n')) return {};
+        return std::move(nodes_);
+    }
+
+private:
+    static constexpr int kMaxDepth = 32;
+    static constexpr std::size_t kMaxNodes = 256;
+
+    std::uint16_t Fail() {
+        failed_ = true;
+        return 0;
+    }
+
+    std::uint16_t Add(Op op, std::uint16_t left = 0, std::uint16_t right = 0, std::uint16_t third = 0,
+                      std::uint64_t number = 0) {
+        if (failed_ || nodes_.size() == kMaxNodes) return Fail();
+        nodes_.push_back({op, left, right, third, number});
+        return static_cast<std::uint16_t>(nodes_.size() - 1);
+    }
+
+    void SkipSpaces() {
+        while (!text_.empty() && (text_.front() == ' ' || text_.front() == '\t'))
+            text_.remove_prefix(1);
+    }
+
+    bool Take(std::string_view token) {
+        SkipSpaces();
+        if (failed_ || !text_.starts_with(token)) return false;
+        text_.remove_prefix(token.size());
+        return true;
+    }
+
+    // condition ? choice : choice, grouped from the right.
+    std::uint16_t Choice() {
+        if (++depth_ > kMaxDepth) return Fail();
+        std::uint16_t node = Or();
+        if (Take("?")) {
+            const std::uint16_t yes = Choice();
+            if (!Take(":")) return Fail();
+            const std::uint16_t no = Choice();
+            node = Add(Op::kChoice, node, yes, no);
+        }
+        --depth_;
+        return node;
+    }
+
+    std::uint16_t Or() {
+        std::uint16_t node = And();
+        while (Take("||")) node = Add(Op::kOr, node, And());
+        return node;
+    }
+
+    std::uint16_t And() {
+        std::uint16_t node = Equality();
+        while (Take("&&")) node = Add(Op::kAnd, node, Equality());
+        return node;
+    }
+
+    std::uint16_t Equality() {
+        std::uint16_t node = Relation();
+        for (;;) {
+            if (Take("=="))
+                node = Add(Op::kEqual, node, Relation());
+            else if (Take("!="))
+                node = Add(Op::kNotEqual, node, Relation());
+            else
+                return node;
+        }
+    }
+
+    std::uint16_t Relation() {
+        std::uint16_t node = Sum();
+        for (;;) {
+            if (Take("<="))
+                node = Add(Op::kLessOrEqual, node, Sum());
+            else if (Take(">="))
+                node = Add(Op::kGreaterOrEqual, node, Sum());
+            else if (Take("<"))
+                node = Add(Op::kLess, node, Sum());
+            else if (Take(">"))
+                node = Add(Op::kGreater, node, Sum());
+            else
+                return node;
+        }
+    }
+
+    std::uint16_t Sum() {
+        std::uint16_t node = Product();
+        for (;;) {
+            if (Take("+"))
+                node = Add(Op::kAdd, node, Product());
+            else if (Take("-"))
+                node = Add(Op::kSubtract, node, Product());
+            else
+                return node;
+        }
+    }
+
+    std::uint16_t Product() {
+        std::uint16_t node = Unary();
+        for (;;) {
+            if (Take("*"))
+                node = Add(Op::kMultiply, node, Unary());
+            else if (Take("/"))
+                node = Add(Op::kDivide, node, Unary());
+            else if (Take("%"))
+                node = Add(Op::kRemainder, node, Unary());
+            else
+                return node;
+        }
+    }
+
+    std::uint16_t Unary() {
+        if (!Take("!")) return Primary();
+        if (++depth_ > kMaxDepth) return Fail();
+        const std::uint16_t node = Add(Op::kNot, Unary());
+        --depth_;
+        return node;
+    }
+
+    std::uint16_t Primary() {
+        if (Take("(")) {
+            const std::uint16_t node = Choice();
+            return Take(")") ? node : Fail();
+        }
+        if (Take("n")) return Add(Op::kCount);
+        if (failed_ || text_.empty() || text_.front() < '0' || text_.front() > '9') return Fail();
+        std::uint64_t number = 0;
+        while (!text_.empty() && text_.front() >= '0' && text_.front() <= '9') {
+            if (number > std::numeric_limits<std::uint32_t>::max()) return Fail();  // no rule counts so far
+            number = number * 10 + static_cast<std::uint64_t>(text_.front() - '0');
+            text_.remove_prefix(1);
+        }
+        return Add(Op::kNumber, 0, 0, 0, number);
+    }
+
+    std::string_view text_;
+    std::vector<PluralRule::Node> nodes_;
+    int depth_ = 0;
+    bool failed_ = false;
+};
+
+namespace {
+
+// The count that `text` starts with, after spaces; none where it starts with no digit.
+std::optional<std::uint64_t> LeadingCount(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    std::uint64_t count = 0;
+    for (; !text.empty() && text.front() >= '0' && text.front() <= '9'; text.remove_prefix(1)) {
+        if (count > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+        count = count * 10 + static_cast<std::uint64_t>(text.front() - '0');
+    }
+    return count;
+}
+
+}  // namespace
+
+PluralRule PluralRule::FromHeader(std::string_view header) {
+    constexpr std::string_view kField = "Plural-Forms:";
+    while (!header.empty()) {
+        const std::size_t end = header.find('\n');
+        std::string_view line = header.substr(0, end);
+        header.remove_prefix(end == std::string_view::npos ? header.size() : end + 1);
+        if (!line.starts_with(kField)) continue;
+        line.remove_prefix(kField.size());
+        const std::size_t forms_at = line.find("nplurals=");
+        const std::size_t plural_at = line.find("plural=");
+        if (forms_at == std::string_view::npos || plural_at == std::string_view::npos) return {};
+        const std::optional<std::uint64_t> forms = LeadingCount(line.substr(forms_at + 9));
+        if (!forms || *forms == 0) return {};
+        PluralRule rule;
+        rule.nodes_ = PluralParser(line.substr(plural_at + 7)).Parse();
+        if (rule.nodes_.empty()) return {};
+        rule.forms_ = *forms;
+        return rule;
+    }
+    return {};
+}
+
+std::size_t PluralRule::Index(std::uint64_t n) const {
+    if (!nodes_.empty()) {
+        const std::optional<std::uint64_t> index = Evaluate(nodes_.size() - 1, n);
+        if (index && *index < forms_) return static_cast<std::size_t>(*index);
+    }
+    return n != 1 ? 1 : 0;
+}
+
+std::optional<std::uint64_t> PluralRule::Evaluate(std::size_t at, std::uint64_t n) const {
+    const Node& node = nodes_[at];
+    switch (node.op) {
+        case Op::kNumber: return node.number;
+        case Op::kCount: return n;
+        case Op::kChoice: {
+            const std::optional<std::uint64_t> condition = Evaluate(node.left, n);
+            if (!condition) return std::nullopt;
+            return Evaluate(*condition != 0 ? node.right : node.third, n);
+        }
+        case Op::kAnd:
+        case Op::kOr: {
+            const std::optional<std::uint64_t> left = Evaluate(node.left, n);
+            if (!left) return std::nullopt;
+            if ((*left != 0) == (node.op == Op::kOr)) return node.op == Op::kOr ? 1 : 0;
+            const std::optional<std::uint64_t> right = Evaluate(node.right, n);
+            if (!right) return std::nullopt;
+            return *right != 0 ? 1 : 0;
+        }
+        default: break;
+    }
+    const std::optional<std::uint64_t> left = Evaluate(node.left, n);
+    if (!left) return std::nullopt;
+    if (node.op == Op::kNot) return *left == 0 ? 1 : 0;
+    const std::optional<std::uint64_t> right = Evaluate(node.right, n);
+    if (!right) return std::nullopt;
+    const std::uint64_t a = *left, b = *right;
+    switch (node.op) {
+        case Op::kMultiply: return a * b;
+        case Op::kDivide: return b == 0 ? std::nullopt : std::optional<std::uint64_t>(a / b);
+        case Op::kRemainder: return b == 0 ? std::nullopt : std::optional<std::uint64_t>(a % b);
+        case Op::kAdd: return a + b;
+        case Op::kSubtract: return a - b;
+        case Op::kLess: return a < b;
+        case Op::kGreater: return a > b;
+        case Op::kLessOrEqual: return a <= b;
+        case Op::kGreaterOrEqual: return a >= b;
+        case Op::kEqual: return a == b;
+        case Op::kNotEqual: return a != b;
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace vornhaskel::translation
