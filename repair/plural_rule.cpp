@@ -11,9 +11,10 @@ enum class PluralRule::Op : std::uint8_t {
     kAnd, kOr, kChoice,
 };
 
-// Recursive descent over the expression, one function per level of C's
-// precedence. The depth and the number of nodes are bounded, far above any
-// language's rule, so that no header can exhaust the stack.
+// The expression read by precedence climbing over C's binary operators, with
+// ?: (grouped from the right) below them and ! above. The depth and the number
+// of nodes are bounded, far above any language's rule, so that no header can
+// exhaust the stack.
 class PluralParser {
 public:
     using Op = PluralRule::Op;
@@ -32,6 +33,20 @@ private:
     static constexpr int kMaxDepth = 32;
     static constexpr std::size_t kMaxNodes = 256;
 
+    struct Binary {
+        std::string_view token;
+        Op op;
+        int precedence;
+    };
+    // Each token ahead of any that begins it ("<=" before "<").
+    static constexpr Binary kBinaries[] = {
+        {"||", Op::kOr, 1},           {"&&", Op::kAnd, 2},         {"==", Op::kEqual, 3},
+        {"!=", Op::kNotEqual, 3},     {"<=", Op::kLessOrEqual, 4}, {">=", Op::kGreaterOrEqual, 4},
+        {"<", Op::kLess, 4},          {">", Op::kGreater, 4},      {"+", Op::kAdd, 5},
+        {"-", Op::kSubtract, 5},      {"*", Op::kMultiply, 6},     {"/", Op::kDivide, 6},
+        {"%", Op::kRemainder, 6},
+    };
+
     std::uint16_t Fail() {
         failed_ = true;
         return 0;
@@ -45,8 +60,7 @@ private:
     }
 
     void SkipSpaces() {
-        while (!text_.empty() && (text_.front() == ' ' || text_.front() == '\t'))
-            text_.remove_prefix(1);
+        while (!text_.empty() && (text_.front() == ' ' || text_.front() == '\t')) text_.remove_prefix(1);
     }
 
     bool Take(std::string_view token) {
@@ -56,83 +70,32 @@ private:
         return true;
     }
 
-    // condition ? choice : choice, grouped from the right.
     std::uint16_t Choice() {
         if (++depth_ > kMaxDepth) return Fail();
-        std::uint16_t node = Or();
+        std::uint16_t node = Operation(1);
         if (Take("?")) {
             const std::uint16_t yes = Choice();
             if (!Take(":")) return Fail();
-            const std::uint16_t no = Choice();
-            node = Add(Op::kChoice, node, yes, no);
+            node = Add(Op::kChoice, node, yes, Choice());
         }
         --depth_;
         return node;
     }
 
-    std::uint16_t Or() {
-        std::uint16_t node = And();
-        while (Take("||")) node = Add(Op::kOr, node, And());
-        return node;
-    }
-
-    std::uint16_t And() {
-        std::uint16_t node = Equality();
-        while (Take("&&")) node = Add(Op::kAnd, node, Equality());
-        return node;
-    }
-
-    std::uint16_t Equality() {
-        std::uint16_t node = Relation();
-        for (;;) {
-            if (Take("=="))
-                node = Add(Op::kEqual, node, Relation());
-            else if (Take("!="))
-                node = Add(Op::kNotEqual, node, Relation());
-            else
-                return node;
-        }
-    }
-
-    std::uint16_t Relation() {
-        std::uint16_t node = Sum();
-        for (;;) {
-            if (Take("<="))
-                node = Add(Op::kLessOrEqual, node, Sum());
-            else if (Take(">="))
-                node = Add(Op::kGreaterOrEqual, node, Sum());
-            else if (Take("<"))
-                node = Add(Op::kLess, node, Sum());
-            else if (Take(">"))
-                node = Add(Op::kGreater, node, Sum());
-            else
-                return node;
-        }
-    }
-
-    std::uint16_t Sum() {
-        std::uint16_t node = Product();
-        for (;;) {
-            if (Take("+"))
-                node = Add(Op::kAdd, node, Product());
-            else if (Take("-"))
-                node = Add(Op::kSubtract, node, Product());
-            else
-                return node;
-        }
-    }
-
-    std::uint16_t Product() {
+    // Operands joined by binary operators of `lowest` precedence or above.
+    std::uint16_t Operation(int lowest) {
         std::uint16_t node = Unary();
         for (;;) {
-            if (Take("*"))
-                node = Add(Op::kMultiply, node, Unary());
-            else if (Take("/"))
-                node = Add(Op::kDivide, node, Unary());
-            else if (Take("%"))
-                node = Add(Op::kRemainder, node, Unary());
-            else
-                return node;
+            SkipSpaces();
+            const Binary* binary = nullptr;
+            for (const Binary& candidate : kBinaries)
+                if (text_.starts_with(candidate.token)) {
+                    binary = &candidate;
+                    break;
+                }
+            if (failed_ || binary == nullptr || binary->precedence < lowest) return node;
+            text_.remove_prefix(binary->token.size());
+            node = Add(binary->op, node, Operation(binary->precedence + 1));
         }
     }
 

@@ -228,7 +228,8 @@ TEST(PluralRule, AgreesWithTheCLibraryOnEveryOperator) {
         {"xa", "nplurals=3; plural=n*2/3%3;"},
         {"xb", "nplurals=2; plural=!(n-1) ;"},
         {"xc", "nplurals=4; plural=\tn<=2 ? n : 3-(n%2)"},
-        {"xd", "nplurals=2; plural=!!(n/7) || !n && 1;"},
+        {"xd", "nplurals=2; plural=n%3==0 || n%5==0 && n%2==0;"},
+        {"xe", "nplurals=2; plural=1==n%4<2 ? n-n/2*2 : !n%2;"},
     };
     const std::string tree = testing::TempDir() + "plural_rules";
     for (const auto& [language, rule] : rules) {
