@@ -34,16 +34,16 @@ private:
     static constexpr std::size_t kMaxNodes = 256;
 
     struct Binary {
-        std::string_view token;
+        char token[3];
         Op op;
-        int precedence;
+        std::uint8_t precedence;
     };
     // Each token ahead of any that begins it ("<=" before "<").
     static constexpr Binary kBinaries[] = {
-        {"||", Op::kOr, 1},           {"&&", Op::kAnd, 2},         {"==", Op::kEqual, 3},
-        {"!=", Op::kNotEqual, 3},     {"<=", Op::kLessOrEqual, 4}, {">=", Op::kGreaterOrEqual, 4},
-        {"<", Op::kLess, 4},          {">", Op::kGreater, 4},      {"+", Op::kAdd, 5},
-        {"-", Op::kSubtract, 5},      {"*", Op::kMultiply, 6},     {"/", Op::kDivide, 6},
+        {"||", Op::kOr, 1},         {"&&", Op::kAnd, 2},         {"==", Op::kEqual, 3},
+        {"!=", Op::kNotEqual, 3},   {"<=", Op::kLessOrEqual, 4}, {">=", Op::kGreaterOrEqual, 4},
+        {"<", Op::kLess, 4},        {">", Op::kGreater, 4},      {"+", Op::kAdd, 5},
+        {"-", Op::kSubtract, 5},    {"*", Op::kMultiply, 6},     {"/", Op::kDivide, 6},
         {"%", Op::kRemainder, 6},
     };
 
@@ -94,7 +94,7 @@ private:
                     break;
                 }
             if (failed_ || binary == nullptr || binary->precedence < lowest) return node;
-            text_.remove_prefix(binary->token.size());
+            text_.remove_prefix(std::string_view(binary->token).size());
             node = Add(binary->op, node, Operation(binary->precedence + 1));
         }
     }
