@@ -3,7 +3,7 @@
 // first of the preferred UI languages that one serves.
 #include <windows.h>
 
-#include <cwchar>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,8 +46,8 @@ std::vector<std::string> PreferredLanguages() {
     }
     if (tags.empty()) {
         wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
-        if (::LCIDToLocaleName(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) > 0)
-            tags.push_back(Narrow(name));
+        const LCID language = MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT);
+        if (::LCIDToLocaleName(language, name, LOCALE_NAME_MAX_LENGTH, 0) > 0) tags.push_back(Narrow(name));
     }
     return tags;
 }
