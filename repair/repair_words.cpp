@@ -206,6 +206,7 @@ std::string Sentence(const Reason& reason) {
                       {Listed(holding), path(0)});
     }
     case Reason::Kind::kModDownload:
+        // Translators: where the folder given is the mod's download, not the game folder.
         return Tr("streammusic and streamsounds hold the mod's files and none of the game's own: this is the mod's "
                   "folder, not the game folder");
     case Reason::Kind::kGameFolderUnlisted:
@@ -260,12 +261,15 @@ namespace {
 std::string Describe(const FolderReport& report, bool now) {
     // Translators for the sentences of this function: the first line of the repair tool's
     // window, on what the game folder's names are set for. The "now" forms follow a repair.
+    // Translators: the first line of the repair tool's window, for the mod's download.
     if (report.only_mod_files) return Tr("This is not the game folder: its music folders hold only the mod's files.");
     if (report.music_folders_clash)
+        // Translators: the first line of the repair tool's window.
         return Tr("The folder has two music folders of one name that both hold the game's files, so nothing can be "
                   "switched.");
     if (!report.IsGameFolder()) {
         if (report.missing_folders.size() == 2)
+            // Translators: the first line of the repair tool's window.
             return Tr("This is not the game folder: it has no streammusic and streamsounds folders.");
         // Translators: %s is streammusic or streamsounds.
         return Format(Tr("This is not the game folder: it has no %s folder."), {report.missing_folders.front()});
@@ -280,22 +284,42 @@ std::string Describe(const FolderReport& report, bool now) {
         broken += layout == Layout::kBroken;
         if (layout == Layout::kLost) lost.push_back(PathIn(NamesOf(TrackTable[i]).live));
     }
+    if (normal == kTrackCount && now)
+        // Translators: the first line of the repair tool's window after a repair.
+        return Tr("The names are now set for the normal music.");
     if (normal == kTrackCount)
-        return now ? Tr("The names are now set for the normal music.") : Tr("The names are set for the normal music.");
+        // Translators: the first line of the repair tool's window: what the game folder's names are set for.
+        return Tr("The names are set for the normal music.");
+    if (mod == kTrackCount && now)
+        // Translators: the first line of the repair tool's window after a repair.
+        return Tr("The names are now set for the mod's music.");
     if (mod == kTrackCount)
-        return now ? Tr("The names are now set for the mod's music.") : Tr("The names are set for the mod's music.");
-    // Translators: each part of a mixed folder's line, "The folder is mixed: %s.", %zu a count of tracks.
-    const std::string parts[] = {
-        normal == 0 ? "" : Format(TrN("%zu track set for the normal music", "%zu tracks set for the normal music", normal), {normal}),
-        mod == 0 ? "" : Format(TrN("%zu track set for the mod's music", "%zu tracks set for the mod's music", mod), {mod}),
-        between == 0 ? "" : Format(TrN("%zu track half-way between the two", "%zu tracks half-way between the two", between), {between}),
-        lost.empty() ? "" : Format(TrN("%zu track missing", "%zu tracks missing", lost.size()), {lost.size()}),
-        broken == 0 ? "" : Format(TrN("%zu track with a problem", "%zu tracks with a problem", broken), {broken})};
-    std::vector<std::string> present;
-    for (const std::string& part : parts)
-        if (!part.empty()) present.push_back(part);
-    // Translators: %s lists the parts, such as "14 tracks set for the normal music, 7 tracks missing".
-    std::string text = Format(now ? Tr("The folder is now mixed: %s.") : Tr("The folder is mixed: %s."), {Commas(present)});
+        // Translators: the first line of the repair tool's window: what the game folder's names are set for.
+        return Tr("The names are set for the mod's music.");
+    std::vector<std::string> parts;
+    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
+    if (normal > 0)
+        parts.push_back(Format(TrN("%zu track set for the normal music", "%zu tracks set for the normal music", normal), {normal}));
+    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
+    if (mod > 0)
+        parts.push_back(Format(TrN("%zu track set for the mod's music", "%zu tracks set for the mod's music", mod), {mod}));
+    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
+    if (between > 0)
+        parts.push_back(Format(TrN("%zu track half-way between the two", "%zu tracks half-way between the two", between), {between}));
+    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
+    if (lost.size() > 0)
+        parts.push_back(Format(TrN("%zu track missing", "%zu tracks missing", lost.size()), {lost.size()}));
+    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
+    if (broken > 0)
+        parts.push_back(Format(TrN("%zu track with a problem", "%zu tracks with a problem", broken), {broken}));
+    const char* const mixed = now
+                                  // Translators: the first line of the repair tool's window after a repair; %s lists
+                                  // the parts, such as "14 tracks set for the normal music, 7 tracks missing".
+                                  ? Tr("The folder is now mixed: %s.")
+                                  // Translators: the first line of the repair tool's window; %s lists the parts, such
+                                  // as "14 tracks set for the normal music, 7 tracks missing".
+                                  : Tr("The folder is mixed: %s.");
+    std::string text = Format(mixed, {Commas(parts)});
     if (!lost.empty() && lost.size() <= 3)  // more are named in the list of problems
         // Translators: %s names the tracks (1 to 3) that have no file under any of their names.
         text += " " + Format(TrN("This track has no file at all: %s.", "These tracks have no file at all: %s.", lost.size()),
@@ -337,6 +361,7 @@ std::string WhyNot(const FolderReport& report, Target target) {
         look_alikes = CountOf(reasons, Reason::Kind::kLookAlikes);
     }
     if (mod_files == 7)
+        // Translators: why Mod music is greyed out, after "Mod music is not available:", without a full stop.
         why.push_back(Tr("the mod's 7 files are not in place"));
     else if (mod_files > 0)
         // Translators: %zu is from 1 to 6.
@@ -345,6 +370,7 @@ std::string WhyNot(const FolderReport& report, Target target) {
                              {mod_files}));
     // One name with several look-alikes is said in full; more are counted, and listed below.
     if (look_alikes > 1)
+        // Translators: why Mod music is greyed out, without a full stop; %zu is 2 or more.
         why.push_back(Format(TrN("%zu of the mod's files could each be one of several files, as listed",
                                  "%zu of the mod's files could each be one of several files, as listed", look_alikes),
                              {look_alikes}));
@@ -361,8 +387,10 @@ std::string WhyNot(const FolderReport& report, Target target) {
                              {candidates.size(), PathIn(reason.paths.front()), Listed(candidates)}));
     }
     if (lost > 0)
+        // Translators: why Mod music is greyed out, without a full stop; %zu is a count of tracks.
         why.push_back(Format(TrN("a track of the game has no file at all", "%zu tracks of the game have no file at all", lost),
                              {lost}));
+    // Translators: why a button is greyed out, without a full stop.
     if (reasons.size() > mod_files + lost + look_alikes) why.push_back(Tr("a track's files need sorting out first, as listed"));
     return Clauses(why);
 }
@@ -380,16 +408,20 @@ std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
     const bool normal = chosen == Target::kNormal;
     if (!plan.possible)
         // Translators: after a repair, why the button chosen did not reach its music; %s says why.
-        return text + " " + Format(normal ? Tr("Normal music is not reached yet: %s.") : Tr("Mod music is not reached yet: %s."),
+        return text + " " + Format(normal ? Tr("Normal music is not reached yet: %s.")
+                                          // Translators: after a repair, why Mod music was not reached; %s says why.
+                                          : Tr("Mod music is not reached yet: %s."),
                                    {WhyNot(report, chosen)});
     const std::size_t n = plan.in_order.size();
     // Translators: after a repair that did not reach the music chosen; %zu files are still to rename.
     return text + " " +
+           // Translators: after a repair that did not reach Normal music; %zu files are still to rename.
            Format(normal ? TrN("Normal music is not reached yet: %zu file is still out of place. Start the repair tool "
                                "again to finish.",
                                "Normal music is not reached yet: %zu files are still out of place. Start the repair "
                                "tool again to finish.",
                                n)
+                         // Translators: after a repair that did not reach Mod music; %zu files are still to rename.
                          : TrN("Mod music is not reached yet: %zu file is still out of place. Start the repair tool "
                                "again to finish.",
                                "Mod music is not reached yet: %zu files are still out of place. Start the repair tool "
@@ -400,6 +432,7 @@ std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
 
 std::string Advice(const FolderReport& report) {
     // Translators for the sentences of this function: the repair tool's advice, below its first line.
+    // Translators: the repair tool's advice for a folder that is not the game folder.
     if (!report.IsGameFolder()) return Tr("Choose the game folder: the one that holds streammusic and streamsounds.");
     std::vector<std::string> sentences;
     const bool offered = report.normal.Offered() || report.mod.Offered();
@@ -407,10 +440,14 @@ std::string Advice(const FolderReport& report) {
     // Translators: "vornhaskel" is the program's name. This protects the player's files: keep
     // "never replaces a file".
     if (offered && found)
+        // Translators: the repair tool's advice. "vornhaskel" is the program's name. This protects the player's
+        // files: keep "never replaces a file".
         sentences.push_back(Tr("Close the game first. A button first gives the files found their exact names, then renames "
                                "only the files that are out of place, with the same renames as vornhaskel, and never "
                                "replaces a file."));
     else if (offered)
+        // Translators: the repair tool's advice. "vornhaskel" is the program's name. This protects the player's
+        // files: keep "never replaces a file".
         sentences.push_back(Tr("Close the game first. A button renames only the files that are out of place, with the same "
                                "renames as vornhaskel, and never replaces a file."));
     if (report.mod.Offered() && !report.finds_from_backups.empty()) {
@@ -428,8 +465,10 @@ std::string Advice(const FolderReport& report) {
         // Translators: %s says why, as one or more clauses.
         sentences.push_back(Format(Tr("Mod music is not available: %s."), {WhyNot(report, Target::kMod)}));
     if (!offered && !report.normal.Reached() && !report.mod.Reached())
+        // Translators: the repair tool's advice where neither button can be chosen.
         sentences.push_back(Tr("Nothing here can be switched until the problems listed are put right. Then start the repair "
                                "tool again."));
+    // Translators: the repair tool's advice where the folder is all of one music.
     if (sentences.empty()) return Tr("Nothing needs repairing.");
     std::string text;
     for (const std::string& sentence : sentences) text += (text.empty() ? "" : " ") + sentence;
@@ -462,7 +501,10 @@ std::vector<RenameList> FoundRenames(const FolderReport& report) {
     // Translators: headings in the repair tool's window over the list of renames that a button
     // (Normal music, Mod music) makes first; a line of the list follows each.
     RenameList both{Tr("Normal music and Mod music first rename:"), {}};
-    RenameList normal_only{Tr("Normal music first renames:"), {}}, mod_only{Tr("Mod music first renames:"), {}};
+    // Translators: a heading in the repair tool's window over the renames that Normal music makes first.
+    RenameList normal_only{Tr("Normal music first renames:"), {}};
+    // Translators: a heading in the repair tool's window over the renames that Mod music makes first.
+    RenameList mod_only{Tr("Mod music first renames:"), {}};
     const auto line = [](const Rename& rename) {
         // Translators: a line of the list of renames; %1$s is a file's path now, %2$s the path it will have.
         return Format(Tr("%1$s will become %2$s"), {PathIn(rename.old_path), PathIn(rename.new_path)});
@@ -473,6 +515,7 @@ std::vector<RenameList> FoundRenames(const FolderReport& report) {
     if (!both.lines.empty()) {
         // Translators: a heading after "Normal music and Mod music first rename:" and its list.
         normal_only.heading = Tr("Normal music also first renames:");
+        // Translators: a heading after "Normal music and Mod music first rename:" and its list.
         mod_only.heading = Tr("Mod music also first renames:");
     }
     std::vector<RenameList> lists;
@@ -488,15 +531,26 @@ std::string GreyedOut(const FolderReport& report, Target target) {
     // Translators for the sentences of this function: why the repair tool's button Normal music or
     // Mod music is greyed out, read as the button's description and in the window.
     if (plan.Reached())
+        // Translators: the description of the repair tool's button Normal music, read by a screen reader and shown in
+        // the window.
         return normal ? Tr("Normal music is greyed out: the names are set for the normal music already.")
+                      // Translators: the description of the repair tool's button Mod music, read by a screen reader
+                      // and shown in the window.
                       : Tr("Mod music is greyed out: the names are set for the mod's music already.");
     if (plan.reasons.empty())
+        // Translators: the description of the repair tool's button Normal music.
         return normal ? Tr("Normal music is greyed out: it cannot be reached from here.")
+                      // Translators: the description of the repair tool's button Mod music.
                       : Tr("Mod music is greyed out: it cannot be reached from here.");
-    // Translators: %s is the first reason, as listed in the window.
-    std::string text = Format(normal ? Tr("Normal music is greyed out: %s.") : Tr("Mod music is greyed out: %s."),
+    // Translators: the description of the repair tool's button Normal music; %s is the first reason, as listed in the
+    // window.
+    std::string text = Format(normal ? Tr("Normal music is greyed out: %s.")
+                                     // Translators: the description of the repair tool's button Mod music; %s is the
+                                     // first reason, as listed in the window.
+                                     : Tr("Mod music is greyed out: %s."),
                               {Sentence(plan.reasons.front())});
     if (const std::size_t more = plan.reasons.size() - 1; more > 0)
+        // Translators: follows "... is greyed out: REASON."; %zu is a count of reasons.
         text += " " + Format(TrN("%zu more reason is listed in this window.", "%zu more reasons are listed in this window.",
                                  more),
                              {more});
@@ -517,6 +571,7 @@ std::string AfterFailure(std::string_view failure, const FolderReport& now, bool
                                "that another program put there in between would have been replaced.")
                           // Translators: after a failed repair. Keep its force: nothing was lost or replaced.
                           : Tr("No file was lost or replaced.");
+    // Translators: ends the message after a failed repair.
     return text + " " + Tr("Start the repair tool again to finish.");
 }
 
@@ -535,7 +590,10 @@ DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution&
     words.renames = FoundRenames(report);
     // Translators: the caption over the list of problems in the repair tool's window: for a game
     // folder, and for a folder that is not the game folder.
-    words.reasons_caption = report.IsGameFolder() ? Tr("Why a button is greyed out") : Tr("Details");
+    words.reasons_caption = report.IsGameFolder() ? Tr("Why a button is greyed out")
+                                                  // Translators: the caption over the list of problems in the repair
+                                                  // tool's window, for a folder that is not the game folder.
+                                                  : Tr("Details");
     words.reasons = Sentences(report.problems);
     return words;
 }
@@ -555,14 +613,21 @@ std::string CannotStart(std::string_view program, std::string_view folder) {
 
 std::string PageLine(bool reasons, std::size_t first, std::size_t last, std::size_t count) {
     // Translators: in the Windows repair tool, over a list shown a page at a time: "Reasons 9 to 16 of 21.".
-    return Format(reasons ? Tr("Reasons %1$zu to %2$zu of %3$zu.") : Tr("Renames %1$zu to %2$zu of %3$zu."),
+    return Format(reasons ? Tr("Reasons %1$zu to %2$zu of %3$zu.")
+                          // Translators: in the Windows repair tool, over the list of renames shown a page at a time.
+                          : Tr("Renames %1$zu to %2$zu of %3$zu."),
                   {first, last, count});
 }
 
 std::string PageLink(bool reasons, bool next) {
     // Translators: the links that turn the pages of a list in the Windows repair tool.
-    if (reasons) return next ? Tr("Next reasons") : Tr("Previous reasons");
-    return next ? Tr("Next renames") : Tr("Previous renames");
+    if (reasons) return next ? Tr("Next reasons")
+                             // Translators: a link that turns the page of a list in the Windows repair tool.
+                             : Tr("Previous reasons");
+    // Translators: a link that turns the page of a list in the Windows repair tool.
+    return next ? Tr("Next renames")
+                // Translators: a link that turns the page of a list in the Windows repair tool.
+                : Tr("Previous renames");
 }
 
 std::string HeldBack(const ClickLook& look) {
@@ -619,6 +684,8 @@ std::string HeldBack(const ClickLook& look) {
                           unrename.done),
                       {unrename.done, PathIn(unrename.stop->old_path)});
     }
+    // Translators: the sentence of the launcher's window that holds a click back, where neither of vornhaskel's
+    // buttons could rename anything.
     return Tr("Neither button can change anything here: the first rename of each would fail, as after a switch "
               "that stopped part way.");
 }
@@ -674,6 +741,7 @@ std::string Lacks(const Resolution& resolution) {
     const std::string folder = repair::FullPathIn(resolution.folder);
     // Translators: for a folder that is not the game folder; %s is its full path.
     if (resolution.mod_download)
+        // Translators: for a folder that is not the game folder; %s is its full path.
         return Format(Tr("%s is not the game folder: its music folders hold only the mod's files."), {folder});
     // Translators: for a folder that is not the game folder; %s is its full path.
     if (missing.size() == 2) return Format(Tr("%s is not the game folder: it has no streammusic and streamsounds folders."), {folder});

@@ -101,6 +101,7 @@ inline constexpr char kWindowNotShown[] = N_("The window could not be shown");
 inline constexpr char kChooserNotShown[] = N_("The folder chooser could not be shown");
 // Translators: the repair tool's captions that open and close the list of reasons a button is greyed out.
 inline constexpr char kShowReasons[] = N_("Show reasons");
+// Translators: the same caption, while the list of reasons is open.
 inline constexpr char kHideReasons[] = N_("Hide reasons");
 
 // "Cannot find vornhaskel beside vornhaskel-launch", for a program that is not
