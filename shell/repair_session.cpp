@@ -26,7 +26,7 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target, c
     }
     const FolderReport now = ExamineFolder();
     if (failure) {
-        windows.Tell(kRenameFailed + AfterFailure(*failure, now, checked_first), true);
+        windows.Tell(AfterFailure(*failure, now, checked_first), true);
         return EXIT_FAILURE;
     }
     windows.Tell(SummaryAfterRepair(now, target), false);
