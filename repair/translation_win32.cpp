@@ -103,7 +103,7 @@ const char* TrC(const char* context, const char* msgid) {
     return translation != nullptr ? translation : msgid;
 }
 
-const char* TrN(const char* singular, const char* plural, unsigned long n) {
+const char* TrN(const char* singular, const char* plural, std::size_t n) {
     const char* translation =
         g_catalog != nullptr && singular != nullptr ? g_catalog->FindPlural(singular, n) : nullptr;
     return translation != nullptr ? translation : n == 1 ? singular : plural;

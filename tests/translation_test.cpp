@@ -302,7 +302,7 @@ TEST(Win32Translation, SpeaksThePlayersLanguageFromTheExesCatalogs) {
         EXPECT_EQ(Tr(msgid), Or(read ? read->Find(msgid) : nullptr, msgid));
     EXPECT_EQ(TrC("repair dialog", "Cancel"), Or(read ? read->Find("repair dialog", "Cancel") : nullptr, "Cancel"));
     EXPECT_STREQ(TrC("launcher", "Cancel"), "Cancel");
-    for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 11ul, 21ul, 22ul, 4294967295ul})
+    for (const std::size_t n : {0ull, 1ull, 2ull, 5ull, 11ull, 21ull, 22ull, 4294967295ull, 4294967297ull})
         EXPECT_EQ(TrN("%zu file", "%zu files", n),
                   Or(read ? read->FindPlural("%zu file", n) : nullptr, n == 1 ? "%zu file" : "%zu files"));
     EXPECT_EQ(std::string(Tr("Game folder")) != "Game folder", read != nullptr);
