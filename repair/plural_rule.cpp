@@ -12,26 +12,24 @@ enum class PluralRule::Op : std::uint8_t {
 };
 
 // The expression read by precedence climbing over C's binary operators, with
-// ?: (grouped from the right) below them and ! above. The depth and the number
-// of nodes are bounded, far above any language's rule, so that no header can
-// exhaust the stack.
+// ?: (grouped from the right) below them and ! above, into a rule's nodes.
+// The depth and the number of nodes are bounded, far above any language's
+// rule, so that no header can exhaust the stack.
 class PluralParser {
 public:
     using Op = PluralRule::Op;
 
-    explicit PluralParser(std::string_view text) : text_(text) {}
+    PluralParser(std::string_view text, PluralRule& rule) : text_(text), rule_(rule) {}
 
-    // The nodes, root last; empty where the text up to ";" or the line's end is no whole expression.
-    std::vector<PluralRule::Node> Parse() {
+    // Whether the text up to ";" or the line's end is a whole expression, now the rule's.
+    bool Parse() {
         Choice();
         SkipSpaces();
-        if (failed_ || !(text_.empty() || text_.front() == ';' || text_.front() == '\n')) return {};
-        return std::move(nodes_);
+        return !failed_ && (text_.empty() || text_.front() == ';' || text_.front() == '\n');
     }
 
 private:
     static constexpr int kMaxDepth = 32;
-    static constexpr std::size_t kMaxNodes = 256;
 
     struct Binary {
         char token[3];
@@ -47,16 +45,16 @@ private:
         {"%", Op::kRemainder, 6},
     };
 
-    std::uint16_t Fail() {
+    std::uint8_t Fail() {
         failed_ = true;
         return 0;
     }
 
-    std::uint16_t Add(Op op, std::uint16_t left = 0, std::uint16_t right = 0, std::uint16_t third = 0,
-                      std::uint64_t number = 0) {
-        if (failed_ || nodes_.size() == kMaxNodes) return Fail();
-        nodes_.push_back({op, left, right, third, number});
-        return static_cast<std::uint16_t>(nodes_.size() - 1);
+    std::uint8_t Add(Op op, std::uint8_t left = 0, std::uint8_t right = 0, std::uint8_t third = 0,
+                     std::uint32_t number = 0) {
+        if (failed_ || rule_.size_ == PluralRule::kMaxNodes) return Fail();
+        rule_.nodes_[rule_.size_] = {op, left, right, third, number};
+        return static_cast<std::uint8_t>(rule_.size_++);
     }
 
     void SkipSpaces() {
@@ -70,11 +68,11 @@ private:
         return true;
     }
 
-    std::uint16_t Choice() {
+    std::uint8_t Choice() {
         if (++depth_ > kMaxDepth) return Fail();
-        std::uint16_t node = Operation(1);
+        std::uint8_t node = Operation(1);
         if (Take("?")) {
-            const std::uint16_t yes = Choice();
+            const std::uint8_t yes = Choice();
             if (!Take(":")) return Fail();
             node = Add(Op::kChoice, node, yes, Choice());
         }
@@ -83,8 +81,8 @@ private:
     }
 
     // Operands joined by binary operators of `lowest` precedence or above.
-    std::uint16_t Operation(int lowest) {
-        std::uint16_t node = Unary();
+    std::uint8_t Operation(int lowest) {
+        std::uint8_t node = Unary();
         for (;;) {
             SkipSpaces();
             const Binary* binary = nullptr;
@@ -99,32 +97,32 @@ private:
         }
     }
 
-    std::uint16_t Unary() {
+    std::uint8_t Unary() {
         if (!Take("!")) return Primary();
         if (++depth_ > kMaxDepth) return Fail();
-        const std::uint16_t node = Add(Op::kNot, Unary());
+        const std::uint8_t node = Add(Op::kNot, Unary());
         --depth_;
         return node;
     }
 
-    std::uint16_t Primary() {
+    std::uint8_t Primary() {
         if (Take("(")) {
-            const std::uint16_t node = Choice();
+            const std::uint8_t node = Choice();
             return Take(")") ? node : Fail();
         }
         if (Take("n")) return Add(Op::kCount);
         if (failed_ || text_.empty() || text_.front() < '0' || text_.front() > '9') return Fail();
         std::uint64_t number = 0;
         while (!text_.empty() && text_.front() >= '0' && text_.front() <= '9') {
-            if (number > std::numeric_limits<std::uint32_t>::max()) return Fail();  // no rule counts so far
             number = number * 10 + static_cast<std::uint64_t>(text_.front() - '0');
+            if (number > std::numeric_limits<std::uint32_t>::max()) return Fail();  // no rule counts so far
             text_.remove_prefix(1);
         }
-        return Add(Op::kNumber, 0, 0, 0, number);
+        return Add(Op::kNumber, 0, 0, 0, static_cast<std::uint32_t>(number));
     }
 
     std::string_view text_;
-    std::vector<PluralRule::Node> nodes_;
+    PluralRule& rule_;
     int depth_ = 0;
     bool failed_ = false;
 };
@@ -159,8 +157,7 @@ PluralRule PluralRule::FromHeader(std::string_view header) {
         const std::optional<std::uint64_t> forms = LeadingCount(line.substr(forms_at + 9));
         if (!forms || *forms == 0) return {};
         PluralRule rule;
-        rule.nodes_ = PluralParser(line.substr(plural_at + 7)).Parse();
-        if (rule.nodes_.empty()) return {};
+        if (!PluralParser(line.substr(plural_at + 7), rule).Parse()) return {};
         rule.forms_ = *forms;
         return rule;
     }
@@ -168,8 +165,8 @@ PluralRule PluralRule::FromHeader(std::string_view header) {
 }
 
 std::size_t PluralRule::Index(std::uint64_t n) const {
-    if (!nodes_.empty()) {
-        const std::optional<std::uint64_t> index = Evaluate(nodes_.size() - 1, n);
+    if (size_ > 0) {
+        const std::optional<std::uint64_t> index = Evaluate(size_ - 1, n);
         if (index && *index < forms_) return static_cast<std::size_t>(*index);
     }
     return n != 1 ? 1 : 0;

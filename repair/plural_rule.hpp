@@ -5,11 +5,11 @@
 // library's gettext does, in 64-bit unsigned arithmetic.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace vornhaskel::translation {
 
@@ -34,14 +34,17 @@ private:
     enum class Op : std::uint8_t;
     struct Node {
         Op op;
-        std::uint16_t left = 0, right = 0, third = 0;  // operands, as places in nodes_
-        std::uint64_t number = 0;
+        std::uint8_t left, right, third;  // operands, as places in nodes_
+        std::uint32_t number;
     };
+    // Far above any language's rule: Arabic's takes 37 nodes.
+    static constexpr std::size_t kMaxNodes = 128;
 
     // The value of the node at `at` for `n`; none where it divides by zero.
     std::optional<std::uint64_t> Evaluate(std::size_t at, std::uint64_t n) const;
 
-    std::vector<Node> nodes_;  // the expression, its root last; empty for English's
+    std::array<Node, kMaxNodes> nodes_{};  // the expression, its root last
+    std::size_t size_ = 0;                 // 0 for English's
     std::uint64_t forms_ = 2;
 };
 
