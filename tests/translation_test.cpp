@@ -135,6 +135,12 @@ TEST(MoCatalog, TakesAnEmptyTranslationOrFormForNone) {
     EXPECT_EQ(catalog->FindPlural("page", 5), nullptr);  // the third form is missing
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    while (times-- > 0) repeated += text;
+    return repeated;
+}
+
 // The form index for 0, 1, 2 and 5 under a header's rule.
 TEST(PluralRule, FallsBackToEnglishWhereTheRuleFails) {
     const struct {
@@ -156,6 +162,7 @@ TEST(PluralRule, FallsBackToEnglishWhereTheRuleFails) {
         {"Plural-Forms: nplurals=2; plural=" + std::string(9000, '(') + "n>1" + std::string(9000, ')') + ";\n",
          {1, 0, 1, 1}},
         {"Plural-Forms: nplurals=2; plural=" + std::string(9000, '!') + "n;\n", {1, 0, 1, 1}},
+        {"Plural-Forms: nplurals=2; plural=" + Repeated("0+", 100) + "n>1;\n", {1, 0, 1, 1}},  // too many nodes
     };
     for (const auto& [header, indexes] : rules) {
         const PluralRule rule = PluralRule::FromHeader(header);
