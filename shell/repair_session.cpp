@@ -8,6 +8,7 @@
 #include "repair_words.hpp"
 #include "runner.hpp"
 #include "stores_look.hpp"
+#include "translation.hpp"
 
 namespace vornhaskel::repair {
 
@@ -26,7 +27,11 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target, c
     }
     const FolderReport now = ExamineFolder();
     if (failure) {
-        windows.Tell(kRenameFailed + AfterFailure(*failure, now, checked_first), true);
+        // Translators: the repair tool's message after a rename failed; %s is the failure's own words, then
+        // what the folder holds now.
+        windows.Tell(translation::Format(translation::Tr("A rename failed, so the repair stopped: %s"),
+                                         {AfterFailure(*failure, now, checked_first)}),
+                     true);
         return EXIT_FAILURE;
     }
     windows.Tell(SummaryAfterRepair(now, target), false);

@@ -11,9 +11,14 @@
 #include "folder_flow.hpp"
 #include "names.hpp"
 #include "repair_words.hpp"
+#include "system_words.hpp"
+#include "translation.hpp"
 #include "win32_error.hpp"
 
 namespace vornhaskel::win32 {
+
+using translation::Tr;
+using translation::TrC;
 
 namespace {
 
@@ -26,8 +31,9 @@ struct Held {
     }
 };
 
+// `what` is the lead of the message, the system's words for `result` follow.
 void ThrowIfFailed(HRESULT result, const char* what) {
-    if (FAILED(result)) throw std::system_error(static_cast<int>(result), HresultErrorCategory(), what);
+    if (FAILED(result)) flow::ThrowWithSystemWords(what, {static_cast<int>(result), HresultErrorCategory()});
 }
 
 // COM for the thread while it lives, however its scope is left.
@@ -96,8 +102,7 @@ bool LookingWindow(const wchar_t* title, const std::function<std::string()>& lin
     config.pszContent = looking.shown.c_str();
     config.pfCallback = RefreshLooking;
     config.lpCallbackData = reinterpret_cast<LONG_PTR>(&looking);
-    if (const HRESULT result = ::TaskDialogIndirect(&config, nullptr, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
+    ThrowIfFailed(::TaskDialogIndirect(&config, nullptr, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (looking.failure) std::rethrow_exception(looking.failure);
     return looking.finished;
 }
@@ -111,9 +116,13 @@ void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept {
     ::ExitProcess(static_cast<UINT>(exit_code));
 }
 
-std::string GivenFolder(const wchar_t* title, const wchar_t* tool) {
+std::string GivenFolder(const wchar_t* title, const char* tool) {
     if (__argc < 2) return {};
-    if (__argc > 2) TellAndExit(title, std::wstring(tool) + L" takes one game folder, not several.", MB_ICONERROR, 1);
+    // Translators: the message of the repair tool or the launcher when it is given more than one folder; %s is
+    // the tool's name, "vornhaskel repair" or "vornhaskel-launch".
+    if (__argc > 2) TellAndExit(title, Utf8ToWide(translation::Format(Tr("%s takes one game folder, not several."),
+                                                                      {tool})),
+                                MB_ICONERROR, 1);
     // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
     // No Windows path holds a quote, so a trailing one stands for the backslash it
     // swallowed. (Dropped alone, "D:\" would become D:, which names the drive's
@@ -130,11 +139,11 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
     {
         Held<IFileOpenDialog> dialog;
         ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
-                      repair::kChooserNotShown);
+                      Tr(repair::kChooserNotShown));
         DWORD options = 0;
         dialog.object->GetOptions(&options);
         dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog.object->SetTitle(Utf8ToWide(repair::kChooserTitle).c_str());
+        dialog.object->SetTitle(Utf8ToWide(Tr(repair::kChooserTitle)).c_str());
         Held<IShellItem> folder;
         if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
             dialog.object->SetFolder(folder.object);
@@ -147,7 +156,7 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
             ::CoTaskMemFree(path);
         }
     }
-    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, repair::kChooserNotShown);
+    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, Tr(repair::kChooserNotShown));
     return chosen;
 }
 
@@ -160,7 +169,11 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
         for (const wchar_t c : Utf8ToWide(Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
         captions.push_back(std::move(caption));
     }
-    captions.emplace_back(L"Choose &another folder\u2026");
+    captions.emplace_back(
+        // Translators: the button of the choice among the game folders that the stores' records lead to, after
+        // one for each folder, that opens the folder chooser. An ampersand marks the access key of each button
+        // of this window, unique among them.
+        Utf8ToWide(TrC("choice among installs", "Choose &another folder\u2026")));
     std::vector<TASKDIALOG_BUTTON> buttons;
     for (const std::wstring& caption : captions)
         buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
@@ -172,8 +185,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.cButtons = static_cast<UINT>(buttons.size());
     config.nDefaultButton = kFirstFolderId;
     int chosen = 0;
-    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
+    ThrowIfFailed(::TaskDialogIndirect(&config, &chosen, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
     return static_cast<std::size_t>(chosen - kFirstFolderId);
 }

@@ -26,7 +26,7 @@ void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept;
 
 // The one argument in UTF-8, or "" for none. More than one ends the process
 // with a message saying that `tool` takes one game folder.
-std::string GivenFolder(const wchar_t* title, const wchar_t* tool);
+std::string GivenFolder(const wchar_t* title, const char* tool);
 
 // The system's folder chooser, titled "Choose the game folder" and opened at
 // `start`. Returns the folder chosen, or "" on Cancel.
