@@ -143,7 +143,7 @@ std::string Mnemonic(const char* caption) {
         else if (*c == '&' && c[1] == '&')
             gtk += *++c;
         else
-            gtk += *c == '&' ? '_' : *c;
+            gtk += *c == '&' && c[1] != '\0' ? '_' : *c;  // a last "&" marks nothing
     }
     return gtk;
 }
