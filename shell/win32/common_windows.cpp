@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <system_error>
@@ -82,11 +83,46 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
 
 }  // namespace
 
+UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common) {
+    // What a task dialog spends on each button besides its caption, and between two, in dialog units; and the
+    // narrowest a button is, which the system's own are.
+    constexpr LONG kButtonMargins = 16, kButtonSpacing = 8, kNarrowestButton = 50;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return kTaskDialogWidth;
+    const HFONT font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+    const HDC dc = ::GetDC(nullptr);
+    if (font == nullptr || dc == nullptr) {
+        if (dc != nullptr) ::ReleaseDC(nullptr, dc);
+        if (font != nullptr) ::DeleteObject(font);
+        return kTaskDialogWidth;
+    }
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    // A dialog unit across is a quarter of the font's average character, measured as Windows measures it.
+    SIZE alphabet{};
+    ::GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+    const LONG average = std::max((alphabet.cx / 26 + 1) / 2, 1L);
+    LONG row = kButtonSpacing + common * (kNarrowestButton + kButtonSpacing);
+    for (const wchar_t* caption : captions) {
+        if (*caption == L'\0') continue;  // no such button
+        std::wstring shown;  // as drawn: an access key's "&" takes no room, "&&" is one
+        for (const wchar_t* c = caption; *c != L'\0'; ++c)
+            if (*c != L'&' || c[1] == L'&') shown += *c == L'&' ? *++c : *c;
+        SIZE text{};
+        ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
+        row += std::max((text.cx * 4 + average - 1) / average + kButtonMargins, kNarrowestButton) + kButtonSpacing;
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(font);
+    return std::max(kTaskDialogWidth, static_cast<UINT>(row));
+}
+
 TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS flags) {
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.dwFlags = flags | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.cxWidth = TaskDialogWidth({}, 1);
     config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
     config.pszWindowTitle = title;
     return config;

@@ -147,6 +147,7 @@ public:
         const std::wstring another = Utf8ToWide(TrC("held-back window", "Choose &another folder\u2026"));
         const TASKDIALOG_BUTTON buttons[] = {{kRepairId, repair.c_str()}, {kChooseId, another.c_str()}};
         TASKDIALOGCONFIG config = vornhaskel::win32::CancellableTaskDialog(title_, 0);
+        config.cxWidth = vornhaskel::win32::TaskDialogWidth({repair.c_str(), another.c_str()}, 1);
         config.pszMainIcon = TD_WARNING_ICON;
         config.pszContent = text.c_str();
         config.pButtons = buttons;

@@ -326,7 +326,12 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     // The reasons go below the buttons, which then stay in sight as the reasons
     // open; the width keeps a path on one line. Links turn the pages of a list.
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA | TDF_ENABLE_HYPERLINKS;
-    config.cxWidth = 300;  // dialog units
+    // The expander, where the reasons show, stands in the row of buttons too.
+    const wchar_t* expander =
+        !dialog_shown.with_reasons ? L"" : (show_reasons.size() > hide_reasons.size() ? show_reasons : hide_reasons).c_str();
+    config.cxWidth = report.IsGameFolder()
+                         ? vornhaskel::win32::TaskDialogWidth({normal.c_str(), mod.c_str(), expander}, 1)
+                         : vornhaskel::win32::TaskDialogWidth({choose_folder.c_str(), close.c_str(), expander}, 0);
     config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
     config.pszWindowTitle = title.c_str();
     config.pszContent = dialog_shown.Content();
