@@ -105,12 +105,9 @@ UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common)
     LONG row = kButtonSpacing + common * (kNarrowestButton + kButtonSpacing);
     for (const wchar_t* caption : captions) {
         if (*caption == L'\0') continue;  // no such button
-        std::wstring shown;  // as drawn: an access key's "&" takes no room, "&&" is one
-        for (const wchar_t* c = caption; *c != L'\0'; ++c)
-            if (*c != L'&' || c[1] == L'&') shown += *c == L'&' ? *++c : *c;
-        SIZE text{};
-        ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
-        row += std::max((text.cx * 4 + average - 1) / average + kButtonMargins, kNarrowestButton) + kButtonSpacing;
+        RECT text{};  // as drawn: an access key's "&" takes no room, "&&" is one
+        ::DrawTextW(dc, caption, -1, &text, DT_CALCRECT | DT_SINGLELINE);
+        row += std::max((text.right * 4 + average - 1) / average + kButtonMargins, kNarrowestButton) + kButtonSpacing;
     }
     ::SelectObject(dc, previous);
     ::ReleaseDC(nullptr, dc);
