@@ -290,11 +290,14 @@ class GtkProgram(ProgramCases, unittest.TestCase):
                 held_back = access.window("vornhaskel (de)", "Reparaturwerkzeug \u00f6ffnen")
                 self.assertEqual([name for name, _ in buttons(held_back)],
                                  ["Reparaturwerkzeug \u00f6ffnen", "Anderen Ordner w\u00e4hlen\u2026", "Abbrechen"])
+                self.x.screenshot(window, f"{self.artefact_prefix}-held-back-in-a-catalogs-language.png")
                 self.x.activate(window)
                 self.x.key("alt+w")  # its access key: the repair tool
                 dialog = access.window("vornhaskel Reparatur", "Schlie\u00dfen")
                 self.assertEqual([name for name, _ in buttons(dialog)], ["Normale Musik", "Musik des Mods", "Schlie\u00dfen"])
-                self.x.activate(self.x.wait_window("vornhaskel Reparatur"))
+                window = self.x.wait_window("vornhaskel Reparatur")
+                self.x.screenshot(window, f"{self.artefact_prefix}-repair-in-a-catalogs-language.png")
+                self.x.activate(window)
                 self.x.key("alt+s")  # Close, by its access key in this language
                 self.assertEqual(self.exit_status(), 0)
                 self.assertEqual(gamefolder.read(held), stock)
