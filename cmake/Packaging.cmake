@@ -28,8 +28,14 @@ else()
          "Upstream-Name: vornhaskel\n\nFiles: *\nCopyright: 2026 vornhaskel contributors\nLicense: MIT\n${license_text}\n")
     install(FILES "${CMAKE_CURRENT_BINARY_DIR}/copyright" "${resources}/portable/README.txt"
             DESTINATION "${CMAKE_INSTALL_DOCDIR}")
-    install(FILES "${resources}/${desktop_id}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-    install(FILES "${resources}/${desktop_id}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+    # The desktop metadata with every language merged in; the companions' catalogs at ../share/locale
+    # from bin/, where they look first, so that the unpacked .tar.gz finds them too.
+    install(FILES "${VORNHASKEL_DESKTOP_ENTRY}" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+    install(FILES "${VORNHASKEL_METAINFO}" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+    foreach(lang IN LISTS VORNHASKEL_LANGUAGES)
+        install(FILES "${VORNHASKEL_BUILD_LOCALE_DIR}/${lang}/LC_MESSAGES/vornhaskel.mo"
+                DESTINATION "${CMAKE_INSTALL_LOCALEDIR}/${lang}/LC_MESSAGES")
+    endforeach()
     foreach(size 16 32 48)
         install(FILES "${VORNHASKEL_ICON_DIR}/icon-${size}.png"
                 DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps" RENAME vornhaskel.png)

@@ -1,7 +1,7 @@
 // Every sentence the repair tools and the launcher show about a folder: what
-// the planner, the search and the folder resolution decided, in words. A
-// translation replaces this file and its source alone. Paths are shown with
-// this platform's separator, and a name's control characters written out.
+// the planner, the search and the folder resolution decided, in words, in the
+// player's language (translation.hpp). Paths are shown with this platform's
+// separator, and a name's control characters written out.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,7 @@
 #include "game_folder.hpp"
 #include "reasons.hpp"
 #include "repair.hpp"
+#include "translation.hpp"
 
 namespace vornhaskel::repair {
 
@@ -65,17 +66,14 @@ DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution&
 
 // Leads the advice when the folder was read again after a button was chosen and
 // no longer matched what the window showed: it is asked about afresh.
-inline constexpr char kFolderChanged[] =
-    "The folder changed while this window was open, so it has been read again. ";
+// Translators: leads the repair tool's advice, before the rest of it.
+inline constexpr char kFolderChanged[] = N_("The folder changed while this window was open, so it has been read again.");
 
-// The message after a rename of the plan failed: the failure, then what the
-// folder holds now, read afresh. `checked_first` where a rename that ran had to
+// The message after a rename of the plan failed: that it failed, with the
+// failure's own words, then what the folder holds now, read afresh. `checked_first` where a rename that ran had to
 // check its new name before renaming (RenameWay::kCheckedFirst): then it cannot
 // promise that no file was replaced.
 std::string AfterFailure(std::string_view failure, const FolderReport& now, bool checked_first = false);
-
-// Leads the message after a rename of the plan failed, before the failure's own words.
-inline constexpr char kRenameFailed[] = "A rename failed, so the repair stopped: ";
 
 // Why a target's button is greyed out, naming it, such as "Normal music is
 // greyed out: the names are set for the normal music already."; "" where it is offered.
@@ -91,13 +89,20 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
 // (Rename's first), else that neither can do anything. For a look that is not Harmless().
 std::string HeldBack(const ClickLook& look);
 
-// The words of the companions' own windows and failures, beside those about a folder.
-inline constexpr char kChooserTitle[] = "Choose the game folder";
-inline constexpr char kChosenFolderNotLocal[] = "The chosen folder is not on this computer's file system.";
-inline constexpr char kWindowNotShown[] = "The window could not be shown";
-inline constexpr char kChooserNotShown[] = "The folder chooser could not be shown";
-inline constexpr char kShowReasons[] = "Show reasons";
-inline constexpr char kHideReasons[] = "Hide reasons";
+// The words of the companions' own windows and failures, beside those about a
+// folder, marked for the catalogs: translated (Tr) where they are shown.
+// Translators: the title of the folder chooser of the launcher and the repair tool.
+inline constexpr char kChooserTitle[] = N_("Choose the game folder");
+// Translators: a message after the folder chooser, for a folder of a network place without a local path.
+inline constexpr char kChosenFolderNotLocal[] = N_("The chosen folder is not on this computer's file system.");
+// Translators: leads the system's own words where a window of the companions could not be shown.
+inline constexpr char kWindowNotShown[] = N_("The window could not be shown");
+// Translators: leads the system's own words where the folder chooser could not be shown.
+inline constexpr char kChooserNotShown[] = N_("The folder chooser could not be shown");
+// Translators: the repair tool's captions that open and close the list of reasons a button is greyed out.
+inline constexpr char kShowReasons[] = N_("Show reasons");
+// Translators: the same caption, while the list of reasons is open.
+inline constexpr char kHideReasons[] = N_("Hide reasons");
 
 // "Cannot find vornhaskel beside vornhaskel-launch", for a program that is not
 // where the launcher was unpacked; the system's words follow.

@@ -7,7 +7,7 @@ set -eu
 [ "$(id -u)" -eq 0 ] || exec sudo "$0" "$@"
 export DEBIAN_FRONTEND=noninteractive
 native="cmake make g++ pkg-config python3 libgtest-dev libgmock-dev googletest libbenchmark-dev libgtk-3-dev
-        libjson-glib-dev libsqlite3-dev"
+        libjson-glib-dev libsqlite3-dev gettext"
 packaging="dpkg-dev file binutils desktop-file-utils appstream libglib2.0-bin"
 apt-get update -qq
 if [ "${1:-}" = linux ] || [ "${1:-}" = headless-linux ]; then

@@ -8,7 +8,6 @@
 #include "repair_words.hpp"
 #include "runner.hpp"
 #include "stores_look.hpp"
-#include "translation.hpp"
 
 namespace vornhaskel::repair {
 
@@ -27,11 +26,7 @@ int RunPlan(RepairWindows& windows, const FolderReport& report, Target target, c
     }
     const FolderReport now = ExamineFolder();
     if (failure) {
-        // Translators: the repair tool's message after a rename failed; %s is the failure's own words, then
-        // what the folder holds now.
-        windows.Tell(translation::Format(translation::Tr("A rename failed, so the repair stopped: %s"),
-                                         {AfterFailure(*failure, now, checked_first)}),
-                     true);
+        windows.Tell(AfterFailure(*failure, now, checked_first), true);
         return EXIT_FAILURE;
     }
     windows.Tell(SummaryAfterRepair(now, target), false);

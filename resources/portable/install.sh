@@ -1,6 +1,9 @@
 #!/bin/sh
 # Puts the unpacked .tar.gz into the desktop menu: the programs into
-# ~/.local/bin, the menu entry, icons, metadata and read-me into ~/.local/share.
+# ~/.local/bin, the menu entry, icons, metadata and read-me into ~/.local/share,
+# and the catalogs of the companions' words into ~/.local/share/locale: the
+# programs look for them at ../share/locale from their own folder, wherever
+# XDG_DATA_HOME points.
 # The menu entry and its action name the launcher by its full path: a desktop
 # shows no entry whose program it cannot find on its own PATH, and many
 # sessions have no ~/.local/bin there. Run it again after unpacking a newer
@@ -11,9 +14,12 @@ bin=$HOME/.local/bin
 share=${XDG_DATA_HOME:-$HOME/.local/share}
 entry=applications/org.vornhaskel.vornhaskel.desktop
 
-mkdir -p "$bin" "$share"
+mkdir -p "$bin" "$share" "$HOME/.local/share"
 cp -f "$from"/bin/* "$bin"/  # -f: a program that is running is replaced, not refused
-cp -Rf "$from"/share/. "$share"/
+for item in "$from"/share/*; do
+    [ "${item##*/}" = locale ] || cp -Rf "$item" "$share"/
+done
+cp -Rf "$from"/share/locale "$HOME/.local/share"/
 
 # The launcher's path as one quoted argument of Exec: a backslash before each
 # " ` $ and \ inside the quotes, then every backslash doubled again as the

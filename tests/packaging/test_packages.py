@@ -3,6 +3,8 @@
 usage: python3 test_packages.py deb BUILD_FOLDER
        python3 test_packages.py zip BUILD_FOLDER BUILT_EXE BUILT_REPAIR_EXE BUILT_LAUNCH_EXE"""
 
+import fnmatch
+import gettext
 import os
 import re
 import shutil
@@ -13,17 +15,52 @@ import sys
 import tempfile
 import unittest
 import zipfile
+import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "po"))
 from hardening import check_elf  # noqa: E402
 from gamefolder import TRACKS, mod  # noqa: E402
+from catalog_file import read_catalog, read_languages  # noqa: E402
 
 BUILD = EXE = REPAIR_EXE = LAUNCH_EXE = None
 DESKTOP_ID = "org.vornhaskel.vornhaskel"
 # The newest symbol versions a binary in the tarball may need: glibc 2.34 and GCC 12's libstdc++.
 FLOOR = {"GLIBC": (2, 34), "GLIBCXX": (3, 4, 30), "CXXABI": (1, 3, 13)}
+PO = Path(__file__).resolve().parents[2] / "po"
+LANGUAGES = read_languages(PO)
+CATALOGS = sorted(f"share/locale/{lang}/LC_MESSAGES/vornhaskel.mo" for lang in LANGUAGES)
+
+
+def translations(lang):
+    """{English: translation} of the messages that po/LANG.po translates."""
+    return {entry.msgid: entry.translations[0] for entry in read_catalog(PO / f"{lang}.po").values()
+            if entry.msgid and entry.plural is None and entry.translated}
+
+
+def check_languages(case, share):
+    """The programs find each language's catalog at share/locale, where they look from bin/, and the
+    desktop entry and metainfo carry every translation that po/ holds for them."""
+    for lang in LANGUAGES:
+        with case.subTest(lang):
+            catalog = gettext.translation("vornhaskel", localedir=share / "locale", languages=[lang])
+            case.assertEqual(catalog.info().get("language"), lang)
+            words = translations(lang)
+            sections = (share / f"applications/{DESKTOP_ID}.desktop").read_text().split("\n[")
+            for section in sections:
+                lines = section.splitlines()
+                for key, _, english in (line.partition("=") for line in lines if "=" in line and "[" not in line):
+                    if english in words:
+                        case.assertIn(f"{key}[{lang}]={words[english]}", lines)
+            metainfo = ElementTree.parse(share / f"metainfo/{DESKTOP_ID}.metainfo.xml")
+            localized = {" ".join("".join(element.itertext()).split()) for element in metainfo.iter()
+                         if element.get("{http://www.w3.org/XML/1998/namespace}lang") == lang}
+            english = {" ".join("".join(element.itertext()).split()) for element in metainfo.iter()}
+            for source, translation in words.items():
+                if source in english:
+                    case.assertIn(" ".join(translation.split()), localized)
 
 
 def check_read_me(case, text, separator, repair_tool):
@@ -72,7 +109,7 @@ class DebianPackage(unittest.TestCase):
         return subprocess.run(["dpkg-deb", "-f", str(self.deb), name], check=True, capture_output=True,
                               text=True).stdout.strip()
 
-    def test_holds_the_program_metadata_and_icons(self):
+    def test_holds_the_programs_metadata_icons_and_catalogs(self):
         files = sorted(str(p.relative_to(self.root)) for p in self.root.rglob("*") if p.is_file())
         self.assertEqual(files, ["usr/bin/vornhaskel", "usr/bin/vornhaskel-launch", "usr/bin/vornhaskel-repair",
                                  f"usr/share/applications/{DESKTOP_ID}.desktop",
@@ -80,7 +117,9 @@ class DebianPackage(unittest.TestCase):
                                  "usr/share/icons/hicolor/16x16/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/32x32/apps/vornhaskel.png",
                                  "usr/share/icons/hicolor/48x48/apps/vornhaskel.png",
+                                 *(f"usr/{catalog}" for catalog in CATALOGS),
                                  f"usr/share/metainfo/{DESKTOP_ID}.metainfo.xml"])
+        check_languages(self, self.root / "usr/share")
 
     def test_depends_on_gtk_3_as_worked_out_from_the_binary(self):
         self.assertEqual(self.field("Package"), "vornhaskel")
@@ -146,7 +185,8 @@ class PortableTarball(unittest.TestCase):
             f"share/applications/{DESKTOP_ID}.desktop", "share/doc/vornhaskel/README.txt",
             "share/doc/vornhaskel/copyright",
             "share/icons/hicolor/16x16/apps/vornhaskel.png", "share/icons/hicolor/32x32/apps/vornhaskel.png",
-            "share/icons/hicolor/48x48/apps/vornhaskel.png", f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
+            "share/icons/hicolor/48x48/apps/vornhaskel.png", *CATALOGS, f"share/metainfo/{DESKTOP_ID}.metainfo.xml")])
+        check_languages(self, self.root / "share")
         for program in ("bin/vornhaskel-launch", "bin/vornhaskel-repair", "install.sh"):
             self.assertTrue(self.members[top + program].mode & 0o111, program)
         readme = (self.root / "README.txt").read_text()
@@ -164,24 +204,31 @@ class PortableTarball(unittest.TestCase):
     def test_install_script_makes_a_menu_entry_that_starts_without_local_bin_on_path(self):
         """GIO refuses an entry whose program is not on PATH, and a desktop session's PATH often lacks
         ~/.local/bin: the installed entry and its action name the launcher by its full path, quoted so that a
-        home folder with spaces, quotes, $, ` or \\ in its name works too."""
+        home folder with spaces, quotes, $, ` or \\ in its name works too. The catalogs go beside the
+        programs, at ~/.local/bin/../share/locale where they look, wherever XDG_DATA_HOME points."""
         self.assertIn("./install.sh", (self.root / "README.txt").read_text())
         gio = shutil.which("gio")
-        for name in ("player", 'the "player\'s" $HOME with `ticks` and \\'):
+        for name, data_home in (("player", None), ('the "player\'s" $HOME with `ticks` and \\', None),
+                                ("player with data elsewhere", Path(self.scratch.name, "data"))):
             with self.subTest(name):
                 home = Path(self.scratch.name, name)
                 home.mkdir()
                 env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(home)}
+                if data_home:
+                    env["XDG_DATA_HOME"] = str(data_home)
                 subprocess.run([str(self.root / "install.sh")], env=env, check=True, capture_output=True)
                 for program in ("vornhaskel", "vornhaskel-launch", "vornhaskel-repair"):
                     self.assertTrue(os.access(home / ".local/bin" / program, os.X_OK), program)
+                for lang in LANGUAGES:
+                    gettext.translation("vornhaskel", localedir=home / ".local/bin/../share/locale", languages=[lang])
                 # The read-me's steps to take it out again name every file it copied.
                 steps = (self.root / "README.txt").read_text().split("delete what it copied:")[1]
                 named = {line.split()[0] for line in steps.splitlines() if line.strip().startswith("~/")}
                 for copied in (path for path in home.rglob("*") if path.is_file()):
                     shown = "~/" + str(copied.relative_to(home))
-                    self.assertTrue(shown in named or str(Path(shown).parent) + "/" in named, shown)
-                entry = home / f".local/share/applications/{DESKTOP_ID}.desktop"
+                    self.assertTrue(any(fnmatch.fnmatchcase(shown, step) for step in named)
+                                    or str(Path(shown).parent) + "/" in named, shown)
+                entry = (data_home or home / ".local/share") / f"applications/{DESKTOP_ID}.desktop"
                 subprocess.run(["desktop-file-validate", str(entry)], check=True)
                 lines = entry.read_text().splitlines()
                 launches = [line for line in lines if line.startswith("Exec=")]
