@@ -135,19 +135,6 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name) {
     atk_object_set_name(gtk_widget_get_accessible(dialog), name);
 }
 
-std::string Mnemonic(const char* caption) {
-    std::string gtk;
-    for (const char* c = caption; *c != '\0'; ++c) {
-        if (*c == '_')
-            gtk += "__";
-        else if (*c == '&' && c[1] == '&')
-            gtk += *++c;
-        else
-            gtk += *c == '&' && c[1] != '\0' ? '_' : *c;  // a last "&" marks nothing
-    }
-    return gtk;
-}
-
 void ShowMessage(GtkMessageType type, const char* title, const char* text) {
     gchar* valid = g_utf8_make_valid(text, -1);  // a path's bytes need not be UTF-8
     GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", valid);

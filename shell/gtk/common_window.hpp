@@ -26,10 +26,5 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name);
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);
 
-// A caption written as the companions' catalogs write it for both platforms,
-// "&" before its access key ("&&" for an ampersand), in GTK's way: "_" before
-// the key, and an underscore of its own doubled.
-std::string Mnemonic(const char* caption);
-
 
 }  // namespace vornhaskel

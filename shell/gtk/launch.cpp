@@ -51,8 +51,7 @@ using vornhaskel::launch::HeldBackAnswer;
 using vornhaskel::launch::Program;
 using vornhaskel::translation::Tr;
 
-// Translators: the title of every window of the launcher: the program's name, to be written otherwise only
-// where your language writes names in another script.
+// Translators: the title of every window of the launcher: the program's name; keep it as it is.
 constexpr char kTitle[] = N_("vornhaskel");
 
 [[noreturn]] void Fail(const std::string& text) {

@@ -220,14 +220,14 @@ void FitTheWorkArea(GtkWidget* dialog, std::vector<RowList>& lists, GtkWidget* e
 // Adds a target's button, greyed out with the reason as its description where it cannot be chosen.
 void AddTarget(GtkWidget* dialog, const FolderReport& report, Target target) {
     const bool normal = target == Target::kNormal;
-    const std::string caption = vornhaskel::Mnemonic(
+    const char* caption =
         normal
             // Translators: the repair dialog's button that renames the folder's files for the game's own music.
-            // An ampersand marks the access key of each button of this dialog, unique among them.
-            ? TrC("repair dialog", "&Normal music")
+            // An underscore marks the access key of each button of this dialog, unique among them.
+            ? TrC("repair dialog", "_Normal music")
             // Translators: the repair dialog's button that renames the folder's files for the mod's music.
-            : TrC("repair dialog", "&Mod music"));
-    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), caption.c_str(), normal ? kNormalMusic : kModMusic);
+            : TrC("repair dialog", "_Mod music");
+    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), caption, normal ? kNormalMusic : kModMusic);
     const bool offered = report.Plan(target).Offered();
     gtk_widget_set_sensitive(button, offered);
     if (!offered)
@@ -285,22 +285,22 @@ public:
             AddTarget(dialog, report, Target::kNormal);
             AddTarget(dialog, report, Target::kMod);
         } else {
-            const std::string choose = vornhaskel::Mnemonic(
-                // Translators: the repair dialog's button, where the folder leads to no game folder or to several,
-                // that opens the folder chooser. The ampersand marks its access key.
-                TrC("repair dialog without a game folder", "&Choose the game folder\u2026"));
-            gtk_dialog_add_button(GTK_DIALOG(dialog), choose.c_str(), kChoose);
+            gtk_dialog_add_button(GTK_DIALOG(dialog),
+                                  // Translators: the repair dialog's button, where the folder leads to no game
+                                  // folder or to several, that opens the folder chooser. The underscore marks its
+                                  // access key.
+                                  TrC("repair dialog without a game folder", "_Choose the game folder\u2026"),
+                                  kChoose);
         }
         // Beside Choose, whose Alt+C it would take, Close goes without one of its own.
-        const std::string close = vornhaskel::Mnemonic(
+        const char* close =
             report.IsGameFolder()
-                // Translators: the repair dialog's button that ends the tool, renaming nothing; in Windows, the
-                // system's own Close.
-                ? TrC("repair dialog", "&Close")
+                // Translators: the repair dialog's button that ends the tool, renaming nothing.
+                ? TrC("repair dialog", "_Close")
                 // Translators: the repair dialog's button that ends the tool beside "Choose the game folder…", with
                 // no access key: its letter would be taken by that button's.
-                : TrC("repair dialog without a game folder", "Close"));
-        gtk_dialog_add_button(GTK_DIALOG(dialog), close.c_str(), GTK_RESPONSE_CLOSE);
+                : TrC("repair dialog without a game folder", "Close");
+        gtk_dialog_add_button(GTK_DIALOG(dialog), close, GTK_RESPONSE_CLOSE);
         // Enter alone renames nothing: Close is the default and has the focus.
         gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
         gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));

@@ -47,8 +47,7 @@ using vornhaskel::launch::Program;
 using vornhaskel::translation::Tr;
 using vornhaskel::translation::TrC;
 
-// Translators: the title of every window of the launcher: the program's name, to be written otherwise only
-// where your language writes names in another script.
+// Translators: the title of every window of the launcher: the program's name; keep it as it is.
 constexpr char kTitleWords[] = N_("vornhaskel");
 constexpr int kRepairId = 101;
 constexpr int kChooseId = 102;

@@ -25,14 +25,14 @@ MADE_UP_GERMAN = {
     "vornhaskel": "vornhaskel (de)",
     "vornhaskel repair": "vornhaskel Reparatur",
     "Steam library": "Steam-Bibliothek",
-    "choice among installs\x04Choose &another folder\u2026": "Anderen &Ordner w\u00e4hlen\u2026",
-    "choice among installs\x04&Cancel": "Abbre&chen",
-    "held-back window\x04&Open the repair tool": "Reparatur&werkzeug \u00f6ffnen",
-    "held-back window\x04Choose &another folder\u2026": "Anderen &Ordner w\u00e4hlen\u2026",
-    "held-back window\x04&Cancel": "Abbre&chen",
-    "repair dialog\x04&Normal music": "Normale M&usik",
-    "repair dialog\x04&Mod music": "Musik des Mo&ds",
-    "repair dialog\x04&Close": "&Schlie\u00dfen",
+    "choice among installs\x04Choose _another folder\u2026": "Anderen _Ordner w\u00e4hlen\u2026",
+    "choice among installs\x04_Cancel": "Abbre_chen",
+    "held-back window\x04_Open the repair tool": "Reparatur_werkzeug \u00f6ffnen",
+    "held-back window\x04Choose _another folder\u2026": "Anderen _Ordner w\u00e4hlen\u2026",
+    "held-back window\x04_Cancel": "Abbre_chen",
+    "repair dialog\x04_Normal music": "Normale M_usik",
+    "repair dialog\x04_Mod music": "Musik des Mo_ds",
+    "repair dialog\x04_Close": "_Schlie\u00dfen",
 }
 
 
