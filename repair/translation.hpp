@@ -28,8 +28,9 @@ const char* Tr(const char* msgid);
 const char* TrC(const char* context, const char* msgid);
 
 // The form for `n` by the catalog's plural rule; English's, singular for 1,
-// where no catalog matches.
-const char* TrN(const char* singular, const char* plural, unsigned long n);
+// where no catalog matches. A size, as the counts are: on Windows an unsigned
+// long holds 32 bits, and no count is cut to fit (on Linux the two are one type).
+const char* TrN(const char* singular, const char* plural, std::size_t n);
 
 // One value for a placeholder: text, or a count, written in digits.
 class Arg {
