@@ -119,7 +119,7 @@ TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS fl
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.dwFlags = flags | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = TaskDialogWidth({}, 1);
+    config.cxWidth = kTaskDialogWidth;
     config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
     config.pszWindowTitle = title;
     return config;
