@@ -7,6 +7,7 @@
 #include "names.hpp"
 #include "stores.hpp"
 #include "tracks.hpp"
+#include "translation.hpp"
 
 namespace vornhaskel::stores {
 
@@ -136,7 +137,7 @@ public:
         SortByName(games);
         for (const FolderEntry& game : games)
             if (game.kind != EntryKind::kFile)
-                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, "Steam library", kSteamInstallDepth,
+                Consider(Join(common, game.name), game.kind == EntryKind::kFolder, kSteamLibrary, kSteamInstallDepth,
                          kMostFoldersAroundData);
     }
 
@@ -156,6 +157,8 @@ private:
 };
 
 }  // namespace
+
+std::string StoreShown(const std::string& where) { return translation::Tr(where.c_str()); }
 
 std::vector<Install> FindInstalls(const Places& places, std::vector<Install>* broken) {
     Collector collector(places);

@@ -17,15 +17,26 @@
 #include <vector>
 
 #include "places.hpp"
+#include "translation.hpp"
 
 namespace vornhaskel::stores {
 
+// Kept in English in an Install, and translated where it is shown (StoreShown).
+// Translators: where a game folder was found: a folder of Steam's library, shown after the folder's path, as in
+// "Game folder: PATH (Steam library)".
+inline constexpr char kSteamLibrary[] = N_("Steam library");
+
 struct Install {
     std::string folder;  // the game folder, a full path with every link resolved
-    std::string where;   // "Steam library", "GOG", "Heroic", "Lutris" or "Wine": the store whose record led to it
+    std::string where;   // kSteamLibrary, "GOG", "Heroic", "Lutris" or "Wine": the store whose record led to it
 
     bool operator==(const Install&) const = default;
 };
+
+// The store whose record led to a folder as players read it: "Steam library"
+// in their language; the stores' own names stay as they are, unless a language
+// writes them otherwise.
+std::string StoreShown(const std::string& where);
 
 // Every game folder that the stores' records lead to, each once by its real
 // path: in the order of the stores above, and within one store's folder by name.

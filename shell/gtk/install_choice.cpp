@@ -8,8 +8,12 @@
 #include "common_window.hpp"
 #include "names.hpp"
 #include "repair_words.hpp"
+#include "translation.hpp"
 
 namespace vornhaskel {
+
+using translation::Tr;
+using translation::TrC;
 
 namespace {
 
@@ -32,7 +36,7 @@ GtkWidget* FolderButton(const stores::Install& install, int index) {
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     GtkWidget* button = gtk_button_new();
     gtk_container_add(GTK_CONTAINER(button), label);
-    atk_object_set_description(gtk_widget_get_accessible(button), install.where.c_str());
+    atk_object_set_description(gtk_widget_get_accessible(button), stores::StoreShown(install.where).c_str());
     g_signal_connect(button, "clicked", G_CALLBACK(Picked), GINT_TO_POINTER(index));
     return button;
 }
@@ -56,8 +60,15 @@ std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<st
         if (first == nullptr) first = button;
     }
     const int another = static_cast<int>(installs.size());
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "Choose _another folder\u2026", another);
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_dialog_add_button(GTK_DIALOG(dialog),
+                          // Translators: the button of the choice among the game folders that the stores' records
+                          // lead to, after one for each folder, that opens the folder chooser. An underscore marks
+                          // the access key of each button of this window, unique among them.
+                          TrC("choice among installs", "Choose _another folder\u2026"), another);
+    gtk_dialog_add_button(GTK_DIALOG(dialog),
+                          // Translators: the button of the choice among the game folders found that closes it and
+                          // ends the tool.
+                          TrC("choice among installs", "_Cancel"), GTK_RESPONSE_CANCEL);
     if (first != nullptr) gtk_widget_grab_focus(first);
     ActOnFreshKeysOnly(dialog);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -70,7 +81,10 @@ std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<st
 std::optional<std::string> ChooseGameFolder(const char* title, const std::string& start) {
     for (;;) {
         GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
-            repair::kChooserTitle, nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Select Folder", nullptr);
+            Tr(repair::kChooserTitle), nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER,
+            // Translators: the button of the folder chooser that takes the folder shown as the game folder; the
+            // underscore marks its access key. Cancel beside it is the chooser's own.
+            TrC("folder chooser", "_Select Folder"), nullptr);
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), start.c_str());
         // The chooser is for finding the game folder, not for making folders. (GTK's
         // own dialog still makes one from a name typed into its location bar.)
@@ -87,7 +101,7 @@ std::optional<std::string> ChooseGameFolder(const char* title, const std::string
             g_free(folder);
             return chosen;
         }
-        ShowMessage(GTK_MESSAGE_ERROR, title, repair::kChosenFolderNotLocal);
+        ShowMessage(GTK_MESSAGE_ERROR, title, Tr(repair::kChosenFolderNotLocal));
     }
 }
 
@@ -102,9 +116,21 @@ launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& fold
     gchar* valid_folder = g_utf8_make_valid(folder_line.c_str(), -1);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", valid_folder);
     g_free(valid_folder);
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Open the repair tool", static_cast<int>(HeldBackAnswer::kRepair));
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "Choose _another folder\u2026", static_cast<int>(HeldBackAnswer::kChoose));
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_dialog_add_button(GTK_DIALOG(dialog),
+                          // Translators: the button of the launcher's window that holds a click back, where the
+                          // program's buttons would stop part way, that opens the repair tool on the folder; it is
+                          // the default. An underscore marks the access key of each button of this window, unique
+                          // among them.
+                          TrC("held-back window", "_Open the repair tool"), static_cast<int>(HeldBackAnswer::kRepair));
+    gtk_dialog_add_button(GTK_DIALOG(dialog),
+                          // Translators: the button of the launcher's window that holds a click back that opens the
+                          // folder chooser.
+                          TrC("held-back window", "Choose _another folder\u2026"),
+                          static_cast<int>(HeldBackAnswer::kChoose));
+    gtk_dialog_add_button(GTK_DIALOG(dialog),
+                          // Translators: the button of the launcher's window that holds a click back that ends the
+                          // launcher, starting nothing.
+                          TrC("held-back window", "_Cancel"), GTK_RESPONSE_CANCEL);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair));
     gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair)));
     ActOnFreshKeysOnly(dialog);
@@ -159,8 +185,11 @@ bool LookingWindow(const char* title, const std::function<std::string()>& line, 
     Looking looking;
     looking.line = &line;
     looking.done = &done;
-    looking.dialog =
-        gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
+    looking.dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL,
+                                                 // Translators: the button of the window shown while the tool
+                                                 // looks where the stores installed the game, that stops looking
+                                                 // and ends the tool.
+                                                 TrC("looking window", "_Cancel"), GTK_RESPONSE_CANCEL, nullptr);
     NameForScreenReaders(looking.dialog, title);
     looking.label = gtk_label_new(nullptr);
     gtk_label_set_line_wrap(GTK_LABEL(looking.label), TRUE);

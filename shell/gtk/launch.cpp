@@ -42,16 +42,22 @@
 #include "names.hpp"
 #include "repair_words.hpp"
 #include "stores.hpp"
+#include "system_words.hpp"
+#include "translation.hpp"
 
 namespace {
 
 using vornhaskel::launch::HeldBackAnswer;
 using vornhaskel::launch::Program;
+using vornhaskel::translation::Tr;
+
+// Translators: the title of every window of the launcher: the program's name; keep it as it is.
+constexpr char kTitle[] = N_("vornhaskel");
 
 [[noreturn]] void Fail(const std::string& text) {
     if (gtk_init_check(nullptr, nullptr)) {
         vornhaskel::SetApplicationIcon(nullptr);
-        vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, "vornhaskel", text.c_str());
+        vornhaskel::ShowMessage(GTK_MESSAGE_ERROR, Tr(kTitle), text.c_str());
     } else {
         std::fprintf(stderr, "vornhaskel-launch: %s\n", vornhaskel::WithoutMarks(text).c_str());
     }
@@ -66,7 +72,8 @@ std::string Beside(const char* name) {
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
         const int error = length < 0 ? errno : ENOENT;
-        Fail(vornhaskel::repair::CannotFindBeside(name, "vornhaskel-launch") + ": /proc/self/exe: " + std::strerror(error));
+        Fail(vornhaskel::flow::WithSystemWords(vornhaskel::repair::CannotFindBeside(name, "vornhaskel-launch"),
+                                               std::string("/proc/self/exe: ") + std::strerror(error)));
     }
     const std::string path(self, static_cast<std::size_t>(length));
     return path.substr(0, path.rfind('/') + 1) + name;
@@ -77,7 +84,8 @@ std::string Beside(const char* name) {
 void StartGtk() {
     static bool started = false;
     if (started) return;
-    if (!gtk_init_check(nullptr, nullptr)) Fail("no display to ask on");
+    // Translators: the launcher's message on its error output where it has no display to show a window on.
+    if (!gtk_init_check(nullptr, nullptr)) Fail(Tr("no display to ask on"));
     vornhaskel::SetApplicationIcon(nullptr);
     started = true;
 }
@@ -86,12 +94,12 @@ class GtkLaunchWindows final : public vornhaskel::launch::LaunchWindows {
 public:
     std::optional<std::string> Choose(const std::string& start) override {
         StartGtk();
-        return vornhaskel::ChooseGameFolder(kTitle, start);
+        return vornhaskel::ChooseGameFolder(Tr(kTitle), start);
     }
 
     std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
         StartGtk();
-        return vornhaskel::ChooseInstall(kTitle, installs);
+        return vornhaskel::ChooseInstall(Tr(kTitle), installs);
     }
 
     // Without a display the launcher cannot ask for another folder either: it
@@ -99,7 +107,7 @@ public:
     void Tell(const std::string& text, bool failure) override {
         if (!gtk_init_check(nullptr, nullptr)) Fail(text);
         StartGtk();
-        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING, kTitle, text.c_str());
+        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING, Tr(kTitle), text.c_str());
     }
 
     // Cancel ends the launcher at once: the look goes on in a read that cannot
@@ -108,7 +116,7 @@ public:
     bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
         if (!gtk_init_check(nullptr, nullptr)) return LaunchWindows::WhileLooking(line, done);
         StartGtk();
-        if (vornhaskel::LookingWindow(kTitle, line, done)) return true;
+        if (vornhaskel::LookingWindow(Tr(kTitle), line, done)) return true;
         std::_Exit(EXIT_SUCCESS);
     }
 
@@ -121,18 +129,15 @@ public:
         const std::string folder = vornhaskel::game_folder::FolderLine(resolution);
         if (!gtk_init_check(nullptr, nullptr)) Fail(folder + "\n" + why);
         StartGtk();
-        return vornhaskel::HoldBackWindow(kTitle, folder, why);
+        return vornhaskel::HoldBackWindow(Tr(kTitle), folder, why);
     }
-
-private:
-    static constexpr const char* kTitle = "vornhaskel";
 };
 
 // Becomes `path` in the working directory, so that the exit status is the program's.
 [[noreturn]] void Become(const std::string& path) {
     ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
     const int error = errno;
-    Fail(vornhaskel::repair::CannotStart(path) + ": " + std::strerror(error));
+    Fail(vornhaskel::flow::WithSystemWords(vornhaskel::repair::CannotStart(path), std::strerror(error)));
 }
 
 // What a desktop's or Steam's launch passes where it has no file for the entry.
@@ -144,12 +149,16 @@ bool IsFieldCode(const char* argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vornhaskel::translation::Start();
+    gtk_disable_setlocale();  // Start chose the locale: GTK would take back a fallback it made
     g_set_prgname(vornhaskel::kDesktopId);
     std::vector<const char*> arguments(argv + 1, argv + argc);
     std::erase_if(arguments, IsFieldCode);
     const bool repair = !arguments.empty() && std::strcmp(arguments.front(), "--repair") == 0;
     if (repair) arguments.erase(arguments.begin());
-    if (arguments.size() > 1) Fail("usage: vornhaskel-launch [--repair] [GAME_FOLDER]");
+    // Translators: the launcher's message when it is given more than one folder. Keep the program's name and
+    // --repair; GAME_FOLDER stands for a folder the player gives, and may be translated.
+    if (arguments.size() > 1) Fail(Tr("usage: vornhaskel-launch [--repair] [GAME_FOLDER]"));
     // Found before the game folder is entered.
     const std::string programs[] = {Beside("vornhaskel"), Beside("vornhaskel-repair")};
     // The repair tool looks where the stores installed the game itself, and asks in its own dialog.

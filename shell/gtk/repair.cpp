@@ -29,6 +29,7 @@
 #include "repair_words.hpp"
 #include "repair.hpp"
 #include "repair_session.hpp"
+#include "translation.hpp"
 
 namespace {
 
@@ -36,8 +37,11 @@ using vornhaskel::game_folder::Resolution;
 using vornhaskel::repair::Answer;
 using vornhaskel::repair::FolderReport;
 using vornhaskel::repair::Target;
+using vornhaskel::translation::Tr;
+using vornhaskel::translation::TrC;
 
-constexpr char kTitle[] = "vornhaskel repair";
+// Translators: the title of every window of the repair tool; vornhaskel is the program's name.
+constexpr char kTitle[] = N_("vornhaskel repair");
 constexpr gint kNormalMusic = 1;
 constexpr gint kModMusic = 2;
 constexpr gint kChoose = 3;
@@ -216,8 +220,14 @@ void FitTheWorkArea(GtkWidget* dialog, std::vector<RowList>& lists, GtkWidget* e
 // Adds a target's button, greyed out with the reason as its description where it cannot be chosen.
 void AddTarget(GtkWidget* dialog, const FolderReport& report, Target target) {
     const bool normal = target == Target::kNormal;
-    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), normal ? "_Normal music" : "_Mod music",
-                                              normal ? kNormalMusic : kModMusic);
+    const char* caption =
+        normal
+            // Translators: the repair dialog's button that renames the folder's files for the game's own music.
+            // An underscore marks the access key of each button of this dialog, unique among them.
+            ? TrC("repair dialog", "_Normal music")
+            // Translators: the repair dialog's button that renames the folder's files for the mod's music.
+            : TrC("repair dialog", "_Mod music");
+    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), caption, normal ? kNormalMusic : kModMusic);
     const bool offered = report.Plan(target).Offered();
     gtk_widget_set_sensitive(button, offered);
     if (!offered)
@@ -249,10 +259,10 @@ public:
         const vornhaskel::repair::DialogWords words = vornhaskel::repair::ForDialog(report, resolution, changed);
         GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                    "%s", words.summary.c_str());
-        gtk_window_set_title(GTK_WINDOW(dialog), kTitle);
+        gtk_window_set_title(GTK_WINDOW(dialog), Tr(kTitle));
         // Centred again whenever it grows, as when the reasons open.
         gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ALWAYS);
-        vornhaskel::NameForScreenReaders(dialog, kTitle);
+        vornhaskel::NameForScreenReaders(dialog, Tr(kTitle));
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", words.advice.c_str());
         GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
         Pack(area, FolderLabel(words.folder));
@@ -275,10 +285,22 @@ public:
             AddTarget(dialog, report, Target::kNormal);
             AddTarget(dialog, report, Target::kMod);
         } else {
-            gtk_dialog_add_button(GTK_DIALOG(dialog), "_Choose the game folder\u2026", kChoose);
+            gtk_dialog_add_button(GTK_DIALOG(dialog),
+                                  // Translators: the repair dialog's button, where the folder leads to no game
+                                  // folder or to several, that opens the folder chooser. The underscore marks its
+                                  // access key.
+                                  TrC("repair dialog without a game folder", "_Choose the game folder\u2026"),
+                                  kChoose);
         }
         // Beside Choose, whose Alt+C it would take, Close goes without one of its own.
-        gtk_dialog_add_button(GTK_DIALOG(dialog), report.IsGameFolder() ? "_Close" : "Close", GTK_RESPONSE_CLOSE);
+        const char* close =
+            report.IsGameFolder()
+                // Translators: the repair dialog's button that ends the tool, renaming nothing.
+                ? TrC("repair dialog", "_Close")
+                // Translators: the repair dialog's button that ends the tool beside "Choose the game folder…", with
+                // no access key: its letter would be taken by that button's.
+                : TrC("repair dialog without a game folder", "Close");
+        gtk_dialog_add_button(GTK_DIALOG(dialog), close, GTK_RESPONSE_CLOSE);
         // Enter alone renames nothing: Close is the default and has the focus.
         gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
         gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
@@ -292,21 +314,21 @@ public:
     }
 
     std::optional<std::string> Choose(const std::string& start) override {
-        return vornhaskel::ChooseGameFolder(kTitle, start);
+        return vornhaskel::ChooseGameFolder(Tr(kTitle), start);
     }
 
     std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
-        return vornhaskel::ChooseInstall(kTitle, installs);
+        return vornhaskel::ChooseInstall(Tr(kTitle), installs);
     }
 
     void Tell(const std::string& text, bool failure) override {
-        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO, kTitle, text.c_str());
+        vornhaskel::ShowMessage(failure ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO, Tr(kTitle), text.c_str());
     }
 
     // Cancel ends the tool at once: the look goes on in a read that cannot be
     // stopped, and nothing has been renamed.
     bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
-        if (vornhaskel::LookingWindow(kTitle, line, done)) return true;
+        if (vornhaskel::LookingWindow(Tr(kTitle), line, done)) return true;
         std::_Exit(EXIT_SUCCESS);
     }
 };
@@ -314,6 +336,8 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    vornhaskel::translation::Start();
+    gtk_disable_setlocale();  // Start chose the locale: GTK would take back a fallback it made
     g_set_prgname(vornhaskel::kDesktopId);
     gtk_init(nullptr, nullptr);
     gdk_set_program_class(vornhaskel::kDesktopId);
@@ -321,7 +345,9 @@ int main(int argc, char** argv) {
     GtkRepairWindows windows;
     try {
         if (argc > 2) {
-            windows.Tell("usage: vornhaskel-repair [GAME_FOLDER]", true);
+            // Translators: the repair tool's message when it is given more than one argument. Keep the program's
+            // name; GAME_FOLDER stands for a folder the player gives, and may be translated.
+            windows.Tell(Tr("usage: vornhaskel-repair [GAME_FOLDER]"), true);
             return EXIT_FAILURE;
         }
         // Started in the home folder, as the menu's action does, the stores come first.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <system_error>
@@ -11,9 +12,14 @@
 #include "folder_flow.hpp"
 #include "names.hpp"
 #include "repair_words.hpp"
+#include "system_words.hpp"
+#include "translation.hpp"
 #include "win32_error.hpp"
 
 namespace vornhaskel::win32 {
+
+using translation::Tr;
+using translation::TrC;
 
 namespace {
 
@@ -26,8 +32,9 @@ struct Held {
     }
 };
 
+// `what` is the lead of the message, the system's words for `result` follow.
 void ThrowIfFailed(HRESULT result, const char* what) {
-    if (FAILED(result)) throw std::system_error(static_cast<int>(result), HresultErrorCategory(), what);
+    if (FAILED(result)) flow::ThrowWithSystemWords(what, {static_cast<int>(result), HresultErrorCategory()});
 }
 
 // COM for the thread while it lives, however its scope is left.
@@ -76,11 +83,43 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
 
 }  // namespace
 
+UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common) {
+    // What a task dialog spends on each button besides its caption, and between two, in dialog units; and the
+    // narrowest a button is, which the system's own are.
+    constexpr LONG kButtonMargins = 16, kButtonSpacing = 8, kNarrowestButton = 50;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return kTaskDialogWidth;
+    const HFONT font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+    const HDC dc = ::GetDC(nullptr);
+    if (font == nullptr || dc == nullptr) {
+        if (dc != nullptr) ::ReleaseDC(nullptr, dc);
+        if (font != nullptr) ::DeleteObject(font);
+        return kTaskDialogWidth;
+    }
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    // A dialog unit across is a quarter of the font's average character, measured as Windows measures it.
+    SIZE alphabet{};
+    ::GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+    const LONG average = std::max((alphabet.cx / 26 + 1) / 2, 1L);
+    LONG row = kButtonSpacing + common * (kNarrowestButton + kButtonSpacing);
+    for (const wchar_t* caption : captions) {
+        if (*caption == L'\0') continue;  // no such button
+        RECT text{};  // as drawn: an access key's "&" takes no room, "&&" is one
+        ::DrawTextW(dc, caption, -1, &text, DT_CALCRECT | DT_SINGLELINE);
+        row += std::max((text.right * 4 + average - 1) / average + kButtonMargins, kNarrowestButton) + kButtonSpacing;
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(font);
+    return std::max(kTaskDialogWidth, static_cast<UINT>(row));
+}
+
 TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS flags) {
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.dwFlags = flags | TDF_ALLOW_DIALOG_CANCELLATION;
-    config.cxWidth = 300;  // dialog units, as the repair dialog's
+    config.cxWidth = kTaskDialogWidth;
     config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
     config.pszWindowTitle = title;
     return config;
@@ -96,8 +135,7 @@ bool LookingWindow(const wchar_t* title, const std::function<std::string()>& lin
     config.pszContent = looking.shown.c_str();
     config.pfCallback = RefreshLooking;
     config.lpCallbackData = reinterpret_cast<LONG_PTR>(&looking);
-    if (const HRESULT result = ::TaskDialogIndirect(&config, nullptr, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
+    ThrowIfFailed(::TaskDialogIndirect(&config, nullptr, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (looking.failure) std::rethrow_exception(looking.failure);
     return looking.finished;
 }
@@ -111,9 +149,13 @@ void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept {
     ::ExitProcess(static_cast<UINT>(exit_code));
 }
 
-std::string GivenFolder(const wchar_t* title, const wchar_t* tool) {
+std::string GivenFolder(const wchar_t* title, const char* tool) {
     if (__argc < 2) return {};
-    if (__argc > 2) TellAndExit(title, std::wstring(tool) + L" takes one game folder, not several.", MB_ICONERROR, 1);
+    // Translators: the message of the repair tool or the launcher when it is given more than one folder; %s is
+    // the tool's name, "vornhaskel repair" or "vornhaskel-launch".
+    if (__argc > 2) TellAndExit(title, Utf8ToWide(translation::Format(Tr("%s takes one game folder, not several."),
+                                                                      {tool})),
+                                MB_ICONERROR, 1);
     // "C:\My Game\" arrives as C:\My Game": Windows reads \" as a literal quote.
     // No Windows path holds a quote, so a trailing one stands for the backslash it
     // swallowed. (Dropped alone, "D:\" would become D:, which names the drive's
@@ -130,11 +172,11 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
     {
         Held<IFileOpenDialog> dialog;
         ThrowIfFailed(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.object)),
-                      repair::kChooserNotShown);
+                      Tr(repair::kChooserNotShown));
         DWORD options = 0;
         dialog.object->GetOptions(&options);
         dialog.object->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog.object->SetTitle(Utf8ToWide(repair::kChooserTitle).c_str());
+        dialog.object->SetTitle(Utf8ToWide(Tr(repair::kChooserTitle)).c_str());
         Held<IShellItem> folder;
         if (SUCCEEDED(::SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder.object))))
             dialog.object->SetFolder(folder.object);
@@ -147,7 +189,7 @@ std::wstring ChooseGameFolder(const std::wstring& start) {
             ::CoTaskMemFree(path);
         }
     }
-    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, repair::kChooserNotShown);
+    if (shown != HRESULT_FROM_WIN32(ERROR_CANCELLED)) ThrowIfFailed(shown, Tr(repair::kChooserNotShown));
     return chosen;
 }
 
@@ -160,7 +202,11 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
         for (const wchar_t c : Utf8ToWide(Printable(install.folder))) caption.append(c == L'&' ? 2 : 1, c);
         captions.push_back(std::move(caption));
     }
-    captions.emplace_back(L"Choose &another folder\u2026");
+    captions.emplace_back(
+        // Translators: the button of the choice among the game folders that the stores' records lead to, after
+        // one for each folder, that opens the folder chooser. An ampersand marks the access key of each button
+        // of this window, unique among them.
+        Utf8ToWide(TrC("choice among installs", "Choose &another folder\u2026")));
     std::vector<TASKDIALOG_BUTTON> buttons;
     for (const std::wstring& caption : captions)
         buttons.push_back({kFirstFolderId + static_cast<int>(buttons.size()), caption.c_str()});
@@ -172,8 +218,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.cButtons = static_cast<UINT>(buttons.size());
     config.nDefaultButton = kFirstFolderId;
     int chosen = 0;
-    if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-        throw std::system_error(static_cast<int>(result), HresultErrorCategory(), repair::kWindowNotShown);
+    ThrowIfFailed(::TaskDialogIndirect(&config, &chosen, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;
     return static_cast<std::size_t>(chosen - kFirstFolderId);
 }

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ void Tell(const wchar_t* title, const std::wstring& text, UINT icon) noexcept;
 
 // The one argument in UTF-8, or "" for none. More than one ends the process
 // with a message saying that `tool` takes one game folder.
-std::string GivenFolder(const wchar_t* title, const wchar_t* tool);
+std::string GivenFolder(const wchar_t* title, const char* tool);
 
 // The system's folder chooser, titled "Choose the game folder" and opened at
 // `start`. Returns the folder chosen, or "" on Cancel.
@@ -38,10 +39,20 @@ std::wstring ChooseGameFolder(const std::wstring& start);
 // picked, installs.size() for the chooser, or nothing on Cancel.
 std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector<stores::Install>& installs);
 
-// A task dialog titled `title` with `flags`, 300 dialog units wide (a path
-// stays on one line) and a Cancel button, which Escape also presses; the
-// caller adds its content and buttons.
+// A task dialog titled `title` with `flags`, kTaskDialogWidth dialog units wide
+// (a path stays on one line) and a Cancel button, which Escape also presses;
+// the caller adds its content and buttons.
 TASKDIALOGCONFIG CancellableTaskDialog(const wchar_t* title, TASKDIALOG_FLAGS flags);
+
+inline constexpr UINT kTaskDialogWidth = 300;  // dialog units
+
+// The width, in dialog units, of a task dialog whose row of buttons holds push
+// buttons captioned `captions` ("&" before an access key; "" for none) and
+// `common` of the system's own: kTaskDialogWidth, or wider where the captions, measured in the
+// font the dialog draws with, would not fit in one row. Wine does not widen a
+// task dialog for its buttons, and clips the last; a translation may run a
+// third longer than the English.
+UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common);
 
 // While the stores' look runs long: a task dialog titled `title` with the
 // line `line()` gives, read again on each tick of its timer, and Cancel. It

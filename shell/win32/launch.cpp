@@ -33,6 +33,8 @@
 #include "process.hpp"
 #include "folder_look.hpp"
 #include "repair_words.hpp"
+#include "system_words.hpp"
+#include "translation.hpp"
 #include "win32_error.hpp"
 #include "win32_paths.hpp"
 
@@ -42,8 +44,11 @@ using vornhaskel::Utf8ToWide;
 using vornhaskel::WideToUtf8;
 using vornhaskel::launch::HeldBackAnswer;
 using vornhaskel::launch::Program;
+using vornhaskel::translation::Tr;
+using vornhaskel::translation::TrC;
 
-constexpr wchar_t kTitle[] = L"vornhaskel";
+// Translators: the title of every window of the launcher: the program's name; keep it as it is.
+constexpr char kTitleWords[] = N_("vornhaskel");
 constexpr int kRepairId = 101;
 constexpr int kChooseId = 102;
 
@@ -55,8 +60,11 @@ std::wstring OwnFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            throw std::system_error(LastError(), vornhaskel::repair::CannotFindBeside("vornhaskel.exe", "vornhaskel-launch.exe"));
+        if (length == 0) {
+            const std::error_code error = LastError();  // before anything else can set it
+            vornhaskel::flow::ThrowWithSystemWords(
+                vornhaskel::repair::CannotFindBeside("vornhaskel.exe", "vornhaskel-launch.exe"), error);
+        }
         if (length < path.size()) {
             path.resize(length);
             return path.substr(0, path.rfind(L'\\') + 1);
@@ -81,7 +89,8 @@ void Start(const std::wstring& program, const std::wstring& folder, bool with_fo
     if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                           &started)) {
         const std::error_code error = LastError();  // before anything else can set it
-        throw std::system_error(error, vornhaskel::repair::CannotStart(WideToUtf8(program), WideToUtf8(folder)));
+        vornhaskel::flow::ThrowWithSystemWords(vornhaskel::repair::CannotStart(WideToUtf8(program), WideToUtf8(folder)),
+                                               error);
     }
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
@@ -89,6 +98,8 @@ void Start(const std::wstring& program, const std::wstring& folder, bool with_fo
 
 class Win32LaunchWindows final : public vornhaskel::launch::LaunchWindows {
 public:
+    explicit Win32LaunchWindows(const wchar_t* title) : title_(title) {}
+
     std::optional<std::string> Choose(const std::string& start) override {
         const std::wstring picked = vornhaskel::win32::ChooseGameFolder(Utf8ToWide(start));
         if (picked.empty()) return std::nullopt;
@@ -96,17 +107,17 @@ public:
     }
 
     std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
-        return vornhaskel::win32::ChooseInstall(kTitle, installs);
+        return vornhaskel::win32::ChooseInstall(title_, installs);
     }
 
     void Tell(const std::string& text, bool failure) override {
-        vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONWARNING);
+        vornhaskel::win32::Tell(title_, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONWARNING);
     }
 
     // Cancel ends the tool at once: the look goes on in a read that cannot be
     // stopped, and nothing has been started or renamed.
     bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
-        if (vornhaskel::win32::LookingWindow(kTitle, line, done)) return true;
+        if (vornhaskel::win32::LookingWindow(title_, line, done)) return true;
         ::ExitProcess(EXIT_SUCCESS);
     }
 
@@ -126,9 +137,16 @@ public:
     // close box and Cancel end the launcher.
     HeldBackAnswer HoldBack(const vornhaskel::game_folder::Resolution& resolution, const std::string& why) override {
         const std::wstring text = Utf8ToWide(why + "\n\n" + vornhaskel::game_folder::FolderLine(resolution));
-        const TASKDIALOG_BUTTON buttons[] = {{kRepairId, L"&Open the repair tool"},
-                                             {kChooseId, L"Choose &another folder\u2026"}};
-        TASKDIALOGCONFIG config = vornhaskel::win32::CancellableTaskDialog(kTitle, 0);
+        const std::wstring repair = Utf8ToWide(
+            // Translators: the button of the launcher's window that holds a click back, where the program's
+            // buttons would stop part way, that opens the repair tool on the folder; it is the default. An
+            // ampersand marks the access key of each button of this window, unique among them.
+            TrC("held-back window", "&Open the repair tool"));
+        // Translators: the button of the launcher's window that holds a click back that opens the folder chooser.
+        const std::wstring another = Utf8ToWide(TrC("held-back window", "Choose &another folder\u2026"));
+        const TASKDIALOG_BUTTON buttons[] = {{kRepairId, repair.c_str()}, {kChooseId, another.c_str()}};
+        TASKDIALOGCONFIG config = vornhaskel::win32::CancellableTaskDialog(title_, 0);
+        config.cxWidth = vornhaskel::win32::TaskDialogWidth({repair.c_str(), another.c_str()}, 1);
         config.pszMainIcon = TD_WARNING_ICON;
         config.pszContent = text.c_str();
         config.pButtons = buttons;
@@ -136,8 +154,8 @@ public:
         config.nDefaultButton = kRepairId;
         int chosen = 0;
         if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
-            throw std::system_error(static_cast<int>(result), vornhaskel::HresultErrorCategory(),
-                                    vornhaskel::repair::kWindowNotShown);
+            vornhaskel::flow::ThrowWithSystemWords(Tr(vornhaskel::repair::kWindowNotShown),
+                                                   {static_cast<int>(result), vornhaskel::HresultErrorCategory()});
         if (chosen == kRepairId) return HeldBackAnswer::kRepair;
         if (chosen == kChooseId) return HeldBackAnswer::kChoose;
         return HeldBackAnswer::kCancel;
@@ -147,6 +165,7 @@ public:
     const std::wstring& Entered() const { return entered_; }
 
 private:
+    const wchar_t* title_;
     std::wstring entered_;
 };
 
@@ -160,13 +179,16 @@ std::string WorkingDirectory() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    vornhaskel::win32::RestrictDllSearch();
+    vornhaskel::win32::RestrictDllSearch();  // first: whatever Start loads comes from System32
+    vornhaskel::translation::Start();
     vornhaskel::win32::FilterDialogKeys();
+    std::wstring title;
     try {
+        title = Utf8ToWide(Tr(kTitleWords));
         // Found before any game folder is entered.
         const std::wstring beside = OwnFolder();
-        const std::string given = vornhaskel::win32::GivenFolder(kTitle, L"vornhaskel-launch");
-        Win32LaunchWindows windows;
+        const std::string given = vornhaskel::win32::GivenFolder(title.c_str(), "vornhaskel-launch");
+        Win32LaunchWindows windows(title.c_str());
         const vornhaskel::launch::Ending ending = vornhaskel::launch::RunLaunch(
             windows, Program::kSwitcher, given.empty() ? std::nullopt : std::optional<std::string>(given),
             WorkingDirectory());
@@ -175,6 +197,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         Start(beside + (repair ? L"vornhaskel-repair.exe" : L"vornhaskel.exe"), windows.Entered(), repair);
         return 0;
     } catch (const std::exception& failure) {
-        vornhaskel::win32::TellAndExit(kTitle, Utf8ToWide(failure.what()), MB_ICONERROR, 1);
+        vornhaskel::win32::TellAndExit(title.empty() ? L"vornhaskel" : title.c_str(), Utf8ToWide(failure.what()),
+                                       MB_ICONERROR, 1);
     }
 }

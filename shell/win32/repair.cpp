@@ -24,6 +24,7 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <utility>
@@ -35,6 +36,8 @@
 #include "process.hpp"
 #include "repair.hpp"
 #include "repair_session.hpp"
+#include "system_words.hpp"
+#include "translation.hpp"
 #include "win32_error.hpp"
 #include "win32_paths.hpp"
 
@@ -45,8 +48,12 @@ using vornhaskel::game_folder::Resolution;
 using vornhaskel::repair::Answer;
 using vornhaskel::repair::FolderReport;
 using vornhaskel::repair::Target;
+using vornhaskel::translation::Tr;
+using vornhaskel::translation::TrC;
 
-constexpr wchar_t kTitle[] = L"vornhaskel repair";
+// Translators: the title of every window of the repair tool; vornhaskel is the program's name.
+constexpr char kTitleWords[] = N_("vornhaskel repair");
+std::wstring title;  // kTitleWords, translated once the language is chosen
 constexpr int kNormalId = 101;
 constexpr int kModId = 102;
 constexpr int kChooseId = 103;
@@ -139,8 +146,8 @@ void ShowTexts(HWND dialog) {
                        reinterpret_cast<LPARAM>(shown->Reasons()));
 }
 
-const std::wstring kShowReasons = Utf8ToWide(vornhaskel::repair::kShowReasons);
-const std::wstring kHideReasons = Utf8ToWide(vornhaskel::repair::kHideReasons);
+// The expander's captions, translated once the language is chosen.
+std::wstring show_reasons, hide_reasons;
 
 // Wine's expander is a button of the dialog's own, sized too narrow for the font
 // it draws with, so that its caption breaks after the first word and only that
@@ -148,14 +155,16 @@ const std::wstring kHideReasons = Utf8ToWide(vornhaskel::repair::kHideReasons);
 // caption. Windows draws the expander itself, with no window of its own, and so
 // is left as it is.
 void WidenExpander(HWND dialog) {
+    // Room for either caption and one character more, so that a longer one never reads as either.
+    std::wstring caption(std::max(show_reasons.size(), hide_reasons.size()) + 2, L'\0');
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t caption[32] = {};
-        const int length = ::GetWindowTextW(child, caption, 32);
-        if (caption != kShowReasons && caption != kHideReasons) continue;
+        const int length = ::GetWindowTextW(child, caption.data(), static_cast<int>(caption.size()));
+        const std::wstring_view text_now(caption.data(), static_cast<std::size_t>(std::max(length, 0)));
+        if (text_now != show_reasons && text_now != hide_reasons) continue;
         const HDC dc = ::GetDC(child);
         const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
         SIZE text{};
-        ::GetTextExtentPoint32W(dc, caption, length, &text);
+        ::GetTextExtentPoint32W(dc, caption.data(), length, &text);
         ::SelectObject(dc, previous);
         ::ReleaseDC(child, dc);
         RECT box{};
@@ -190,7 +199,11 @@ void CALLBACK KeepOnScreen(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
     } catch (...) {
         return;  // out of memory: the dialog stays as it is
     }
-    WidenExpander(dialog);
+    try {
+        WidenExpander(dialog);
+    } catch (...) {
+        // out of memory: the expander stays as it is
+    }
     // Only as far as it must: up from below the work area, down from above it, in from its sides.
     LONG up = std::max(frame.bottom - monitor.rcWork.bottom, 0L);
     if (frame.top - up < monitor.rcWork.top) up = frame.top - monitor.rcWork.top;
@@ -288,9 +301,24 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     dialog_shown.SetRows(vornhaskel::repair::RowsShown(sizes));
     shown = &dialog_shown;
 
-    const TASKDIALOG_BUTTON targets[] = {{kNormalId, L"&Normal music"}, {kModId, L"&Mod music"}};
+    const std::wstring normal = Utf8ToWide(
+        // Translators: the repair dialog's button that renames the folder's files for the game's own music.
+        // An ampersand marks the access key of each button of this dialog, unique among them.
+        TrC("repair dialog", "&Normal music"));
+    const std::wstring mod = Utf8ToWide(
+        // Translators: the repair dialog's button that renames the folder's files for the mod's music.
+        TrC("repair dialog", "&Mod music"));
+    const std::wstring choose_folder = Utf8ToWide(
+        // Translators: the repair dialog's button, where the folder leads to no game folder or to several,
+        // that opens the folder chooser. The ampersand marks its access key.
+        TrC("repair dialog without a game folder", "&Choose the game folder\u2026"));
+    const std::wstring close = Utf8ToWide(
+        // Translators: the repair dialog's button that ends the tool beside "Choose the game folder…", with
+        // no access key: its letter would be taken by that button's.
+        TrC("repair dialog without a game folder", "Close"));
+    const TASKDIALOG_BUTTON targets[] = {{kNormalId, normal.c_str()}, {kModId, mod.c_str()}};
     // Close as a button of its own there: the common one is "&Close", whose Alt+C would be Choose's.
-    const TASKDIALOG_BUTTON choose[] = {{kChooseId, L"&Choose the game folder\u2026"}, {IDCLOSE, L"Close"}};
+    const TASKDIALOG_BUTTON choose[] = {{kChooseId, choose_folder.c_str()}, {IDCLOSE, close.c_str()}};
 
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
@@ -298,9 +326,14 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     // The reasons go below the buttons, which then stay in sight as the reasons
     // open; the width keeps a path on one line. Links turn the pages of a list.
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA | TDF_ENABLE_HYPERLINKS;
-    config.cxWidth = 300;  // dialog units
+    // The expander, where the reasons show, stands in the row of buttons too.
+    const wchar_t* expander =
+        !dialog_shown.with_reasons ? L"" : (show_reasons.size() > hide_reasons.size() ? show_reasons : hide_reasons).c_str();
+    config.cxWidth = report.IsGameFolder()
+                         ? vornhaskel::win32::TaskDialogWidth({normal.c_str(), mod.c_str(), expander}, 1)
+                         : vornhaskel::win32::TaskDialogWidth({choose_folder.c_str(), close.c_str(), expander}, 0);
     config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
-    config.pszWindowTitle = kTitle;
+    config.pszWindowTitle = title.c_str();
     config.pszContent = dialog_shown.Content();
     if (report.IsGameFolder()) {
         config.pButtons = targets;
@@ -313,18 +346,17 @@ int AskForTarget(const FolderReport& report, const Resolution& resolution, bool 
     config.nDefaultButton = IDCLOSE;
     if (dialog_shown.with_reasons) {
         config.pszExpandedInformation = dialog_shown.Reasons();
-        config.pszCollapsedControlText = kShowReasons.c_str();
-        config.pszExpandedControlText = kHideReasons.c_str();
+        config.pszCollapsedControlText = show_reasons.c_str();
+        config.pszExpandedControlText = hide_reasons.c_str();
     }
     config.pfCallback = DialogEvents;
 
     int chosen = 0;
     const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr);
     shown = nullptr;
-    if (FAILED(result)) {
-        const std::error_code cause(static_cast<int>(result), vornhaskel::HresultErrorCategory());
-        throw std::system_error(cause, vornhaskel::repair::kWindowNotShown);
-    }
+    if (FAILED(result))
+        vornhaskel::flow::ThrowWithSystemWords(Tr(vornhaskel::repair::kWindowNotShown),
+                                               {static_cast<int>(result), vornhaskel::HresultErrorCategory()});
     return chosen;
 }
 
@@ -359,17 +391,17 @@ public:
     }
 
     std::optional<std::size_t> ChooseInstall(const std::vector<vornhaskel::stores::Install>& installs) override {
-        return vornhaskel::win32::ChooseInstall(kTitle, installs);
+        return vornhaskel::win32::ChooseInstall(title.c_str(), installs);
     }
 
     void Tell(const std::string& text, bool failure) override {
-        vornhaskel::win32::Tell(kTitle, Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
+        vornhaskel::win32::Tell(title.c_str(), Utf8ToWide(text), failure ? MB_ICONERROR : MB_ICONINFORMATION);
     }
 
     // Cancel ends the tool at once: the look goes on in a read that cannot be
     // stopped, and nothing has been started or renamed.
     bool WhileLooking(const std::function<std::string()>& line, const std::function<bool()>& done) override {
-        if (vornhaskel::win32::LookingWindow(kTitle, line, done)) return true;
+        if (vornhaskel::win32::LookingWindow(title.c_str(), line, done)) return true;
         ::ExitProcess(EXIT_SUCCESS);
     }
 };
@@ -377,13 +409,18 @@ public:
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    vornhaskel::win32::RestrictDllSearch();
+    vornhaskel::win32::RestrictDllSearch();  // first: whatever Start loads comes from System32
+    vornhaskel::translation::Start();
     vornhaskel::win32::FilterDialogKeys();
     ::SetWindowsHookExW(WH_MSGFILTER, EscapeCloses, nullptr, ::GetCurrentThreadId());
     try {
+        title = Utf8ToWide(Tr(kTitleWords));
+        show_reasons = Utf8ToWide(Tr(vornhaskel::repair::kShowReasons));
+        hide_reasons = Utf8ToWide(Tr(vornhaskel::repair::kHideReasons));
         Win32RepairWindows windows;
-        return vornhaskel::repair::RunSession(windows, vornhaskel::win32::GivenFolder(kTitle, L"vornhaskel repair"));
+        return vornhaskel::repair::RunSession(windows, vornhaskel::win32::GivenFolder(title.c_str(), "vornhaskel repair"));
     } catch (const std::exception& failure) {
-        vornhaskel::win32::TellAndExit(kTitle, Utf8ToWide(failure.what()), MB_ICONERROR, 1);
+        vornhaskel::win32::TellAndExit(title.empty() ? L"vornhaskel repair" : title.c_str(), Utf8ToWide(failure.what()),
+                                       MB_ICONERROR, 1);
     }
 }

@@ -5,6 +5,7 @@ usage: python3 test_gtk.py PATH_TO_VORNHASKEL PATH_TO_REPAIR PATH_TO_LAUNCHER DE
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -17,6 +18,37 @@ from harness import ProgramCases, gamefolder, looks_in_the_stores, made_up_home,
 
 LAUNCHER = DESKTOP_ENTRY = None
 DESKTOP_ID = "org.vornhaskel.vornhaskel"
+
+# A made-up catalog in German's place: access keys moved off the English letters, and titles that tell
+# a looked-up word from the English one. A caption of a button is keyed "CONTEXT\x04MSGID", as gettext keys it.
+MADE_UP_GERMAN = {
+    "vornhaskel": "vornhaskel (de)",
+    "vornhaskel repair": "vornhaskel Reparatur",
+    "Steam library": "Steam-Bibliothek",
+    "choice among installs\x04Choose _another folder\u2026": "Anderen _Ordner w\u00e4hlen\u2026",
+    "choice among installs\x04_Cancel": "Abbre_chen",
+    "held-back window\x04_Open the repair tool": "Reparatur_werkzeug \u00f6ffnen",
+    "held-back window\x04Choose _another folder\u2026": "Anderen _Ordner w\u00e4hlen\u2026",
+    "held-back window\x04_Cancel": "Abbre_chen",
+    "repair dialog\x04_Normal music": "Normale M_usik",
+    "repair dialog\x04_Mod music": "Musik des Mo_ds",
+    "repair dialog\x04_Close": "_Schlie\u00dfen",
+}
+
+
+def write_catalog(path, translations):
+    """A compiled gettext catalog at `path`: the header, then `translations` sorted by their keys, as gettext
+    looks them up."""
+    entries = sorted({"": "Content-Type: text/plain; charset=UTF-8\n", **translations}.items())
+    keys, texts = [key.encode() for key, _ in entries], [text.encode() for _, text in entries]
+    table = 28 + 16 * len(entries)  # the strings follow the header and both tables
+    offsets, blob = [], b""
+    for string in keys + texts:
+        offsets.append((len(string), table + len(blob)))
+        blob += string + b"\0"
+    header = struct.pack("<7I", 0x950412DE, 0, len(entries), 28, 28 + 8 * len(entries), 0, 0)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_bytes(header + b"".join(struct.pack("<2I", *pair) for pair in offsets) + blob)
 
 
 class GtkProgram(ProgramCases, unittest.TestCase):
@@ -220,6 +252,55 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.x.key("Escape")
         self.assertEqual(self.exit_status(), 0)
         self.assertEqual(gamefolder.read(first), first_files, "nothing renamed before the player acts")
+
+    @looks_in_the_stores
+    def test_companions_speak_the_players_language_and_the_program_keeps_its_own_words(self):
+        """The three programs unpacked beside a catalog, run in its language. The launcher's choice among the
+        installs, its window that holds a click back and the repair tool's dialog show the catalog's titles
+        and captions, whose access keys are the catalog's; the program's window stays as it is."""
+        unpacked = self.folder / "unpacked"
+        for program in (*self.command, *self.repair_command, LAUNCHER):
+            (unpacked / "bin").mkdir(parents=True, exist_ok=True)
+            shutil.copy2(program, unpacked / "bin")
+        write_catalog(unpacked / "share" / "locale" / "de" / "LC_MESSAGES" / "vornhaskel.mo", MADE_UP_GERMAN)
+        german = {"LC_ALL": "C.UTF-8", "LANGUAGE": "de"}
+        launcher = [str(unpacked / "bin" / Path(LAUNCHER).name)]
+        steam = self.home / ".local" / "share" / "Steam"
+        card = self.folder / "card" / "SteamLibrary"
+        write_steam_libraries(steam, [steam, card])
+        held, stock = steam / "steamapps" / "common" / "The Game", gamefolder.normal_music(with_mod=False)
+        gamefolder.write(held, stock)
+        harmless, normal = self.install(card, "The Game")
+        access = self.x.accessible()
+        buttons = lambda window: [(b.name, b.description) for b in access.find(window, access.pyatspi.ROLE_PUSH_BUTTON)]
+        for case, picked in (("the folder whose click is held back", 0), ("the folder where a click is harmless", 1)):
+            with self.subTest(case):
+                self.x.activate(self.start(tempfile.gettempdir(), launcher, german, "vornhaskel (de)"))
+                choice = access.window("vornhaskel (de)", str(held))
+                self.assertEqual(buttons(choice), [(str(held), "Steam-Bibliothek"), (str(harmless), "Steam-Bibliothek"),
+                                                   ("Anderen Ordner w\u00e4hlen\u2026", ""), ("Abbrechen", "")])
+                self.x.key(*["Tab"] * picked, "Return")
+                if picked == 1:
+                    window = self.x.wait_window(self.title)
+                    access.window(self.title, "Rename (Enable-Mod)")
+                    access.window(self.title, "Un-rename (Normal Music)")
+                    self.assert_rename_click_switches(window, normal, harmless)
+                    continue
+                window = wait_for(lambda: [w for w in self.x.visible_windows("vornhaskel (de)")], "the held-back window")[0]
+                held_back = access.window("vornhaskel (de)", "Reparaturwerkzeug \u00f6ffnen")
+                self.assertEqual([name for name, _ in buttons(held_back)],
+                                 ["Reparaturwerkzeug \u00f6ffnen", "Anderen Ordner w\u00e4hlen\u2026", "Abbrechen"])
+                self.x.screenshot(window, f"{self.artefact_prefix}-held-back-in-a-catalogs-language.png")
+                self.x.activate(window)
+                self.x.key("alt+w")  # its access key: the repair tool
+                dialog = access.window("vornhaskel Reparatur", "Schlie\u00dfen")
+                self.assertEqual([name for name, _ in buttons(dialog)], ["Normale Musik", "Musik des Mods", "Schlie\u00dfen"])
+                window = self.x.wait_window("vornhaskel Reparatur")
+                self.x.screenshot(window, f"{self.artefact_prefix}-repair-in-a-catalogs-language.png")
+                self.x.activate(window)
+                self.x.key("alt+s")  # Close, by its access key in this language
+                self.assertEqual(self.exit_status(), 0)
+                self.assertEqual(gamefolder.read(held), stock)
 
     @looks_in_the_stores
     def test_launcher_from_the_menu_switches_the_folder_typed_into_the_chooser(self):
