@@ -52,6 +52,14 @@ std::string Clauses(const std::vector<std::string>& clauses) {
     return text;
 }
 
+// Two sentences in a row, set apart as the player's language sets them.
+std::string Then(const std::string& first, const std::string& second) {
+    if (first.empty() || second.empty()) return first + second;
+    // Translators: two whole sentences of one message in a row. A language that sets no space between
+    // sentences writes "%1$s%2$s".
+    return Format(Tr("%1$s %2$s"), {first, second});
+}
+
 // A path of the table's form, and a full path, as a sentence holds them.
 std::string PathIn(std::string_view path) { return InSentence(ShownPath(path)); }
 std::string FullPathIn(std::string_view path) { return InSentence(Printable(path)); }
@@ -297,20 +305,20 @@ std::string Describe(const FolderReport& report, bool now) {
         // Translators: the first line of the repair tool's window: what the game folder's names are set for.
         return Tr("The names are set for the mod's music.");
     std::vector<std::string> parts;
-    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
     if (normal > 0)
+        // Translators: a part of a mixed folder\'s line, "The folder is mixed: %s."; %zu is a count of tracks.
         parts.push_back(Format(TrN("%zu track set for the normal music", "%zu tracks set for the normal music", normal), {normal}));
-    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
     if (mod > 0)
+        // Translators: a part of a mixed folder\'s line, "The folder is mixed: %s."; %zu is a count of tracks.
         parts.push_back(Format(TrN("%zu track set for the mod's music", "%zu tracks set for the mod's music", mod), {mod}));
-    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
     if (between > 0)
+        // Translators: a part of a mixed folder\'s line, "The folder is mixed: %s."; %zu is a count of tracks.
         parts.push_back(Format(TrN("%zu track half-way between the two", "%zu tracks half-way between the two", between), {between}));
-    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
     if (lost.size() > 0)
+        // Translators: a part of a mixed folder\'s line, "The folder is mixed: %s."; %zu is a count of tracks.
         parts.push_back(Format(TrN("%zu track missing", "%zu tracks missing", lost.size()), {lost.size()}));
-    // Translators: a part of a mixed folder's line, "The folder is mixed: %s."; %zu is a count of tracks.
     if (broken > 0)
+        // Translators: a part of a mixed folder\'s line, "The folder is mixed: %s."; %zu is a count of tracks.
         parts.push_back(Format(TrN("%zu track with a problem", "%zu tracks with a problem", broken), {broken}));
     const char* const mixed = now
                                   // Translators: the first line of the repair tool's window after a repair; %s lists
@@ -322,12 +330,13 @@ std::string Describe(const FolderReport& report, bool now) {
     std::string text = Format(mixed, {Commas(parts)});
     if (!lost.empty() && lost.size() <= 3)  // more are named in the list of problems
         // Translators: %s names the tracks (1 to 3) that have no file under any of their names.
-        text += " " + Format(TrN("This track has no file at all: %s.", "These tracks have no file at all: %s.", lost.size()),
-                             {Commas(lost)});
+        text = Then(text, Format(TrN("This track has no file at all: %s.", "These tracks have no file at all: %s.",
+                                     lost.size()),
+                                 {Commas(lost)}));
     if (!lost.empty())
         // Translators: "Normal music" is the repair tool's button, as translated.
-        text += " " + std::string(Tr("To restore the game's own files, choose Normal music first, then let the game store "
-                                     "check the game's files (\"verify the game's files\")."));
+        text = Then(text, Tr("To restore the game's own files, choose Normal music first, then let the game store "
+                             "check the game's files (\"verify the game's files\")."));
     return text;
 }
 
@@ -408,13 +417,12 @@ std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
     const bool normal = chosen == Target::kNormal;
     if (!plan.possible)
         // Translators: after a repair, why the button chosen did not reach its music; %s says why.
-        return text + " " + Format(normal ? Tr("Normal music is not reached yet: %s.")
-                                          // Translators: after a repair, why Mod music was not reached; %s says why.
-                                          : Tr("Mod music is not reached yet: %s."),
-                                   {WhyNot(report, chosen)});
+        return Then(text, Format(normal ? Tr("Normal music is not reached yet: %s.")
+                                        // Translators: after a repair, why Mod music was not reached; %s says why.
+                                        : Tr("Mod music is not reached yet: %s."),
+                                 {WhyNot(report, chosen)}));
     const std::size_t n = plan.in_order.size();
-    // Translators: after a repair that did not reach the music chosen; %zu files are still to rename.
-    return text + " " +
+    return Then(text,
            // Translators: after a repair that did not reach Normal music; %zu files are still to rename.
            Format(normal ? TrN("Normal music is not reached yet: %zu file is still out of place. Start the repair tool "
                                "again to finish.",
@@ -427,7 +435,7 @@ std::string SummaryAfterRepair(const FolderReport& report, Target chosen) {
                                "Mod music is not reached yet: %zu files are still out of place. Start the repair tool "
                                "again to finish.",
                                n),
-                  {n});
+                  {n}));
 }
 
 std::string Advice(const FolderReport& report) {
@@ -471,7 +479,7 @@ std::string Advice(const FolderReport& report) {
     // Translators: the repair tool's advice where the folder is all of one music.
     if (sentences.empty()) return Tr("Nothing needs repairing.");
     std::string text;
-    for (const std::string& sentence : sentences) text += (text.empty() ? "" : " ") + sentence;
+    for (const std::string& sentence : sentences) text = Then(text, sentence);
     return text;
 }
 
@@ -551,9 +559,9 @@ std::string GreyedOut(const FolderReport& report, Target target) {
                               {Sentence(plan.reasons.front())});
     if (const std::size_t more = plan.reasons.size() - 1; more > 0)
         // Translators: follows "... is greyed out: REASON."; %zu is a count of reasons.
-        text += " " + Format(TrN("%zu more reason is listed in this window.", "%zu more reasons are listed in this window.",
-                                 more),
-                             {more});
+        text = Then(text, Format(TrN("%zu more reason is listed in this window.",
+                                     "%zu more reasons are listed in this window.", more),
+                                 {more}));
     return text;
 }
 
@@ -565,25 +573,26 @@ std::string CannotOpenFolder(std::string_view folder, const std::error_code& err
 std::string AfterFailure(std::string_view failure, const FolderReport& now, bool checked_first) {
     // Translators: the message after a rename of the repair failed; %s is the failure, with the
     // file's names and the system's own words. What the folder holds now and the sentences below follow.
-    std::string text = Format(Tr("A rename failed, so the repair stopped: %s"), {failure}) + "\n\n" + SummaryAfterRepair(now) + " ";
-    // Translators: after a failed repair, on a drive where a rename could not refuse to replace a file itself.
-    text += checked_first ? Tr("On this drive each rename checked first that its new name was free, then renamed: a file "
-                               "that another program put there in between would have been replaced.")
-                          // Translators: after a failed repair. Keep its force: nothing was lost or replaced.
-                          : Tr("No file was lost or replaced.");
+    const std::string failed = Format(Tr("A rename failed, so the repair stopped: %s"), {failure});
+    const char* const promise =
+        // Translators: after a failed repair, on a drive where a rename could not refuse to replace a file itself.
+        checked_first ? Tr("On this drive each rename checked first that its new name was free, then renamed: a file "
+                           "that another program put there in between would have been replaced.")
+                      // Translators: after a failed repair. Keep its force: nothing was lost or replaced.
+                      : Tr("No file was lost or replaced.");
     // Translators: ends the message after a failed repair.
-    return text + " " + Tr("Start the repair tool again to finish.");
+    return failed + "\n\n" + Then(Then(SummaryAfterRepair(now), promise), Tr("Start the repair tool again to finish."));
 }
 
 DialogWords ForDialog(const FolderReport& report, const game_folder::Resolution& resolution, bool changed) {
     DialogWords words;
     words.summary = Summary(report);
     if (const std::string found = FoundSummary(report); !found.empty()) words.advice = found + "\n\n";
-    if (changed) words.advice += Tr(kFolderChanged) + std::string(" ");
-    words.advice += Advice(report);
+    std::string advice = Then(changed ? Tr(kFolderChanged) : "", Advice(report));
     if (report.IsGameFolder())
         for (const Target target : {Target::kNormal, Target::kMod})
-            if (report.Plan(target).Reached()) words.advice += " " + GreyedOut(report, target);
+            if (report.Plan(target).Reached()) advice = Then(advice, GreyedOut(report, target));
+    words.advice += advice;
     words.folder = game_folder::FolderLine(resolution);
     if (const std::string findings = game_folder::Findings(resolution); !findings.empty())
         words.folder += "\n" + findings;
@@ -648,7 +657,8 @@ std::string HeldBack(const ClickLook& look) {
         if (rename.done > kTrackCount) {
             const std::size_t placed = rename.done - kTrackCount, silent = 2 * kTrackCount - rename.done;
             // Translators: keep "Rename (Enable-Mod)" in English. %1$zu of the mod's files (1 to 6) would be put
-            // in place; %2$zu tracks (15 to 20) would have no music.
+            // in place; %2$zu tracks (15 to 20) would have no music. The plural form follows %2$zu: word
+            // %1$zu so that it reads right for any count, as "%1$zu of the 7".
             return Format(TrN("The mod's 7 files are not all in place: Rename (Enable-Mod) would put away the game's 21 "
                               "tracks, put %1$zu of the mod's files in their place and stop, leaving the game without "
                               "music on %2$zu track.",
@@ -739,7 +749,6 @@ std::string InstallsFound(std::size_t count) {
 std::string Lacks(const Resolution& resolution) {
     const auto& missing = resolution.missing_folders;
     const std::string folder = repair::FullPathIn(resolution.folder);
-    // Translators: for a folder that is not the game folder; %s is its full path.
     if (resolution.mod_download)
         // Translators: for a folder that is not the game folder; %s is its full path.
         return Format(Tr("%s is not the game folder: its music folders hold only the mod's files."), {folder});
@@ -756,7 +765,7 @@ std::string Findings(const Resolution& resolution) {
         // Translators: below "... is not the game folder"; %zu is how deep the tools looked (2).
         return Format(TrN("No folder up to %zu level below it holds streammusic and streamsounds.",
                           "No folder up to %zu levels below it holds streammusic and streamsounds.",
-                          static_cast<unsigned long>(kDepthBelow)),
+                          static_cast<std::size_t>(kDepthBelow)),
                       {kDepthBelow});
     if (resolution.FoundOne()) return {};
     // Translators: below "... is not the game folder", over a list of the folders, one a line.

@@ -34,8 +34,8 @@ struct Install {
 };
 
 // The store whose record led to a folder as players read it: "Steam library"
-// in their language; the stores' own names stay as they are, unless a language
-// writes them otherwise.
+// in their language; the stores' own names ("GOG", "Heroic", "Lutris",
+// "Wine") are in no catalog and stay as they are.
 std::string StoreShown(const std::string& where);
 
 // Every game folder that the stores' records lead to, each once by its real

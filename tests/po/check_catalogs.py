@@ -69,6 +69,14 @@ class Template(Check):
                  for key in keys]
         self.assertFalse(lines, "po/vornhaskel.pot is behind the sources; run\n    " + UPDATE + "\n" + "\n".join(lines))
 
+    def test_every_message_of_the_code_says_where_it_shows(self):
+        """xgettext keeps a "Translators:" note only where it stands right above the line of its message: one a
+        line away, above an `if`, reaches no translator."""
+        made = read_catalog(MADE_POT)
+        bare = [described(key) for key, entry in made.items() if key[1] and not entry.comments
+                and any(not reference.startswith("resources/") for reference in entry.references)]
+        self.assertFalse(bare, "messages without a note for their translators:\n" + "\n".join(bare))
+
 
 class Catalogs(Check):
     """Each language's po/LANG.po."""
@@ -189,6 +197,21 @@ class BuildTree(Check):
                 with path.open("rb") as compiled:
                     info = gettext.GNUTranslations(compiled).info()
                 self.assertEqual(info.get("language"), lang)
+
+    def test_the_launcher_speaks_the_first_of_the_players_languages_that_has_a_catalog(self):
+        """As on Windows: LANG read even where its locale is not installed, an English language before a
+        translated one keeping English, any Portuguese taking Brazil's catalog, and Singapore's Chinese the
+        simplified one; a language without a catalog leaves English."""
+        launcher = Path(LOCALE).parents[1] / "gtk" / "vornhaskel-launch"
+        usage = "usage: vornhaskel-launch [--repair] [GAME_FOLDER]"
+        for env, lang in (({"LANG": "fr_FR.UTF-8"}, "fr"), ({"LANGUAGE": "en_US:pl"}, None),
+                          ({"LANGUAGE": "pt_PT"}, "pt_BR"), ({"LANG": "zh_SG.UTF-8"}, "zh_CN"),
+                          ({"LANG": "it_IT.UTF-8"}, None), ({"LANGUAGE": "it:de"}, "de"),
+                          ({"LC_ALL": "C", "LANGUAGE": "ru"}, "ru"), ({"LANG": "C.UTF-8"}, None)):
+            with self.subTest(env=env):
+                told = subprocess.run([str(launcher), "a", "b"], env=env, capture_output=True, text=True).stderr
+                expected = gettext.translation("vornhaskel", LOCALE, [lang]).gettext(usage) if lang else usage
+                self.assertEqual(told.strip(), f"vornhaskel-launch: {expected}")
 
 
 def access_keys(text, marker):
