@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <exception>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "folder_flow.hpp"
 #include "names.hpp"
@@ -60,6 +62,7 @@ struct Looking {
 };
 
 HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR data) noexcept {
+    if (notification == TDN_CREATED) return WidenButtonsOnceShown(dialog, notification, 0, 0, data);
     if (notification != TDN_TIMER) return S_OK;
     auto& looking = *reinterpret_cast<Looking*>(data);
     if (looking.finished) return S_OK;
@@ -81,7 +84,110 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
     return S_OK;
 }
 
+// A push button shown in a task dialog, in the dialog's client coordinates, and
+// the width its caption needs.
+struct RowButton {
+    HWND window;
+    RECT box;
+    LONG needs;
+};
+
+BOOL CALLBACK AddPushButton(HWND child, LPARAM found) noexcept {
+    auto& buttons = *reinterpret_cast<std::vector<RowButton>*>(found);
+    wchar_t class_name[16] = {};
+    ::GetClassNameW(child, class_name, 16);
+    const LONG type = ::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+    if (_wcsicmp(class_name, L"Button") != 0 || !::IsWindowVisible(child) ||
+        (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+        return TRUE;
+    wchar_t caption[256] = {};
+    const int length = ::GetWindowTextW(child, caption, 256);
+    const HDC dc = ::GetDC(child);
+    if (dc == nullptr) return TRUE;
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+    RECT text{};  // as drawn: an access key's "&" takes no room
+    ::DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(child, dc);
+    RowButton button{child, {}, text.right + 8};  // the edge and the focus rectangle, 4 pixels each side
+    ::GetWindowRect(child, &button.box);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&button.box), 2);
+    try {
+        buttons.push_back(button);
+    } catch (...) {
+        return FALSE;  // out of memory: the buttons so far
+    }
+    return TRUE;
+}
+
+// The right edge of the dialog's other children that share the band of `row`: the buttons must stay clear of them.
+LONG RightOfOthers(HWND dialog, const std::vector<RowButton>& row) {
+    LONG right = 0;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child) ||
+            std::ranges::any_of(row, [child](const RowButton& button) { return button.window == child; }))
+            continue;
+        RECT box{};
+        ::GetWindowRect(child, &box);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+        if (box.top < row.front().box.bottom && row.front().box.top < box.bottom && box.left < row.front().box.left)
+            right = std::max(right, box.right);
+    }
+    return right;
+}
+
 }  // namespace
+
+void WidenButtons(HWND dialog) noexcept {
+    try {
+        std::vector<RowButton> buttons;
+        ::EnumChildWindows(dialog, AddPushButton, reinterpret_cast<LPARAM>(&buttons));
+        std::erase_if(buttons, [dialog](const RowButton& button) { return ::GetParent(button.window) != dialog; });
+        // Row by row, from the right: each button keeps its right edge, less what the buttons to its right grew.
+        std::ranges::sort(buttons, [](const RowButton& a, const RowButton& b) {
+            return a.box.top != b.box.top ? a.box.top < b.box.top : a.box.left > b.box.left;
+        });
+        for (auto first = buttons.begin(); first != buttons.end();) {
+            const auto end = std::find_if(first, buttons.end(),
+                                          [top = first->box.top](const RowButton& button) { return button.box.top != top; });
+            std::vector<RowButton> row(first, end);
+            first = end;
+            LONG grown = 0;
+            std::vector<RECT> placed;
+            for (const RowButton& button : row) {
+                const LONG width = button.box.right - button.box.left;
+                const LONG more = std::max(button.needs - width, 0L);
+                placed.push_back({button.box.left - grown - more, button.box.top, button.box.right - grown, button.box.bottom});
+                grown += more;
+            }
+            const LONG spacing = row.size() > 1 ? row[0].box.left - row[1].box.right : 0;
+            if (grown == 0 || placed.back().left < RightOfOthers(dialog, row) + std::max(spacing, 0L)) continue;
+            for (std::size_t i = 0; i < row.size(); ++i)
+                if (!::EqualRect(&placed[i], &row[i].box))
+                    ::SetWindowPos(row[i].window, nullptr, placed[i].left, placed[i].top, placed[i].right - placed[i].left,
+                                   placed[i].bottom - placed[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    } catch (...) {
+        // out of memory: the buttons stay as they are
+    }
+}
+
+namespace {
+
+constexpr UINT_PTR kWidenButtonsTimer = 0x7657;
+
+void CALLBACK WidenButtonsNow(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
+    ::KillTimer(dialog, timer);
+    WidenButtons(dialog);
+}
+
+}  // namespace
+
+HRESULT CALLBACK WidenButtonsOnceShown(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) noexcept {
+    // The dialog is laid out once its creation is told of.
+    if (notification == TDN_CREATED) ::SetTimer(dialog, kWidenButtonsTimer, 0, WidenButtonsNow);
+    return S_OK;
+}
 
 UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common) {
     // What a task dialog spends on each button besides its caption, and between two, in dialog units; and the
@@ -217,6 +323,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.pButtons = buttons.data();
     config.cButtons = static_cast<UINT>(buttons.size());
     config.nDefaultButton = kFirstFolderId;
+    config.pfCallback = WidenButtonsOnceShown;
     int chosen = 0;
     ThrowIfFailed(::TaskDialogIndirect(&config, &chosen, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;

@@ -765,7 +765,7 @@ class ProgramCases:
 
     # -- the companions in a player's language -------------------------------
 
-    languages = ()  # the catalogs' languages the companions are read in here
+    languages = ()  # the catalogs' languages the companions are read in here; None for English, for comparison
     language_text_sizes = ({},)  # the environments of text size each is read at
     access_mark = "_"  # what marks an access key in the companions' captions here
     system_captions = ()  # (context, msgid) of the buttons that the system draws and words here
@@ -862,17 +862,29 @@ class ProgramCases:
             catalog = Catalog(language)
             for size in self.language_text_sizes:
                 with self.subTest(language=language, size=size):
-                    for process in self.started:  # what a failed check left up would be taken for the next
-                        self.stop(process)
+                    self.close_windows_left()
                     self.catalog = catalog
                     self.dialog_title, self.repair_title = catalog._("vornhaskel"), catalog._("vornhaskel repair")
                     self.chooser = catalog._("Choose the game folder")
                     env = dict(self.in_language(language), **size)
-                    name = f"{self.artefact_prefix}-{language}-%s{'-large' if size else ''}.png"
+                    name = f"{self.artefact_prefix}-{language or 'en'}-%s{'-large' if size else ''}.png"
                     self.check_repair_dialog_with_long_lists_in(env, name)
                     self.check_launcher_in(env, name)
                     self.check_refused_repair_in(env, name)
         print("\n  " + "\n  ".join(self.measured), file=sys.stderr)
+
+    def close_windows_left(self):
+        """Ends what a failed check left up, which would be taken for the next window of its title."""
+        for process in self.started:
+            self.stop(process)
+        titles = {self.title, self.dialog_title, self.repair_title, self.chooser}
+
+        def closed():
+            shown = [window for title in titles for window in self.x.visible_windows(title)]
+            for window in shown:  # a chooser closed may bring back the window that opened it
+                self.x.close_window(window)
+            return not shown
+        wait_for(closed, "the windows left up to close", interval=0.5)
 
     def check_repair_dialog_with_long_lists_in(self, env, name):
         """The folder of test_repair_dialog_with_long_lists_fits_the_work_area_folded_and_opened."""

@@ -22,7 +22,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
     artefact_prefix = "gtk"
     repair_text_sizes = ({}, {"GDK_DPI_SCALE": "1.5"})
     reads_removable_drives = True
-    languages = ("de", "ru")
+    languages = (None, "de", "ru")
     language_text_sizes = repair_text_sizes
 
     def setUp(self):
@@ -110,7 +110,7 @@ class GtkProgram(ProgramCases, unittest.TestCase):
         self.assertTrue(pressed.queryAction().doAction(0))
 
     def in_language(self, language):
-        return {"LANGUAGE": language}
+        return {"LANGUAGE": language} if language else {}
 
     def start_launcher(self, folder, env, title):
         return self.start_elsewhere_in([LAUNCHER] + ([str(folder)] if folder else []), env, title)

@@ -6,10 +6,9 @@
 //                             buttons' captions, the enabled ones, the default one, whether it
 //                             shows an icon, its frame [left, top, right, bottom], and for each
 //                             button shown its caption, its frame and what its caption needs:
-//                             "controls": [{"caption", "rect", "kind", "text": [width, height],
-//                             "fit": [inner width, inner height]}], the text measured in the
-//                             button's own font on one line ("kind": "push" or "link", a command
-//                             link, whose caption wraps at its inner width)
+//                             "controls": [{"caption", "rect", "kind": "push", "link" (a command
+//                             link) or "other", "text": [width, height] as the caption is drawn,
+//                             "fit": [width, height] of the room inside the button}]
 //   inspect dialog TITLE PRESS  the same, once the button captioned PRESS, or the link
 //                             PRESS of a text, has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
@@ -192,7 +191,8 @@ bool FollowLink(HWND control, const std::string& text, const std::string& name) 
 // of the other process, which this one cannot select). A push button draws its
 // caption on one line, clipped at its edge (2 pixels each side); a command link
 // wraps its caption beside its arrow, a square of the caption's line height,
-// with a margin of the same each side.
+// with a margin of the same each side; a task dialog's expander, drawn by the
+// dialog, sets its caption beside an arrow as wide as the button is high.
 std::string ButtonFit(HWND button) {
     wchar_t caption[512] = {};
     ::GetWindowTextW(button, caption, 512);
@@ -201,6 +201,7 @@ std::string ButtonFit(HWND button) {
     constexpr LONG kCommandLink = 0x0E, kDefaultCommandLink = 0x0F;  // BS_COMMANDLINK, BS_DEFCOMMANDLINK
     const LONG type = ::GetWindowLongW(button, GWL_STYLE) & 0x0F;
     const bool link = type == kCommandLink || type == kDefaultCommandLink;
+    const bool push = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
     NONCLIENTMETRICSW settings{};
     settings.cbSize = sizeof settings;
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof settings, &settings, 0);
@@ -209,8 +210,12 @@ std::string ButtonFit(HWND button) {
     const HGDIOBJ previous = ::SelectObject(dc, font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
-    long inner_width = box.right - box.left - 4;
+    long inner_width = box.right - box.left - 4, inner_height = box.bottom - box.top - 4;
     if (link) inner_width -= 3 * metrics.tmHeight;
+    if (!link && !push) {  // a task dialog's expander under Wine: its arrow, a square of its height, then the caption
+        inner_width = box.right - box.left - (box.bottom - box.top);
+        inner_height = box.bottom - box.top;
+    }
     RECT text{0, 0, inner_width, 0};
     ::DrawTextW(dc, caption, -1, &text, DT_CALCRECT | (link ? DT_WORDBREAK : DT_SINGLELINE));
     ::SelectObject(dc, previous);
@@ -219,8 +224,8 @@ std::string ButtonFit(HWND button) {
     char fit[256];
     std::snprintf(fit, sizeof fit,
                   "\"rect\": [%ld, %ld, %ld, %ld], \"kind\": \"%s\", \"text\": [%ld, %ld], \"fit\": [%ld, %ld]",
-                  box.left, box.top, box.right, box.bottom, link ? "link" : "push", text.right - text.left,
-                  text.bottom - text.top, inner_width, box.bottom - box.top - 4);
+                  box.left, box.top, box.right, box.bottom, link ? "link" : push ? "push" : "other", text.right - text.left,
+                  text.bottom - text.top, inner_width, inner_height);
     return "{\"caption\": " + Json(Text(button)) + ", " + fit + "}";
 }
 
