@@ -867,10 +867,10 @@ class ProgramCases:
                     self.dialog_title, self.repair_title = catalog._("vornhaskel"), catalog._("vornhaskel repair")
                     self.chooser = catalog._("Choose the game folder")
                     env = dict(self.in_language(language), **size)
-                    name = f"{self.artefact_prefix}-{language or 'en'}-%s{'-large' if size else ''}.png"
-                    self.check_repair_dialog_with_long_lists_in(env, name)
-                    self.check_launcher_in(env, name)
-                    self.check_refused_repair_in(env, name)
+                    picture = f"{self.artefact_prefix}-{language or 'en'}-%s{'-large' if size else ''}.png"
+                    self.check_repair_dialog_with_long_lists_in(env, picture)
+                    self.check_launcher_in(env, picture)
+                    self.check_refused_repair_in(env, picture)
         print("\n  " + "\n  ".join(self.measured), file=sys.stderr)
 
     def close_windows_left(self):
@@ -886,7 +886,7 @@ class ProgramCases:
             return not shown
         wait_for(closed, "the windows left up to close", interval=0.5)
 
-    def check_repair_dialog_with_long_lists_in(self, env, name):
+    def check_repair_dialog_with_long_lists_in(self, env, picture):
         """The folder of test_repair_dialog_with_long_lists_fits_the_work_area_folded_and_opened."""
         c = self.catalog
         stock = gamefolder.normal_music(with_mod=False)
@@ -928,14 +928,14 @@ class ProgramCases:
                     self.caption("repair dialog", "_Close")], default=self.caption("repair dialog", "_Close"))
                 self.assertEqual(sum(button["enabled"] for button in shown["buttons"] if not button["expander"]),
                                  enabled + 1)
-            self.x.screenshot(window, name % f"repair-long-{len(copies)}")
+            self.x.screenshot(window, picture % f"repair-long-{len(copies)}")
             self.assertEqual({line.replace("\\", "/") for line in self.rename_lines(window, heading)}, renames)
             self.x.activate(window)
             self.x.key("Escape")
             self.assertEqual(self.exit_status(), 0)
             self.assertEqual(gamefolder.read(self.folder), doubled)
 
-    def check_launcher_in(self, env, name):
+    def check_launcher_in(self, env, picture):
         """The game installed in two Steam libraries: in one without the mod's files, where the launcher holds
         the click back, and in one where a click is harmless, where it starts vornhaskel."""
         c = self.catalog
@@ -960,7 +960,7 @@ class ProgramCases:
             for button in shown["buttons"][:2]:
                 if button["description"] is not None:
                     self.assertEqual(button["description"], c._("Steam library"))
-            self.x.screenshot(shown["window"], name % "choice")
+            self.x.screenshot(shown["window"], picture % "choice")
             self.press(self.dialog_title, self.install_caption(picked))
             if picked == harmless:
                 window = self.x.wait_window(self.title)
@@ -970,9 +970,9 @@ class ProgramCases:
                 wait_for(lambda: not self.x.visible_windows(self.title), "vornhaskel to end")
                 self.assertEqual(gamefolder.read(harmless), normal)
                 continue
-            self.check_held_back_in(held, stock, name)
+            self.check_held_back_in(held, stock, picture)
 
-    def check_held_back_in(self, held, stock, name):
+    def check_held_back_in(self, held, stock, picture):
         c = self.catalog
         repair = self.caption("held-back window", "_Open the repair tool")
         another = self.caption("held-back window", "Choose _another folder\u2026")
@@ -983,14 +983,14 @@ class ProgramCases:
         shown = self.read_window(self.dialog_title, repair)
         self.assert_speaks_and_fits(shown, [why, folder_line], [
             repair, another, self.caption("held-back window", "_Cancel")], default=repair)
-        self.x.screenshot(shown["window"], name % "held-back")
+        self.x.screenshot(shown["window"], picture % "held-back")
         self.press_by_key(shown, another)
         chooser = self.read_window(self.chooser, self.caption("folder chooser", "_Select Folder"))
         (left, top, right, bottom), (work_left, work_top, work_right, work_bottom) = chooser["frame"], chooser["work"]
         self.assertTrue(work_left <= left and work_top <= top and right <= work_right and bottom <= work_bottom,
                         f"the chooser's {chooser['frame']} is not within the work area {chooser['work']}")
         chooser = chooser["window"]
-        self.x.screenshot(chooser, name % "chooser")
+        self.x.screenshot(chooser, picture % "chooser")
         self.x.activate(chooser)
         self.x.key("Escape")
         shown = self.read_window(self.dialog_title, repair)  # held back again
@@ -1002,12 +1002,12 @@ class ProgramCases:
             fill(c._("Mod music is not available: %s."), c._("the mod's 7 files are not in place")),
             folder_line], [self.caption("repair dialog", "_Normal music"), self.caption("repair dialog", "_Mod music"),
                            close], default=close)
-        self.x.screenshot(shown["window"], name % "repair-held")
+        self.x.screenshot(shown["window"], picture % "repair-held")
         self.press_by_key(shown, [button for button in shown["buttons"] if not button["expander"]][-1]["name"])
         wait_for(lambda: not self.x.visible_windows(self.repair_title), "the repair tool to end")
         self.assertEqual(gamefolder.read(held), stock)
 
-    def check_refused_repair_in(self, env, name):
+    def check_refused_repair_in(self, env, picture):
         c = self.catalog
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         shutil.rmtree(self.folder)
@@ -1022,7 +1022,7 @@ class ProgramCases:
         self.assertTrue(text.startswith(c._("A rename failed, so the repair stopped: %s").split("%s")[0]), text)
         self.assert_speaks_and_fits(shown, [c._("No file was lost or replaced."),
                                             c._("Start the repair tool again to finish.")], [None])
-        self.x.screenshot(message, name % "repair-stopped")
+        self.x.screenshot(message, picture % "repair-stopped")
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 1)
