@@ -9,7 +9,6 @@
 #include <exception>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "folder_flow.hpp"
 #include "names.hpp"
@@ -84,20 +83,25 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
     return S_OK;
 }
 
-// A push button shown in a task dialog, in the dialog's client coordinates, and
-// the width its caption needs.
-struct RowButton {
-    HWND window;
-    RECT box;
-    LONG needs;
+// The push buttons shown in a task dialog, in the dialog's client coordinates,
+// each with the width its caption needs. A task dialog has a handful.
+struct PushButtons {
+    static constexpr int kMost = 16;
+    struct Button {
+        HWND window;
+        RECT box;
+        LONG needs;
+    } buttons[kMost];
+    int count = 0;
+    HWND dialog = nullptr;
 };
 
 BOOL CALLBACK AddPushButton(HWND child, LPARAM found) noexcept {
-    auto& buttons = *reinterpret_cast<std::vector<RowButton>*>(found);
+    auto& shown = *reinterpret_cast<PushButtons*>(found);
     wchar_t class_name[16] = {};
     ::GetClassNameW(child, class_name, 16);
     const LONG type = ::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
-    if (_wcsicmp(class_name, L"Button") != 0 || !::IsWindowVisible(child) ||
+    if (::GetParent(child) != shown.dialog || _wcsicmp(class_name, L"Button") != 0 || !::IsWindowVisible(child) ||
         (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
         return TRUE;
     wchar_t caption[256] = {};
@@ -109,66 +113,55 @@ BOOL CALLBACK AddPushButton(HWND child, LPARAM found) noexcept {
     ::DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
     ::SelectObject(dc, previous);
     ::ReleaseDC(child, dc);
-    RowButton button{child, {}, text.right + 8};  // the edge and the focus rectangle, 4 pixels each side
+    auto& button = shown.buttons[shown.count++];
+    button = {child, {}, text.right + 8};  // the edge and the focus rectangle, 4 pixels each side
     ::GetWindowRect(child, &button.box);
-    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&button.box), 2);
-    try {
-        buttons.push_back(button);
-    } catch (...) {
-        return FALSE;  // out of memory: the buttons so far
-    }
-    return TRUE;
-}
-
-// The right edge of the dialog's other children that share the band of `row`: the buttons must stay clear of them.
-LONG RightOfOthers(HWND dialog, const std::vector<RowButton>& row) {
-    LONG right = 0;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (!::IsWindowVisible(child) ||
-            std::ranges::any_of(row, [child](const RowButton& button) { return button.window == child; }))
-            continue;
-        RECT box{};
-        ::GetWindowRect(child, &box);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
-        if (box.top < row.front().box.bottom && row.front().box.top < box.bottom && box.left < row.front().box.left)
-            right = std::max(right, box.right);
-    }
-    return right;
+    ::MapWindowPoints(nullptr, shown.dialog, reinterpret_cast<POINT*>(&button.box), 2);
+    return shown.count < PushButtons::kMost;
 }
 
 }  // namespace
 
 void WidenButtons(HWND dialog) noexcept {
-    try {
-        std::vector<RowButton> buttons;
-        ::EnumChildWindows(dialog, AddPushButton, reinterpret_cast<LPARAM>(&buttons));
-        std::erase_if(buttons, [dialog](const RowButton& button) { return ::GetParent(button.window) != dialog; });
-        // Row by row, from the right: each button keeps its right edge, less what the buttons to its right grew.
-        std::ranges::sort(buttons, [](const RowButton& a, const RowButton& b) {
-            return a.box.top != b.box.top ? a.box.top < b.box.top : a.box.left > b.box.left;
-        });
-        for (auto first = buttons.begin(); first != buttons.end();) {
-            const auto end = std::find_if(first, buttons.end(),
-                                          [top = first->box.top](const RowButton& button) { return button.box.top != top; });
-            std::vector<RowButton> row(first, end);
-            first = end;
-            LONG grown = 0;
-            std::vector<RECT> placed;
-            for (const RowButton& button : row) {
-                const LONG width = button.box.right - button.box.left;
-                const LONG more = std::max(button.needs - width, 0L);
-                placed.push_back({button.box.left - grown - more, button.box.top, button.box.right - grown, button.box.bottom});
-                grown += more;
-            }
-            const LONG spacing = row.size() > 1 ? row[0].box.left - row[1].box.right : 0;
-            if (grown == 0 || placed.back().left < RightOfOthers(dialog, row) + std::max(spacing, 0L)) continue;
-            for (std::size_t i = 0; i < row.size(); ++i)
-                if (!::EqualRect(&placed[i], &row[i].box))
-                    ::SetWindowPos(row[i].window, nullptr, placed[i].left, placed[i].top, placed[i].right - placed[i].left,
-                                   placed[i].bottom - placed[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PushButtons shown;
+    shown.dialog = dialog;
+    ::EnumChildWindows(dialog, AddPushButton, reinterpret_cast<LPARAM>(&shown));
+    // Row by row, the rightmost first: each button keeps its right edge, less what the buttons to its right grew.
+    auto* const buttons = shown.buttons;
+    const auto before = [](const PushButtons::Button& a, const PushButtons::Button& b) {
+        return a.box.top != b.box.top ? a.box.top < b.box.top : a.box.left > b.box.left;
+    };
+    for (int i = 1; i < shown.count; ++i)
+        for (int j = i; j > 0 && before(buttons[j], buttons[j - 1]); --j) std::swap(buttons[j], buttons[j - 1]);
+    for (int first = 0, end = 0; first < shown.count; first = end) {
+        for (end = first; end < shown.count && buttons[end].box.top == buttons[first].box.top;) ++end;
+        RECT placed[PushButtons::kMost];
+        LONG grown = 0;
+        for (int i = first; i < end; ++i) {
+            const LONG more = std::max(buttons[i].needs - (buttons[i].box.right - buttons[i].box.left), 0L);
+            placed[i] = {buttons[i].box.left - grown - more, buttons[i].box.top, buttons[i].box.right - grown,
+                         buttons[i].box.bottom};
+            grown += more;
         }
-    } catch (...) {
-        // out of memory: the buttons stay as they are
+        if (grown == 0) continue;
+        // The row keeps its spacing clear of the dialog's edge and of what stands beside it, as the expander.
+        const LONG spacing = end - first > 1 ? std::max(buttons[first].box.left - buttons[first + 1].box.right, 0L) : 0;
+        LONG clear = 0;
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT box{};
+            ::GetWindowRect(child, &box);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+            const bool in_row = std::any_of(buttons + first, buttons + end,
+                                            [child](const PushButtons::Button& button) { return button.window == child; });
+            if (!in_row && ::IsWindowVisible(child) && box.top < buttons[first].box.bottom &&
+                buttons[first].box.top < box.bottom && box.left < buttons[end - 1].box.left)
+                clear = std::max(clear, box.right);
+        }
+        if (placed[end - 1].left < clear + spacing) continue;  // no room: the row stays as it is
+        for (int i = first; i < end; ++i)
+            if (!::EqualRect(&placed[i], &buttons[i].box))
+                ::SetWindowPos(buttons[i].window, nullptr, placed[i].left, placed[i].top, placed[i].right - placed[i].left,
+                               placed[i].bottom - placed[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
