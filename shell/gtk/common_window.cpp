@@ -135,6 +135,32 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name) {
     atk_object_set_name(gtk_widget_get_accessible(dialog), name);
 }
 
+GdkRectangle WorkArea(GtkWidget* dialog) {
+    GdkDisplay* display = gtk_widget_get_display(dialog);
+    int x = 0, y = 0;
+    gdk_device_get_position(gdk_seat_get_pointer(gdk_display_get_default_seat(display)), nullptr, &x, &y);
+    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, x, y);
+    GdkRectangle area{0, 0, 0, 0};
+    if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &area);
+    return area;
+}
+
+void FitButtonRow(GtkWidget* dialog, GtkWidget* button) {
+    GtkWidget* row = gtk_widget_get_parent(button);
+    if (!GTK_IS_BUTTON_BOX(row)) return;
+    const GdkRectangle area = WorkArea(dialog);
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_width(dialog, &minimum, &natural);
+    if (area.width <= 0 || natural <= area.width - kFrameAllowance * gtk_widget_get_scale_factor(dialog) / 4) return;
+    // A message dialog's row spreads its buttons across the dialog as a box of equal
+    // parts; the other layouts size each button by the row's widest unless told not to.
+    gtk_box_set_homogeneous(GTK_BOX(row), FALSE);
+    GList* buttons = gtk_container_get_children(GTK_CONTAINER(row));
+    for (GList* each = buttons; each != nullptr; each = each->next)
+        gtk_button_box_set_child_non_homogeneous(GTK_BUTTON_BOX(row), GTK_WIDGET(each->data), TRUE);
+    g_list_free(buttons);
+}
+
 void ShowMessage(GtkMessageType type, const char* title, const char* text) {
     gchar* valid = g_utf8_make_valid(text, -1);  // a path's bytes need not be UTF-8
     GtkWidget* message = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", valid);

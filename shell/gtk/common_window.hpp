@@ -26,5 +26,18 @@ void NameForScreenReaders(GtkWidget* dialog, const char* name);
 // once the player has dismissed it.
 void ShowMessage(GtkMessageType type, const char* title, const char* text);
 
+// The work area of the monitor that a dialog is centred on: the pointer's.
+GdkRectangle WorkArea(GtkWidget* dialog);
+
+// The window manager's frame around a dialog, which GTK cannot measure before the
+// dialog is shown: kept free of the work area, in pixels at scale 1.
+inline constexpr int kFrameAllowance = 64;
+
+// A dialog's row of buttons gives each button the width of the widest caption.
+// Where that would make the dialog `dialog` wider than the work area, as long
+// captions in a large text can, each button takes its own caption's width
+// instead. `button` is one of the row. Called before the dialog shows; a row
+// that fits stays as it is.
+void FitButtonRow(GtkWidget* dialog, GtkWidget* button);
 
 }  // namespace vornhaskel

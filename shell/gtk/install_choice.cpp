@@ -69,6 +69,7 @@ std::optional<std::size_t> ChooseInstall(const char* title, const std::vector<st
                           // Translators: the button of the choice among the game folders found that closes it and
                           // ends the tool.
                           TrC("choice among installs", "_Cancel"), GTK_RESPONSE_CANCEL);
+    FitButtonRow(dialog, gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL));
     if (first != nullptr) gtk_widget_grab_focus(first);
     ActOnFreshKeysOnly(dialog);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -132,7 +133,9 @@ launch::HeldBackAnswer HoldBackWindow(const char* title, const std::string& fold
                           // launcher, starting nothing.
                           TrC("held-back window", "_Cancel"), GTK_RESPONSE_CANCEL);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair));
-    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair)));
+    GtkWidget* repair = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), static_cast<int>(HeldBackAnswer::kRepair));
+    FitButtonRow(dialog, repair);
+    gtk_widget_grab_focus(repair);
     ActOnFreshKeysOnly(dialog);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);

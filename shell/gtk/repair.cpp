@@ -47,9 +47,6 @@ constexpr gint kModMusic = 2;
 constexpr gint kChoose = 3;
 
 constexpr int kListChars = 72;  // a row's width, in characters of its font
-// The window manager's frame around the dialog, which GTK cannot measure before
-// the dialog is shown: kept free of the work area's height, in pixels at scale 1.
-constexpr int kFrameAllowance = 64;
 
 // One list of lines, in a pane that scrolls past the rows it shows.
 struct RowList {
@@ -166,17 +163,6 @@ GtkWidget* FolderLabel(const std::string& text) {
     return label;
 }
 
-// The work area of the monitor that the dialog is centred on: the pointer's.
-GdkRectangle WorkArea(GtkWidget* dialog) {
-    GdkDisplay* display = gtk_widget_get_display(dialog);
-    int x = 0, y = 0;
-    gdk_device_get_position(gdk_seat_get_pointer(gdk_display_get_default_seat(display)), nullptr, &x, &y);
-    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, x, y);
-    GdkRectangle area{0, 0, 0, 0};
-    if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &area);
-    return area;
-}
-
 int NaturalWidth(GtkWidget* dialog) {
     int minimum = 0, width = 0;
     gtk_widget_get_preferred_width(dialog, &minimum, &width);
@@ -194,8 +180,8 @@ int NaturalHeight(GtkWidget* dialog) {
 // Rows wrap narrower where the text is so large that the dialog would be wider
 // than the work area.
 void FitTheWorkArea(GtkWidget* dialog, std::vector<RowList>& lists, GtkWidget* expander) {
-    const GdkRectangle area = WorkArea(dialog);
-    const int allowance = kFrameAllowance * gtk_widget_get_scale_factor(dialog);
+    const GdkRectangle area = vornhaskel::WorkArea(dialog);
+    const int allowance = vornhaskel::kFrameAllowance * gtk_widget_get_scale_factor(dialog);
     if (expander != nullptr) gtk_expander_set_expanded(GTK_EXPANDER(expander), TRUE);
     for (int chars = kListChars;
          area.width > 0 && chars > kListChars / 2 && NaturalWidth(dialog) > area.width - allowance / 4;) {
@@ -307,6 +293,7 @@ public:
         vornhaskel::ActOnFreshKeysOnly(dialog);
         // Measured before it shows, so that it shows once, at the size it keeps.
         FitTheWorkArea(dialog, lists, expander);
+        vornhaskel::FitButtonRow(dialog, gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE));
         const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
         gtk_widget_destroy(dialog);
         gdk_display_flush(gdk_display_get_default());  // gone before the renames start

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <exception>
 #include <system_error>
 #include <utility>
@@ -60,6 +61,7 @@ struct Looking {
 };
 
 HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR data) noexcept {
+    if (notification == TDN_CREATED) return WidenButtonsOnceShown(dialog, notification, 0, 0, data);
     if (notification != TDN_TIMER) return S_OK;
     auto& looking = *reinterpret_cast<Looking*>(data);
     if (looking.finished) return S_OK;
@@ -81,7 +83,104 @@ HRESULT CALLBACK RefreshLooking(HWND dialog, UINT notification, WPARAM, LPARAM, 
     return S_OK;
 }
 
+// The push buttons shown in a task dialog, in the dialog's client coordinates,
+// each with the width its caption needs. A task dialog has a handful.
+struct PushButtons {
+    static constexpr int kMost = 16;
+    struct Button {
+        HWND window;
+        RECT box;
+        LONG needs;
+    } buttons[kMost];
+    int count = 0;
+    HWND dialog = nullptr;
+};
+
+BOOL CALLBACK AddPushButton(HWND child, LPARAM found) noexcept {
+    auto& shown = *reinterpret_cast<PushButtons*>(found);
+    wchar_t class_name[16] = {};
+    ::GetClassNameW(child, class_name, 16);
+    const LONG type = ::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+    if (::GetParent(child) != shown.dialog || _wcsicmp(class_name, L"Button") != 0 || !::IsWindowVisible(child) ||
+        (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+        return TRUE;
+    wchar_t caption[256] = {};
+    const int length = ::GetWindowTextW(child, caption, 256);
+    const HDC dc = ::GetDC(child);
+    if (dc == nullptr) return TRUE;
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+    RECT text{};  // as drawn: an access key's "&" takes no room
+    ::DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(child, dc);
+    auto& button = shown.buttons[shown.count++];
+    button = {child, {}, text.right + 8};  // the edge and the focus rectangle, 4 pixels each side
+    ::GetWindowRect(child, &button.box);
+    ::MapWindowPoints(nullptr, shown.dialog, reinterpret_cast<POINT*>(&button.box), 2);
+    return shown.count < PushButtons::kMost;
+}
+
 }  // namespace
+
+void WidenButtons(HWND dialog) noexcept {
+    PushButtons shown;
+    shown.dialog = dialog;
+    ::EnumChildWindows(dialog, AddPushButton, reinterpret_cast<LPARAM>(&shown));
+    // Row by row, the rightmost first: each button keeps its right edge, less what the buttons to its right grew.
+    auto* const buttons = shown.buttons;
+    const auto before = [](const PushButtons::Button& a, const PushButtons::Button& b) {
+        return a.box.top != b.box.top ? a.box.top < b.box.top : a.box.left > b.box.left;
+    };
+    for (int i = 1; i < shown.count; ++i)
+        for (int j = i; j > 0 && before(buttons[j], buttons[j - 1]); --j) std::swap(buttons[j], buttons[j - 1]);
+    for (int first = 0, end = 0; first < shown.count; first = end) {
+        for (end = first; end < shown.count && buttons[end].box.top == buttons[first].box.top;) ++end;
+        RECT placed[PushButtons::kMost];
+        LONG grown = 0;
+        for (int i = first; i < end; ++i) {
+            const LONG more = std::max(buttons[i].needs - (buttons[i].box.right - buttons[i].box.left), 0L);
+            placed[i] = {buttons[i].box.left - grown - more, buttons[i].box.top, buttons[i].box.right - grown,
+                         buttons[i].box.bottom};
+            grown += more;
+        }
+        if (grown == 0) continue;
+        // The row keeps its spacing clear of the dialog's edge and of what stands beside it, as the expander.
+        const LONG spacing = end - first > 1 ? std::max(buttons[first].box.left - buttons[first + 1].box.right, 0L) : 0;
+        LONG clear = 0;
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT box{};
+            ::GetWindowRect(child, &box);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+            const bool in_row = std::any_of(buttons + first, buttons + end,
+                                            [child](const PushButtons::Button& button) { return button.window == child; });
+            if (!in_row && ::IsWindowVisible(child) && box.top < buttons[first].box.bottom &&
+                buttons[first].box.top < box.bottom && box.left < buttons[end - 1].box.left)
+                clear = std::max(clear, box.right);
+        }
+        if (placed[end - 1].left < clear + spacing) continue;  // no room: the row stays as it is
+        for (int i = first; i < end; ++i)
+            if (!::EqualRect(&placed[i], &buttons[i].box))
+                ::SetWindowPos(buttons[i].window, nullptr, placed[i].left, placed[i].top, placed[i].right - placed[i].left,
+                               placed[i].bottom - placed[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+namespace {
+
+constexpr UINT_PTR kWidenButtonsTimer = 0x7657;
+
+void CALLBACK WidenButtonsNow(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
+    ::KillTimer(dialog, timer);
+    WidenButtons(dialog);
+}
+
+}  // namespace
+
+HRESULT CALLBACK WidenButtonsOnceShown(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) noexcept {
+    // The dialog is laid out once its creation is told of.
+    if (notification == TDN_CREATED) ::SetTimer(dialog, kWidenButtonsTimer, 0, WidenButtonsNow);
+    return S_OK;
+}
 
 UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common) {
     // What a task dialog spends on each button besides its caption, and between two, in dialog units; and the
@@ -217,6 +316,7 @@ std::optional<std::size_t> ChooseInstall(const wchar_t* title, const std::vector
     config.pButtons = buttons.data();
     config.cButtons = static_cast<UINT>(buttons.size());
     config.nDefaultButton = kFirstFolderId;
+    config.pfCallback = WidenButtonsOnceShown;
     int chosen = 0;
     ThrowIfFailed(::TaskDialogIndirect(&config, &chosen, nullptr, nullptr), Tr(repair::kWindowNotShown));
     if (chosen < kFirstFolderId || chosen > kFirstFolderId + static_cast<int>(installs.size())) return std::nullopt;

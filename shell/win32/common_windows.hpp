@@ -54,6 +54,19 @@ inline constexpr UINT kTaskDialogWidth = 300;  // dialog units
 // third longer than the English.
 UINT TaskDialogWidth(std::initializer_list<const wchar_t*> captions, int common);
 
+// Wine's task dialog sizes a push button to its caption with a pixel to spare
+// each side, then draws the caption inside the button's edge of two, so that a
+// caption wider than the narrowest button loses its first and last pixels (the
+// Russian "Обычная музыка"). Each such button of `dialog` is widened to hold its
+// caption inside its edge and focus rectangle, and the buttons to its left in
+// its row move over to make room, where the row has it. Windows draws a task
+// dialog's buttons itself, with no windows of their own, and so is left as it is.
+void WidenButtons(HWND dialog) noexcept;
+
+// A task dialog's callback for a dialog that needs none of its own: widens the
+// buttons (WidenButtons) once the dialog is laid out.
+HRESULT CALLBACK WidenButtonsOnceShown(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) noexcept;
+
 // While the stores' look runs long: a task dialog titled `title` with the
 // line `line()` gives, read again on each tick of its timer, and Cancel. It
 // closes once `done()` is true and returns true, or false on Cancel. What

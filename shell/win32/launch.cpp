@@ -152,6 +152,7 @@ public:
         config.pButtons = buttons;
         config.cButtons = sizeof buttons / sizeof buttons[0];
         config.nDefaultButton = kRepairId;
+        config.pfCallback = vornhaskel::win32::WidenButtonsOnceShown;
         int chosen = 0;
         if (const HRESULT result = ::TaskDialogIndirect(&config, &chosen, nullptr, nullptr); FAILED(result))
             vornhaskel::flow::ThrowWithSystemWords(Tr(vornhaskel::repair::kWindowNotShown),

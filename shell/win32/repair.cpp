@@ -204,6 +204,7 @@ void CALLBACK KeepOnScreen(HWND dialog, UINT, UINT_PTR timer, DWORD) noexcept {
     } catch (...) {
         // out of memory: the expander stays as it is
     }
+    vornhaskel::win32::WidenButtons(dialog);
     // Only as far as it must: up from below the work area, down from above it, in from its sides.
     LONG up = std::max(frame.bottom - monitor.rcWork.bottom, 0L);
     if (frame.top - up < monitor.rcWork.top) up = frame.top - monitor.rcWork.top;

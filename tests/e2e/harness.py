@@ -19,6 +19,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 import gamefolder  # noqa: E402
 from xvfb import start_xvfb  # noqa: E402
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from catalogs import Catalog, fill, unmarked  # noqa: E402
+
 ARTEFACTS = Path(os.environ.get("VORNHASKEL_ARTEFACTS", tempfile.gettempdir()))
 
 
@@ -284,6 +287,7 @@ class ProgramCases:
     title = "Form1"
     dialog_title = "vornhaskel"
     artefact_prefix = "program"
+    catalog = Catalog()  # the companions' language: English, but in the case that runs them in others
     scratch = None  # the folder for the scratch game folders; the system's temporary folder if None
     reads_removable_drives = False  # the tools look for Steam libraries on removable drives
 
@@ -298,6 +302,7 @@ class ProgramCases:
     def setUp(self):
         self.folder = Path(tempfile.mkdtemp(prefix="vornhaskel-e2e-", dir=self.scratch))
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
+        self.started = []  # every program the case started
 
     def start(self, folder=None, command=None, env=None, title=None):
         env = dict(self.x.env, **self.extra_env, **(env or {}))
@@ -305,6 +310,7 @@ class ProgramCases:
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.dialog_expected = False
+        self.started.append(self.process)
         self.addCleanup(self.stop, self.process)  # each one started, though a case starts several
 
         def shown():
@@ -756,3 +762,268 @@ class ProgramCases:
         self.x.activate(message)
         self.x.key("Return")
         self.assertEqual(self.exit_status(), 0)
+
+    # -- the companions in a player's language -------------------------------
+
+    languages = ()  # the catalogs' languages the companions are read in here; None for English, for comparison
+    language_text_sizes = ({},)  # the environments of text size each is read at
+    access_mark = "_"  # what marks an access key in the companions' captions here
+    system_captions = ()  # (context, msgid) of the buttons that the system draws and words here
+
+    def in_language(self, language):
+        """The environment that has the companions speak `language`."""
+        raise NotImplementedError
+
+    def read_window(self, title, button=None):
+        """The window `title` now up that holds a button named `button` (any, for None), as the player finds it:
+        {"texts": [...], "buttons": [{"name": without its access key's mark, "key": that key, lower-case, or
+        None, "enabled", "default", "whole": its whole caption in sight, "expander": the switch that shows
+        the reasons, "description": what a screen reader says of it, None where the platform says nothing}],
+        "frame": [left, top, right, bottom] with the window manager's frame, "work": the work area, the same,
+        "window": its X window}."""
+        raise NotImplementedError
+
+    def press(self, title, button):
+        """Presses the button named `button` in the window `title`, as a screen reader does."""
+        raise NotImplementedError
+
+    def start_launcher(self, folder, env, title):
+        """Starts the launcher, given `folder` (None: none), and waits for a window titled `title`."""
+        raise NotImplementedError
+
+    def record_steam_libraries(self, libraries):
+        """Steam's records, where the tools read them, naming the Steam libraries `libraries`."""
+        raise NotImplementedError
+
+    def install_caption(self, folder):
+        """The caption of the button for an install in `folder`, in the choice among installs."""
+        raise NotImplementedError
+
+    def program_words(self):
+        """The title of vornhaskel's window now up and its buttons' captions, in tab order."""
+        raise NotImplementedError
+
+    def start_refused_repair(self, env):
+        """Starts the repair tool in the case's folder, which holds the game's tracks parked, with the rename
+        of streammusic/mus_area_sewers.original.wav refused, and returns its dialog."""
+        raise NotImplementedError
+
+    def caption(self, context, msgid):
+        """A companion's caption in the case's language, as a screen reader names it, where the companion
+        words it; None where the system does. `msgid` is written with "_" before its access key."""
+        if (context, msgid) in self.system_captions:
+            return None
+        return unmarked(self.catalog.c_(context, msgid.replace("_", self.access_mark)))
+
+    def assert_speaks_and_fits(self, shown, texts, buttons, default=None):
+        """The window read holds each of `texts` and the buttons `buttons` (None: one the system words), in
+        that order, besides the reasons' switch; no English and no raw placeholder; the window inside the work
+        area, every caption whole, and no access key taken twice."""
+        for text in texts:
+            self.assertTrue(any(text in line for line in shown["texts"]), f"{text!r} not in {shown['texts']}")
+        own = [button for button in shown["buttons"] if not button["expander"]]
+        names = [button["name"] for button in own]
+        self.assertEqual(len(names), len(buttons), names)
+        for name, expected in zip(names, buttons):
+            if expected is not None:
+                self.assertEqual(name, expected, names)
+        self.catalog.assert_speaks(self, shown["texts"] + [button["name"] for button in shown["buttons"]])
+        (left, top, right, bottom), (work_left, work_top, work_right, work_bottom) = shown["frame"], shown["work"]
+        self.assertTrue(work_left <= left and work_top <= top and right <= work_right and bottom <= work_bottom,
+                        f"{shown['frame']} is not within the work area {shown['work']}")
+        for button in shown["buttons"]:
+            self.assertTrue(button["whole"], f"the caption of {button} is not whole")
+        keys = [button["key"] for button in shown["buttons"] if button["key"]]
+        self.assertEqual(len(keys), len(set(keys)), f"an access key taken twice: {keys}")
+        if default is not None:
+            self.assertEqual([button["name"] for button in own if button["default"]], [default])
+        self.measured.append(f"{self.catalog.language or 'en'} {shown['frame'][2] - shown['frame'][0]}x"
+                             f"{shown['frame'][3] - shown['frame'][1]}: {shown['texts'][0][:40]!r}")
+
+    def press_by_key(self, shown, name):
+        """Presses the button `name` of the window read by its access key, as a player does, where the keyboard
+        here types it; else as a screen reader does."""
+        button, = [button for button in shown["buttons"] if button["name"] == name]
+        if button["key"] and re.fullmatch("[a-z0-9]", button["key"]):
+            self.x.activate(shown["window"])
+            self.x.key(f"alt+{button['key']}")
+        else:
+            self.press(self.x.run("xdotool", "getwindowname", str(shown["window"])).strip(), name)
+
+    @looks_in_the_stores
+    def test_companions_speak_the_players_language_and_fit_the_screen(self):
+        """For each language and text size: the repair tool's dialog with long lists, folded and opened; the
+        launcher's choice among two installs, its window that holds a click back, the folder chooser, and
+        the repair tool it opens; the message after a repair that stopped. Each in the catalog's words with no
+        English left, inside the work area, its captions whole and its access keys unique; the keys work.
+        vornhaskel's own window, started by the launcher, keeps its words."""
+        self.measured = []
+        for language in self.languages:
+            catalog = Catalog(language)
+            for size in self.language_text_sizes:
+                with self.subTest(language=language, size=size):
+                    self.close_windows_left()
+                    self.catalog = catalog
+                    self.dialog_title, self.repair_title = catalog._("vornhaskel"), catalog._("vornhaskel repair")
+                    self.chooser = catalog._("Choose the game folder")
+                    env = dict(self.in_language(language), **size)
+                    picture = f"{self.artefact_prefix}-{language or 'en'}-%s{'-large' if size else ''}.png"
+                    self.check_repair_dialog_with_long_lists_in(env, picture)
+                    self.check_launcher_in(env, picture)
+                    self.check_refused_repair_in(env, picture)
+        print("\n  " + "\n  ".join(self.measured), file=sys.stderr)
+
+    def close_windows_left(self):
+        """Ends what a failed check left up, which would be taken for the next window of its title."""
+        for process in self.started:
+            self.stop(process)
+        titles = {self.title, self.dialog_title, self.repair_title, self.chooser}
+
+        def closed():
+            shown = [window for title in titles for window in self.x.visible_windows(title)]
+            for window in shown:  # a chooser closed may bring back the window that opened it
+                self.x.close_window(window)
+            return not shown
+        wait_for(closed, "the windows left up to close", interval=0.5)
+
+    def check_repair_dialog_with_long_lists_in(self, env, picture):
+        """The folder of test_repair_dialog_with_long_lists_fits_the_work_area_folded_and_opened."""
+        c = self.catalog
+        stock = gamefolder.normal_music(with_mod=False)
+        doubled = {name + ".wav": contents for name, contents in gamefolder.parked(stock).items()}
+        unpacked = {name: contents for name, contents in gamefolder.normal_music().items() if name not in stock}
+        renames = {fill(c._("%1$s will become %2$s"), self.shown(name + ".wav"), self.shown(name)).replace("\\", "/")
+                   for name in gamefolder.parked(stock)}
+        mixed = fill(c._("The folder is mixed: %s."), fill(
+            c._("%1$s, %2$s"),
+            fill(c.n_("%zu track set for the mod's music", "%zu tracks set for the mod's music", 14), 14),
+            fill(c.n_("%zu track half-way between the two", "%zu tracks half-way between the two", 7), 7)))
+        ahto = self.shown("streammusic/mus_area_ahto.mod.wav")
+        for copies, heading, enabled in (
+                (["MyMusicMod"], c._("Normal music and Mod music first rename:"), 2),
+                (["MyMusicMod", "MyMusicMod v2"], c._("Normal music first renames:"), 1)):
+            shutil.rmtree(self.folder)
+            gamefolder.write(self.folder, doubled)
+            for copy in copies:
+                for file, contents in unpacked.items():
+                    (self.folder / copy / file).parent.mkdir(parents=True, exist_ok=True)
+                    (self.folder / copy / file).write_bytes(contents)
+            texts = [mixed, heading, fill(c._("Game folder: %s"), self.shown_path(self.folder))]
+            if len(copies) == 1:
+                texts.append(fill(c._("The mod's 7 files were found in %s."), fill(
+                    c._("%1$s and %2$s"), self.shown("MyMusicMod/streammusic"), self.shown("MyMusicMod/streamsounds"))))
+            window = self.start_repair(env)
+            for reasons_open in (False, True):
+                if reasons_open and len(copies) == 2:
+                    found = fill(c._("%1$s, %2$s"), self.shown("MyMusicMod/streammusic/mus_area_ahto.mod.wav"),
+                                 self.shown("MyMusicMod v2/streammusic/mus_area_ahto.mod.wav"))
+                    texts.append(fill(c.n_(
+                        "%1$s is missing, and %2$zu could be it: %3$s. Keep the right one and move the others out of "
+                        "the game folder",
+                        "%1$s is missing, and %2$zu could be it: %3$s. Keep the right one and move the others out of "
+                        "the game folder", 2), ahto, 2, found))
+                shown = self.read_repair_dialog(window, reasons_open)
+                self.assert_speaks_and_fits(shown, texts, [
+                    self.caption("repair dialog", "_Normal music"), self.caption("repair dialog", "_Mod music"),
+                    self.caption("repair dialog", "_Close")], default=self.caption("repair dialog", "_Close"))
+                self.assertEqual(sum(button["enabled"] for button in shown["buttons"] if not button["expander"]),
+                                 enabled + 1)
+            self.x.screenshot(window, picture % f"repair-long-{len(copies)}")
+            self.assertEqual({line.replace("\\", "/") for line in self.rename_lines(window, heading)}, renames)
+            self.x.activate(window)
+            self.x.key("Escape")
+            self.assertEqual(self.exit_status(), 0)
+            self.assertEqual(gamefolder.read(self.folder), doubled)
+
+    def check_launcher_in(self, env, picture):
+        """The game installed in two Steam libraries: in one without the mod's files, where the launcher holds
+        the click back, and in one where a click is harmless, where it starts vornhaskel."""
+        c = self.catalog
+        libraries = [self.folder / "Library", self.folder / "Card" / "SteamLibrary"]
+        self.record_steam_libraries(libraries)
+        held, harmless = (library / "steamapps" / "common" / "The Game" for library in libraries)
+        stock, normal = gamefolder.normal_music(with_mod=False), gamefolder.normal_music()
+        gamefolder.write(held, stock)
+        gamefolder.write(harmless, normal)
+        lead = fill(c.n_("The game is installed in %zu folder. Choose the one to use:",
+                         "The game is installed in %zu folders. Choose the one to use:", 2), 2)
+        where = [f"\u2022 {fill(c._('%1$s (%2$s)'), self.shown_path(folder), c._('Steam library'))}"
+                 for folder in (held, harmless)]
+        choice_buttons = [self.install_caption(held), self.install_caption(harmless),
+                          self.caption("choice among installs", "Choose _another folder\u2026"),
+                          self.caption("choice among installs", "_Cancel")]
+        for picked in (held, harmless):
+            self.dialog_expected = True
+            self.start_launcher(None, env, self.dialog_title)
+            shown = self.read_window(self.dialog_title, self.install_caption(held))
+            self.assert_speaks_and_fits(shown, [lead, "\n".join(where)], choice_buttons)
+            for button in shown["buttons"][:2]:
+                if button["description"] is not None:
+                    self.assertEqual(button["description"], c._("Steam library"))
+            self.x.screenshot(shown["window"], picture % "choice")
+            self.press(self.dialog_title, self.install_caption(picked))
+            if picked == harmless:
+                window = self.x.wait_window(self.title)
+                self.assertEqual(self.program_words(), (
+                    "Form1", ["Rename (Enable-Mod)", "Un-rename (Normal Music)"]), "vornhaskel keeps its own words")
+                self.x.close_window(window)
+                wait_for(lambda: not self.x.visible_windows(self.title), "vornhaskel to end")
+                self.assertEqual(gamefolder.read(harmless), normal)
+                continue
+            self.check_held_back_in(held, stock, picture)
+
+    def check_held_back_in(self, held, stock, picture):
+        c = self.catalog
+        repair = self.caption("held-back window", "_Open the repair tool")
+        another = self.caption("held-back window", "Choose _another folder\u2026")
+        why = c._("The mod's 7 files are not in place: Rename (Enable-Mod) would put away the game's 21 tracks and "
+                  "stop, leaving the game without music.")
+        self.assertIn("Rename (Enable-Mod)", why, "vornhaskel's button keeps its name in a sentence")
+        folder_line = fill(c._("Game folder: %s"), self.shown_path(held))
+        shown = self.read_window(self.dialog_title, repair)
+        self.assert_speaks_and_fits(shown, [why, folder_line], [
+            repair, another, self.caption("held-back window", "_Cancel")], default=repair)
+        self.x.screenshot(shown["window"], picture % "held-back")
+        self.press_by_key(shown, another)
+        chooser = self.read_window(self.chooser, self.caption("folder chooser", "_Select Folder"))
+        (left, top, right, bottom), (work_left, work_top, work_right, work_bottom) = chooser["frame"], chooser["work"]
+        self.assertTrue(work_left <= left and work_top <= top and right <= work_right and bottom <= work_bottom,
+                        f"the chooser's {chooser['frame']} is not within the work area {chooser['work']}")
+        chooser = chooser["window"]
+        self.x.screenshot(chooser, picture % "chooser")
+        self.x.activate(chooser)
+        self.x.key("Escape")
+        shown = self.read_window(self.dialog_title, repair)  # held back again
+        self.press_by_key(shown, repair)
+        close = self.caption("repair dialog", "_Close")
+        shown = self.read_window(self.repair_title, close)
+        self.assert_speaks_and_fits(shown, [
+            c._("The names are set for the normal music."),
+            fill(c._("Mod music is not available: %s."), c._("the mod's 7 files are not in place")),
+            folder_line], [self.caption("repair dialog", "_Normal music"), self.caption("repair dialog", "_Mod music"),
+                           close], default=close)
+        self.x.screenshot(shown["window"], picture % "repair-held")
+        self.press_by_key(shown, [button for button in shown["buttons"] if not button["expander"]][-1]["name"])
+        wait_for(lambda: not self.x.visible_windows(self.repair_title), "the repair tool to end")
+        self.assertEqual(gamefolder.read(held), stock)
+
+    def check_refused_repair_in(self, env, picture):
+        c = self.catalog
+        parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
+        shutil.rmtree(self.folder)
+        gamefolder.write(self.folder, parked)
+        window = self.start_refused_repair(env)
+        normal = self.caption("repair dialog", "_Normal music")
+        self.press_by_key(self.read_window(self.repair_title, normal), normal)
+        self.dialog_expected = True
+        message = self.wait_repair_message(window)
+        shown = self.read_window(self.repair_title)
+        text = "\n".join(shown["texts"])
+        self.assertTrue(text.startswith(c._("A rename failed, so the repair stopped: %s").split("%s")[0]), text)
+        self.assert_speaks_and_fits(shown, [c._("No file was lost or replaced."),
+                                            c._("Start the repair tool again to finish.")], [None])
+        self.x.screenshot(message, picture % "repair-stopped")
+        self.x.activate(message)
+        self.x.key("Return")
+        self.assertEqual(self.exit_status(), 1)
+        self.assertEqual(sorted(gamefolder.read(self.folder).values()), sorted(parked.values()))

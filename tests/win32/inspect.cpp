@@ -4,8 +4,11 @@
 //   inspect dialog [TITLE]    waits for the message box or task dialog TITLE ("vornhaskel" if
 //                             not given) and prints its text (the last), all its texts, its
 //                             buttons' captions, the enabled ones, the default one, whether it
-//                             shows an icon,
-//                             and its frame [left, top, right, bottom]
+//                             shows an icon, its frame [left, top, right, bottom], and for each
+//                             button shown its caption, its frame and what its caption needs:
+//                             "controls": [{"caption", "rect", "kind": "push", "link" (a command
+//                             link) or "other", "text": [width, height] as the caption is drawn,
+//                             "fit": [width, height] of the room inside the button}]
 //   inspect dialog TITLE PRESS  the same, once the button captioned PRESS, or the link
 //                             PRESS of a text, has been clicked
 //   inspect setting-change    sends frmMusic WM_SETTINGCHANGE(SPI_SETNONCLIENTMETRICS), as
@@ -14,6 +17,7 @@
 //                             when the window moves to one; then as window
 //   inspect hold PATH SECONDS opens PATH without delete sharing, as a running game
 //                             would, prints "held", and keeps it open
+//   inspect languages         the user's preferred UI languages, most preferred first
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -163,6 +167,7 @@ struct Dialogs {
     bool pressed = false;
     int count = 0;
     std::string text, texts, buttons, enabled;  // JSON lists of the shown texts' and buttons' captions
+    std::string controls;                       // a JSON list: each button's caption, frame and fit
     std::string default_button;                 // the caption of the default push button
     bool icon = false;
     RECT frame{};
@@ -178,6 +183,50 @@ bool FollowLink(HWND control, const std::string& text, const std::string& name) 
         ::SendMessageW(control, WM_KEYDOWN, VK_TAB, 0);
     ::SendMessageW(control, WM_KEYDOWN, VK_RETURN, 0);
     return true;
+}
+
+// A button of a dialog as the player sees it: its frame on the screen and the
+// room its caption needs. The caption is measured in the message font, which
+// task dialogs and message boxes draw with (the button's own font is a handle
+// of the other process, which this one cannot select). A push button draws its
+// caption on one line, clipped at its edge (2 pixels each side); a command link
+// wraps its caption beside its arrow, a square of the caption's line height,
+// with a margin of the same each side; a task dialog's expander, drawn by the
+// dialog, sets its caption beside an arrow as wide as the button is high.
+std::string ButtonFit(HWND button) {
+    wchar_t caption[512] = {};
+    ::GetWindowTextW(button, caption, 512);
+    RECT box{};
+    ::GetWindowRect(button, &box);
+    constexpr LONG kCommandLink = 0x0E, kDefaultCommandLink = 0x0F;  // BS_COMMANDLINK, BS_DEFCOMMANDLINK
+    const LONG type = ::GetWindowLongW(button, GWL_STYLE) & 0x0F;
+    const bool link = type == kCommandLink || type == kDefaultCommandLink;
+    const bool push = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+    NONCLIENTMETRICSW settings{};
+    settings.cbSize = sizeof settings;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof settings, &settings, 0);
+    const HFONT font = ::CreateFontIndirectW(&settings.lfMessageFont);
+    const HDC dc = ::GetDC(button);
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    long inner_width = box.right - box.left - 4, inner_height = box.bottom - box.top - 4;
+    if (link) inner_width -= 3 * metrics.tmHeight;
+    if (!link && !push) {  // a task dialog's expander under Wine: its arrow, a square of its height, then the caption
+        inner_width = box.right - box.left - (box.bottom - box.top);
+        inner_height = box.bottom - box.top;
+    }
+    RECT text{0, 0, inner_width, 0};
+    ::DrawTextW(dc, caption, -1, &text, DT_CALCRECT | (link ? DT_WORDBREAK : DT_SINGLELINE));
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(button, dc);
+    ::DeleteObject(font);
+    char fit[256];
+    std::snprintf(fit, sizeof fit,
+                  "\"rect\": [%ld, %ld, %ld, %ld], \"kind\": \"%s\", \"text\": [%ld, %ld], \"fit\": [%ld, %ld]",
+                  box.left, box.top, box.right, box.bottom, link ? "link" : push ? "push" : "other", text.right - text.left,
+                  text.bottom - text.top, inner_width, inner_height);
+    return "{\"caption\": " + Json(Text(button)) + ", " + fit + "}";
 }
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
@@ -200,6 +249,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
         if (dialogs.press && _wcsicmp(class_name, L"SysLink") == 0 && !dialogs.pressed)
             dialogs.pressed = FollowLink(child, text, Utf8(dialogs.press));
         if (_wcsicmp(class_name, L"Button") == 0) {
+            dialogs.controls += (dialogs.controls.empty() ? "" : ", ") + ButtonFit(child);
             dialogs.buttons += (dialogs.buttons.empty() ? "" : ", ") + Json(text);
             if (::IsWindowEnabled(child)) dialogs.enabled += (dialogs.enabled.empty() ? "" : ", ") + Json(text);
             if ((::GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) dialogs.default_button = text;
@@ -229,7 +279,8 @@ int InspectDialog(const wchar_t* title, const wchar_t* press) {
     }
     const RECT& frame = dialogs.frame;
     std::puts(("{\"count\": " + std::to_string(dialogs.count) + ", \"text\": " + Json(dialogs.text) +
-               ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"enabled\": [" +
+               ", \"texts\": [" + dialogs.texts + "], \"buttons\": [" + dialogs.buttons + "], \"controls\": [" +
+               dialogs.controls + "], \"enabled\": [" +
                dialogs.enabled + "], \"default\": " + Json(dialogs.default_button) + ", \"icon\": " + (dialogs.icon ? "true" : "false") + ", \"frame\": [" +
                std::to_string(frame.left) + ", " + std::to_string(frame.top) + ", " + std::to_string(frame.right) +
                ", " + std::to_string(frame.bottom) + "]}")
@@ -250,6 +301,20 @@ int Hold(const wchar_t* path, const wchar_t* seconds) {
     return 0;
 }
 
+int Languages() {
+    ULONG count = 0, size = 0;
+    std::wstring list;
+    if (::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) && size > 0) {
+        list.assign(size, L'\0');
+        if (!::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, list.data(), &size)) list.clear();
+    }
+    std::string out = "[";
+    for (std::size_t at = 0; at < list.size() && list[at] != L'\0'; at = list.find(L'\0', at) + 1)
+        out += (out.size() > 1 ? ", " : "") + Json(Utf8(list.c_str() + at));
+    std::puts((out + "]").c_str());
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -260,7 +325,8 @@ int wmain(int argc, wchar_t** argv) {
         return SendAndInspect(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
     if (argc == 3 && std::wcscmp(argv[1], L"dpi-changed") == 0) return DpiChanged(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
+    if (argc == 2 && std::wcscmp(argv[1], L"languages") == 0) return Languages();
     std::fputs("usage: inspect window | inspect dialog [TITLE [PRESS]] | inspect setting-change | inspect dpi-changed DPI | "
-               "inspect hold PATH SECONDS\n", stderr);
+               "inspect hold PATH SECONDS | inspect languages\n", stderr);
     return 2;
 }

@@ -15,13 +15,24 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from harness import ProgramCases, gamefolder, wait_for, write_steam_libraries  # noqa: E402
+from harness import ProgramCases, fill, gamefolder, wait_for, write_steam_libraries  # noqa: E402
 
 EXE = REPAIR_EXE = LAUNCH_EXE = INSPECT = PREFIXES = None
 
 
+def unmarked(caption):
+    """A Win32 caption as it reads: without the "&" that marks its access key; "&&" is an "&"."""
+    return re.sub("&(.)", r"\1", caption)
+
+
 class WineProgram(ProgramCases):
     prefix = "wineprefix-e2e"
+    languages = (None, "de", "ru")
+    locales = {"de": "de_DE.UTF-8", "ru": "ru_RU.UTF-8"}  # the Unix locale whose language Wine gives the user
+    access_mark = "&"
+    # The task dialogs' own Close and Cancel, and the chooser's buttons, in Wine's words.
+    system_captions = (("repair dialog", "_Close"), ("held-back window", "_Cancel"), ("choice among installs", "_Cancel"),
+                       ("folder chooser", "_Select Folder"))
 
     @property
     def monitor_dpi(self):
@@ -42,9 +53,9 @@ class WineProgram(ProgramCases):
         subprocess.run(["wineserver", "-k"], env=dict(os.environ, **cls.extra_env), check=False)
         super().tearDownClass()
 
-    def inspect(self, *arguments, cwd=None):
-        out = subprocess.run(["wine", INSPECT, *arguments], env=dict(self.x.env, **self.extra_env), cwd=cwd,
-                             capture_output=True, text=True, timeout=60).stdout
+    def inspect(self, *arguments, cwd=None, env=None):
+        out = subprocess.run(["wine", INSPECT, *arguments], env=dict(self.x.env, **self.extra_env, **(env or {})),
+                             cwd=cwd, capture_output=True, text=True, timeout=60).stdout
         return json.loads(out)
 
     def shown_path(self, path):
@@ -61,11 +72,87 @@ class WineProgram(ProgramCases):
 
     def read_repair_dialog(self, window, reasons_open=True):
         # The reasons, below the buttons: the expander's caption says which way it turns.
-        shown = self.inspect("dialog", self.repair_title, "Show reasons" if reasons_open else "Hide reasons")
+        shown = self.inspect("dialog", self.repair_title,
+                             self.catalog._("Show reasons") if reasons_open else self.catalog._("Hide reasons"))
         captions = [caption.replace("&", "") for caption in shown["enabled"]]
         # The frame as the window manager drew it: Wine reckons its own, from a title bar of another height.
-        return dict(shown, enabled=[c for c in captions if c in self.repair_buttons],
-                    default=[shown["default"].replace("&", "")], frame=self.x.frame(window), work=self.x.work_area())
+        return dict(self.reading(shown, window), enabled=[c for c in captions if c in self.repair_buttons],
+                    default=[shown["default"].replace("&", "")])
+
+    def read_window(self, title, button=None):
+        # Read until it reads the same twice: the dialogs lay out their buttons afresh once shown.
+        readings = []
+
+        def settled():
+            shown = self.inspect("dialog", title)
+            if not shown["count"] or (button is not None and button not in map(unmarked, shown["buttons"])):
+                return None
+            readings.append(shown)
+            return len(readings) > 1 and readings[-2] == shown and shown
+        shown = wait_for(settled, f"a window titled {title!r} with a button {button!r}, settled")
+
+        def off_centre(window):  # from where Wine has the dialog
+            frame = self.x.frame(window)
+            return sum(abs(frame[i] + frame[i + 2] - shown["frame"][i] - shown["frame"][i + 2]) for i in (0, 1))
+        return self.reading(shown, min(self.x.visible_windows(title), key=off_centre))
+
+    def reading(self, shown, window):
+        """inspect's reading of a dialog as read_window gives it. A push button's caption is whole where it fits on
+        one line inside the button's edge, a command link's where it fits beside its arrow, and the button lies
+        inside the dialog."""
+        expanders = (self.catalog._("Show reasons"), self.catalog._("Hide reasons"))
+        left, top, right, bottom = shown["frame"]
+        buttons = []
+        for control in shown["controls"]:
+            caption = control["caption"]
+            key = re.search(r"&([^&])", caption.replace("&&", ""))
+            (text_width, text_height), (inner_width, inner_height) = control["text"], control["fit"]
+            x0, y0, x1, y1 = control["rect"]
+            buttons.append({"name": unmarked(caption), "key": key.group(1).lower() if key else None,
+                            "enabled": caption in shown["enabled"], "default": caption == shown["default"],
+                            "whole": text_width <= inner_width and text_height <= inner_height
+                            and left <= x0 and top <= y0 and x1 <= right and y1 <= bottom,
+                            "expander": unmarked(caption) in expanders, "description": None, "fit": control})
+        return {"texts": shown["texts"], "buttons": buttons, "frame": self.x.frame(window), "work": self.x.work_area(),
+                "window": window}
+
+    def press(self, title, button):
+        caption, = [caption for caption in self.inspect("dialog", title)["buttons"] if unmarked(caption) == button]
+        self.inspect("dialog", title, caption)
+
+    def in_language(self, language):
+        """LC_ALL, which Wine takes for the user's language: it must reach the preferred UI languages. English is
+        the environment of the other cases."""
+        env = {"LC_ALL": self.locales[language]} if language else {}
+        preferred = self.inspect("languages", env=env)
+        self.assertEqual(preferred[0].split("-")[0], (language or "en").split("_")[0], preferred)
+        return env
+
+    def start_launcher(self, folder, env, title):
+        # The launcher ends once it has started a program; the program's windows are closed when the case ends.
+        for leftover in (self.title, self.repair_title):
+            self.addCleanup(lambda t=leftover: [self.x.close_window(w) for w in self.x.visible_windows(t)])
+        return self.start(Path(LAUNCH_EXE).parent, command=["wine", LAUNCH_EXE] + (
+            [self.shown_path(folder)] if folder else []), env=env, title=title)
+
+    def record_steam_libraries(self, libraries):
+        steam = self.folder / "Steam"
+        write_steam_libraries(steam, [self.shown_path(steam)] + [self.shown_path(library) for library in libraries])
+        self.wine("reg", "add", "HKCU\\Software\\Valve\\Steam", "/v", "SteamPath", "/d", self.shown_path(steam), "/f")
+        if not getattr(self, "steam_recorded", False):
+            self.steam_recorded = True
+            self.addCleanup(self.wine, "reg", "delete", "HKCU\\Software\\Valve\\Steam", "/f")
+
+    def install_caption(self, folder):
+        return self.shown_path(folder)
+
+    def program_words(self):
+        form = self.inspect("window")
+        return form["title"], [button["caption"] for button in form["buttons"]]
+
+    def start_refused_repair(self, env):
+        self.hold_open("streammusic\\mus_area_sewers.original.wav")
+        return self.start_repair(env)
 
     def why_greyed_out(self, window, button):
         """A sentence of the dialog's own text: a greyed task dialog button has no description of its own."""
@@ -82,14 +169,29 @@ class WineProgram(ProgramCases):
             shown_here = [line[2:] for line in page[:page.index(next(line for line in page
                                                                      if not line.startswith("\u2022 ")))]]
             pages = page[len(shown_here)]
-            self.assertTrue(pages.startswith(f"Renames {len(lines) + 1} to {len(lines) + len(shown_here)} of "), pages)
+            self.assertTrue(pages.startswith(fill(self.catalog._("Renames %1$zu to %2$zu of %3$zu."), len(lines) + 1,
+                                                  len(lines) + len(shown_here), "").rstrip(".")), pages)
             lines += shown_here
-            if "Next renames</a>" not in pages:
+            next_renames = self.catalog._("Next renames")
+            if f"{next_renames}</a>" not in pages:
                 return lines
-            shown = self.inspect("dialog", self.repair_title, "Next renames")
+            shown = self.inspect("dialog", self.repair_title, next_renames)
 
     def read_message(self, window):
         return self.inspect("dialog", self.repair_title)["text"]
+
+    def hold_open(self, path):
+        """Holds a file of the game folder open, as the running game would, until the case ends."""
+        holder = subprocess.Popen(["wine", INSPECT, "hold", path, "60"], cwd=self.folder,
+                                  env=dict(self.x.env, **self.extra_env), stdout=subprocess.PIPE, text=True)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.kill)
+        self.assertEqual(holder.stdout.readline().strip(), "held")
+
+    def wine(self, *command):
+        subprocess.run(["wine", *command], env=dict(self.x.env, **self.extra_env), check=True, capture_output=True,
+                       timeout=60)
 
     def check_window(self):
         gamefolder.write(self.folder, gamefolder.normal_music())
@@ -158,15 +260,6 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         self.assertEqual(sorted(after.values()), sorted(normal.values()), "every file is still there, intact")
         self.assertIn("streammusic/mus_area_sewers.wav", after)
 
-    def hold_open(self, path):
-        """Holds a file of the game folder open, as the running game would, until the case ends."""
-        holder = subprocess.Popen(["wine", INSPECT, "hold", path, "60"], cwd=self.folder,
-                                  env=dict(self.x.env, **self.extra_env), stdout=subprocess.PIPE, text=True)
-        self.addCleanup(holder.stdout.close)
-        self.addCleanup(holder.wait)
-        self.addCleanup(holder.kill)
-        self.assertEqual(holder.stdout.readline().strip(), "held")
-
     def test_repair_of_a_folder_given_as_its_argument_stops_at_a_held_file_and_says_so(self):
         parked = gamefolder.parked(gamefolder.normal_music(with_mod=False))
         gamefolder.write(self.folder, parked)
@@ -201,10 +294,6 @@ class WineAt96Dpi(WineProgram, unittest.TestCase):
         (self.folder / "repair.bat").write_bytes(f'@"{exe}" "{windows}\\"\r\n'.encode())
         window = self.start(command=["wine", "cmd", "/c", "repair.bat"], title=self.repair_title)
         self.choose_normal_music(window, folder, stock)
-
-    def wine(self, *command):
-        subprocess.run(["wine", *command], env=dict(self.x.env, **self.extra_env), check=True, capture_output=True,
-                       timeout=60)
 
     def add_drive(self, letter, folder):
         """`folder` as the drive `letter` of the case's prefix, until the case ends."""
