@@ -34,6 +34,10 @@ LANGUAGES = read_languages(PO)
 CATALOGS = sorted(f"share/locale/{lang}/LC_MESSAGES/vornhaskel.mo" for lang in LANGUAGES)
 
 
+# The desktop entry's keys that carry words; Icon=vornhaskel is a file's name, though the title's words match it.
+TRANSLATED_KEYS = {"Name", "GenericName", "Comment", "Keywords"}
+
+
 def translations(lang):
     """{English: translation} of the messages that po/LANG.po translates."""
     return {entry.msgid: entry.translations[0] for entry in read_catalog(PO / f"{lang}.po").values()
@@ -52,14 +56,14 @@ def check_languages(case, share):
             for section in sections:
                 lines = section.splitlines()
                 for key, _, english in (line.partition("=") for line in lines if "=" in line and "[" not in line):
-                    if english in words:
+                    if key in TRANSLATED_KEYS and english in words:
                         case.assertIn(f"{key}[{lang}]={words[english]}", lines)
             metainfo = ElementTree.parse(share / f"metainfo/{DESKTOP_ID}.metainfo.xml")
             localized = {" ".join("".join(element.itertext()).split()) for element in metainfo.iter()
                          if element.get("{http://www.w3.org/XML/1998/namespace}lang") == lang}
             english = {" ".join("".join(element.itertext()).split()) for element in metainfo.iter()}
             for source, translation in words.items():
-                if source in english:
+                if source in english and translation != source:  # a name kept as it is needs no xml:lang twin
                     case.assertIn(" ".join(translation.split()), localized)
 
 

@@ -30,16 +30,17 @@ def version_strings(name, description=None):
 # Bytes each exe may take, besides the catalogs the companions carry.
 # vornhaskel.exe's budget is 160 KiB; the guard sits lower, at 152 KiB, so
 # that what the size build gained is kept. The repair exe's
-# budget is 264 KiB: it reads where the game stores installed the game, on a
+# budget is 265 KiB: it reads where the game stores installed the game, on a
 # thread of its own with a window while that takes long, its dialog turns pages
 # of rows, it asks where a music folder's names lead, and it reaches a name that
 # the Win32 path rules would read as another as the name it is; and it reads
 # its words from the compiled catalog of the player's language (about 8 KiB
 # for the reader, its plural rules and the choice of language, and as much
-# again for the whole sentences it fills). The launcher's budget is 216 KiB,
-# its guard 214 KiB: it reads the stores as the repair exe does, takes the look
+# again for the whole sentences it fills, and its buttons widened where Wine
+# draws a longer caption clipped). The launcher's budget is 218 KiB, its guard
+# 216 KiB: it reads the stores as the repair exe does, takes the look
 # and reads the catalogs, but shows no lists.
-SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 264 * 1024, "vornhaskel-launch": 214 * 1024}
+SIZE_LIMITS = {"vornhaskel": 152 * 1024, "vornhaskel-repair": 265 * 1024, "vornhaskel-launch": 216 * 1024}
 
 # The first of the icon's images that each exe carries: vornhaskel.exe all eight,
 # the repair exe and the launcher the 32-bit ones, all that the systems they run on draw.
