@@ -5,8 +5,12 @@ that a window shows no English sentence and no placeholder left unfilled."""
 import gettext
 import re
 import subprocess
+import sys
 import tempfile
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "po"))
+from catalog_file import read_catalog  # noqa: E402
 
 PO = Path(__file__).resolve().parents[2] / "po"
 PLACEHOLDER = re.compile(r"%(?:(\d+)\$)?(s|zu)")
@@ -53,15 +57,10 @@ class Catalog:
     def _english_sentences(po):
         """The runs of four or more English words in each message that the catalog translates otherwise."""
         runs = []
-        entries = subprocess.run(["msgcat", "--no-wrap", str(po)], capture_output=True, text=True, check=True).stdout
-        for msgid, msgstr in re.findall(r'^msgid "(.+)"\n(?:msgid_plural ".*"\n)?msgstr(?:\[0\])? "(.*)"', entries,
-                                        re.M):
-            if msgid == msgstr:
+        for entry in read_catalog(po).values():
+            if not entry.msgid or not entry.translated or entry.translations[0] == entry.msgid:
                 continue
-            unescaped = re.sub(r'\\(.)', lambda m: "\n" if m.group(1) == "n" else m.group(1), msgid)
-            for run in PLACEHOLDER.split(unescaped):
-                if run and len(run.split()) >= 4:
-                    runs.append(run.strip())
+            runs += [run.strip() for run in PLACEHOLDER.split(entry.msgid) if run and len(run.split()) >= 4]
         return runs
 
     def assert_speaks(self, case, texts):
